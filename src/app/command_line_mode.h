@@ -1,0 +1,16 @@
+#pragma once
+// Command-line mode: rename what the arguments name with the stored stamp type,
+// without any window, and exit.
+
+#include <string>
+#include <vector>
+
+namespace tavrel {
+
+// Runs a whole command-line run on the real file system, with the regional
+// formats and collation of the user's locale. Returns the exit code: 0 after the
+// run, 1 when an error escaped it (its text then went to standard error; files
+// renamed before the error keep their new names).
+int RunCommandLineMode(const std::vector<std::string>& arguments);
+
+}  // namespace tavrel

@@ -1,0 +1,47 @@
+#include "app/rename_session.h"
+
+#include "app/settings_file.h"
+#include "collect/collect_directory.h"
+#include "collect/merge_pending_files.h"
+#include "stamp/stamp_file.h"
+
+namespace tavrel {
+
+RenameSession::RenameSession(SessionServices services)
+    : services_(std::move(services)), file_list_(services_.ordering) {}
+
+void RenameSession::SelectStampType(int stamp_type) {
+    stamp_type_ = stamp_type >= 0 && stamp_type <= 2 ? stamp_type : kNoSelection;
+}
+
+int RenameSession::InitForm(const std::vector<std::string>& arguments) {
+    SelectStampType(kDefaultStampType);
+    file_list_.Clear();
+    if (const auto stored = ReadSettingsFile(services_.settings_path, services_.file_system))
+        SelectStampType(*stored);
+    pending_ = PendingList();
+    if (arguments.empty()) return -1;
+    AddBatch(arguments);
+    RenamePass();
+    return 0;
+}
+
+void RenameSession::AddBatch(const std::vector<std::string>& paths) {
+    pending_.clear();
+    for (const auto& path : paths) {
+        if (services_.file_system.IsDirectory(path))
+            CollectDirectory(path, pending_, services_.file_system);
+        else
+            pending_.push_back(path);
+    }
+    MergePendingFiles(file_list_, pending_, services_.ordering);
+}
+
+void RenameSession::RenamePass() {
+    const StampContext context{services_.file_system, services_.formats, services_.clock};
+    const std::size_t count = file_list_.size();
+    for (std::size_t i = 0; i < count; ++i)
+        file_list_.Replace(i, StampFile(file_list_[i], stamp_type_, context));
+}
+
+}  // namespace tavrel

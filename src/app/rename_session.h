@@ -1,0 +1,68 @@
+#pragma once
+// The state the main window owns - the file list, the stamp type, the pending
+// list - and the routines that work on it without any window: initialisation
+// (which runs a whole command-line run when there are arguments) and the rename
+// pass. The window, when there is one, calls these from its handlers.
+
+#include <string>
+#include <vector>
+
+#include "collect/file_list.h"
+#include "platform/clock.h"
+#include "platform/file_system.h"
+#include "platform/text_ordering.h"
+#include "stamp/regional_formats.h"
+
+namespace tavrel {
+
+// Everything from the outside world that a session works with.
+struct SessionServices {
+    FileSystem& file_system;
+    Clock& clock;
+    const RegionalFormats& formats;
+    const TextOrdering& ordering;
+    std::string settings_path;
+};
+
+class RenameSession {
+public:
+    // The stamp types of the selector; -1 means no entry is selected.
+    static constexpr int kNoSelection = -1;
+    static constexpr int kDefaultStampType = 1;
+
+    explicit RenameSession(SessionServices services);
+
+    // Selects stamp type 1, empties the file list, reads the settings file (a
+    // usable value outside 0..2 selects nothing, -1) and starts a new pending
+    // list. Without arguments returns -1. With arguments (command-line mode)
+    // collects them - directories walked, everything else listed as it is -
+    // merges them, runs the rename pass and returns 0. Errors pass on unchanged.
+    int InitForm(const std::vector<std::string>& arguments);
+
+    // Renames every entry in list order, one at a time, writing each returned
+    // path back into its entry. Stops at the first error, leaving the entries
+    // before it renamed and the others as they were.
+    void RenamePass();
+
+    // Adds one batch (a drop or a command line): each directory is walked, every
+    // other path is listed unchanged; then the batch is merged into the list.
+    void AddBatch(const std::vector<std::string>& paths);
+
+    // Selects a stamp type as the selector would: values outside 0..2 select
+    // nothing.
+    void SelectStampType(int stamp_type);
+
+    int stamp_type() const { return stamp_type_; }
+    FileList& file_list() { return file_list_; }
+    const FileList& file_list() const { return file_list_; }
+    PendingList& pending() { return pending_; }
+    const SessionServices& services() const { return services_; }
+
+private:
+    SessionServices services_;
+    int stamp_type_ = kDefaultStampType;
+    FileList file_list_;
+    PendingList pending_;
+};
+
+}  // namespace tavrel

@@ -1,0 +1,39 @@
+#pragma once
+// The settings file "setup.ini" beside the executable: one line "StampType:<n>".
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/file_system.h"
+
+namespace tavrel {
+
+// The settings file's path: the executable's directory followed by "/setup.ini".
+std::string SettingsFilePath(const std::string& executable_path);
+
+// The file's text in UTF-8: a byte-order mark (FF FE, FE FF, EF BB BF) selects
+// UTF-16 little-endian, UTF-16 big-endian or UTF-8 and is dropped; bytes without
+// a mark are taken as they are. The text ends at its first NUL.
+std::string DecodeSettingsText(std::string_view bytes);
+
+// Cuts a text into lines at CR LF, a lone CR and a lone LF; a break at the very
+// end adds no empty line.
+std::vector<std::string> SettingsLines(std::string_view text);
+
+// The stamp type the text selects: the value of the last line whose first field
+// (fields cut at ":") is exactly "StampType" and whose second field reads as an
+// integer. Empty when no line does.
+std::optional<int> StampTypeFromSettingsText(std::string_view text);
+
+// Reads the stamp type from the settings file. Empty when there is no file (or a
+// directory) at the path or no usable line. Raises FileOpenError when the file
+// exists but cannot be read.
+std::optional<int> ReadSettingsFile(const std::string& path, FileSystem& file_system);
+
+// Replaces the settings file with "StampType:" + the stamp type + CR LF. Raises
+// FileCreateError when it cannot be written; the old file is then left intact.
+void WriteSettingsFile(const std::string& path, int stamp_type, FileSystem& file_system);
+
+}  // namespace tavrel

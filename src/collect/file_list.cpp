@@ -1,0 +1,90 @@
+#include "collect/file_list.h"
+
+#include <algorithm>
+#include <functional>
+
+namespace tavrel {
+
+std::uint64_t FileList::KeyHash(std::string_view path) const {
+    return std::hash<std::string>{}(ordering_.FoldKey(path));
+}
+
+std::size_t FileList::PositionOf(std::uint64_t serial) const {
+    const auto it = std::lower_bound(
+        entries_.begin(), entries_.end(), serial,
+        [](const Entry& entry, std::uint64_t value) { return entry.serial < value; });
+    return static_cast<std::size_t>(it - entries_.begin());
+}
+
+void FileList::Unindex(std::size_t index) {
+    const auto serial = entries_[index].serial;
+    auto [first, last] = index_.equal_range(KeyHash(entries_[index].path));
+    for (auto it = first; it != last; ++it) {
+        if (it->second == serial) {
+            index_.erase(it);
+            return;
+        }
+    }
+}
+
+void FileList::EraseSorted(const std::vector<std::size_t>& positions) {
+    std::size_t next = 0;
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < entries_.size(); ++i) {
+        if (next < positions.size() && positions[next] == i) {
+            ++next;
+            continue;
+        }
+        if (kept != i) entries_[kept] = std::move(entries_[i]);
+        ++kept;
+    }
+    entries_.resize(kept);
+}
+
+void FileList::Clear() {
+    entries_.clear();
+    index_.clear();
+}
+
+void FileList::Append(std::string path) {
+    const auto serial = next_serial_++;
+    index_.emplace(KeyHash(path), serial);
+    entries_.push_back(Entry{std::move(path), serial});
+}
+
+void FileList::Replace(std::size_t index, std::string path) {
+    if (path == entries_[index].path) return;
+    Unindex(index);
+    index_.emplace(KeyHash(path), entries_[index].serial);
+    entries_[index].path = std::move(path);
+}
+
+void FileList::RemoveAt(std::vector<std::size_t> indices) {
+    std::sort(indices.begin(), indices.end());
+    indices.erase(std::unique(indices.begin(), indices.end()), indices.end());
+    for (auto index : indices) Unindex(index);
+    EraseSorted(indices);
+}
+
+void FileList::RemoveFirstMatches(const std::vector<std::string>& paths) {
+    std::vector<std::size_t> removed;
+    for (const auto& path : paths) {
+        const std::string key = ordering_.FoldKey(path);
+        auto [first, last] = index_.equal_range(std::hash<std::string>{}(key));
+        auto best = last;
+        for (auto it = first; it != last; ++it) {
+            if (best != last && it->second > best->second) continue;
+            // A shared hash is not yet equality: compare the folded keys.
+            if (ordering_.FoldKey(entries_[PositionOf(it->second)].path) == key) best = it;
+        }
+        if (best == last) continue;
+        removed.push_back(PositionOf(best->second));
+        // Out of the index at once, so the next equal path finds the next entry.
+        index_.erase(best);
+    }
+    if (removed.empty()) return;
+    std::sort(removed.begin(), removed.end());
+    EraseSorted(removed);
+}
+
+}  // namespace tavrel

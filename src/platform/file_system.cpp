@@ -1,0 +1,219 @@
+#include "platform/file_system.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <stdio.h>
+#include <string.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+namespace tavrel {
+namespace {
+
+// Runs a system call again for as long as a signal interrupts it.
+template <typename Call>
+auto RetryOnInterrupt(Call call) {
+    for (;;) {
+        auto result = call();
+        if (result != -1 || errno != EINTR) return result;
+    }
+}
+
+int OpenForReading(const std::string& path) {
+    return RetryOnInterrupt(
+        [&] { return ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC); });
+}
+
+void CloseQuietly(int fd) {
+    // Linux releases the descriptor even when close reports EINTR, so never retry.
+    ::close(fd);
+}
+
+// The directory part used to look a name up in its directory's listing.
+std::string DirectoryOf(const std::string& path, std::string& name) {
+    const auto slash = path.find_last_of('/');
+    if (slash == std::string::npos) {
+        name = path;
+        return ".";
+    }
+    name = path.substr(slash + 1);
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+}  // namespace
+
+std::string ErrorText(int error_number) {
+    char buffer[256];
+    // The GNU variant returns a pointer that may or may not be the buffer.
+    return ::strerror_r(error_number, buffer, sizeof buffer);
+}
+
+std::optional<std::int64_t> PosixFileSystem::ReadLastWriteTime(const std::string& path) {
+    const int fd = OpenForReading(path);
+    if (fd < 0) return std::nullopt;
+    struct stat st;
+    const int rc = RetryOnInterrupt([&] { return ::fstat(fd, &st); });
+    CloseQuietly(fd);
+    // Linux lets a directory be opened for reading; it must fail like a missing file.
+    if (rc != 0 || S_ISDIR(st.st_mode)) return std::nullopt;
+    return static_cast<std::int64_t>(st.st_mtim.tv_sec);
+}
+
+bool PosixFileSystem::IsDirectory(const std::string& path) {
+    struct stat st;
+    return RetryOnInterrupt([&] { return ::stat(path.c_str(), &st); }) == 0 &&
+           S_ISDIR(st.st_mode);
+}
+
+bool PosixFileSystem::IsExistingFile(const std::string& path) {
+    struct stat st;
+    return RetryOnInterrupt([&] { return ::stat(path.c_str(), &st); }) == 0 &&
+           !S_ISDIR(st.st_mode);
+}
+
+bool PosixFileSystem::IsNameTaken(const std::string& path) {
+    struct stat st;
+    if (RetryOnInterrupt([&] { return ::lstat(path.c_str(), &st); }) == 0) {
+        if (S_ISDIR(st.st_mode)) return false;
+        if (S_ISLNK(st.st_mode)) {
+            struct stat target;
+            if (RetryOnInterrupt([&] { return ::stat(path.c_str(), &target); }) == 0 &&
+                S_ISDIR(target.st_mode))
+                return false;
+        }
+        return true;
+    }
+    const int error = errno;
+    if (error == ENOENT || error == ENOTDIR || error == ENAMETOOLONG || error == EINVAL)
+        return false;
+    // The name's attributes cannot be read (a directory we may list but not search,
+    // for example): fall back to the directory's listing.
+    std::string name;
+    const auto listing = ReadDirectory(DirectoryOf(path, name));
+    if (!listing) return false;
+    for (const auto& entry : listing->entries)
+        if (entry.name == name) return !entry.is_directory;
+    return false;
+}
+
+int PosixFileSystem::RenameNoReplace(const std::string& from, const std::string& to) {
+    if (RetryOnInterrupt([&] {
+            return ::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE);
+        }) == 0)
+        return 0;
+    if (errno != EINVAL && errno != ENOSYS) return errno;
+
+    // The file system does not know the no-replace flag (NFS, many FUSE file
+    // systems). A hard link cannot replace an existing entry either.
+    if (RetryOnInterrupt([&] { return ::link(from.c_str(), to.c_str()); }) == 0) {
+        if (RetryOnInterrupt([&] { return ::unlink(from.c_str()); }) == 0) return 0;
+        const int error = errno;
+        // Keep the file under its old name only, as if nothing had happened.
+        RetryOnInterrupt([&] { return ::unlink(to.c_str()); });
+        return error;
+    }
+    if (errno != EPERM && errno != EOPNOTSUPP) return errno;
+
+    // Last resort for file systems without hard links (FAT over FUSE): check the
+    // target right before a plain rename. Another program could still create the
+    // target between the two calls; this is the only step with such a window.
+    struct stat st;
+    if (RetryOnInterrupt([&] { return ::lstat(to.c_str(), &st); }) == 0) return EEXIST;
+    if (errno != ENOENT) return errno;
+    if (RetryOnInterrupt([&] { return ::rename(from.c_str(), to.c_str()); }) == 0) return 0;
+    return errno;
+}
+
+std::optional<DirectoryListing> PosixFileSystem::ReadDirectory(const std::string& path) {
+    const int fd = RetryOnInterrupt([&] {
+        return ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NONBLOCK | O_CLOEXEC);
+    });
+    if (fd < 0) return std::nullopt;
+    DIR* dir = ::fdopendir(fd);
+    if (dir == nullptr) {
+        CloseQuietly(fd);
+        return std::nullopt;
+    }
+    DirectoryListing listing;
+    struct stat st;
+    if (::fstat(fd, &st) == 0) {
+        listing.device = st.st_dev;
+        listing.inode = st.st_ino;
+    }
+    for (;;) {
+        errno = 0;
+        const dirent* entry = ::readdir(dir);
+        if (entry == nullptr) break;  // the end, or an error: keep what was read
+        DirectoryEntry item;
+        item.name = entry->d_name;
+        if (entry->d_type == DT_DIR) {
+            item.is_directory = true;
+        } else if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
+            // Links are followed: a link to a directory is walked like one.
+            struct stat target;
+            item.is_directory =
+                RetryOnInterrupt([&] { return ::fstatat(fd, entry->d_name, &target, 0); }) == 0 &&
+                S_ISDIR(target.st_mode);
+        }
+        listing.entries.push_back(std::move(item));
+    }
+    ::closedir(dir);
+    return listing;
+}
+
+int PosixFileSystem::ReadWholeFile(const std::string& path, std::string& contents) {
+    contents.clear();
+    const int fd = OpenForReading(path);
+    if (fd < 0) return errno;
+    char buffer[4096];
+    for (;;) {
+        const ssize_t n = RetryOnInterrupt([&] { return ::read(fd, buffer, sizeof buffer); });
+        if (n < 0) {
+            const int error = errno;
+            CloseQuietly(fd);
+            return error;
+        }
+        if (n == 0) break;
+        contents.append(buffer, static_cast<std::size_t>(n));
+    }
+    CloseQuietly(fd);
+    return 0;
+}
+
+int PosixFileSystem::ReplaceFileContents(const std::string& path, const std::string& contents) {
+    std::string temporary = path + ".XXXXXX";
+    const int fd = RetryOnInterrupt([&] { return ::mkostemp(temporary.data(), O_CLOEXEC); });
+    if (fd < 0) return errno;
+    auto fail = [&](int error) {
+        CloseQuietly(fd);
+        ::unlink(temporary.c_str());
+        return error;
+    };
+    // mkostemp creates the file private to its owner; give it the usual mode.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    if (::fchmod(fd, 0666 & ~mask) != 0) return fail(errno);
+    std::size_t written = 0;
+    while (written < contents.size()) {
+        const ssize_t n = RetryOnInterrupt(
+            [&] { return ::write(fd, contents.data() + written, contents.size() - written); });
+        if (n < 0) return fail(errno);
+        written += static_cast<std::size_t>(n);
+    }
+    if (RetryOnInterrupt([&] { return ::fsync(fd); }) != 0) return fail(errno);
+    if (::close(fd) != 0) {
+        const int error = errno;
+        ::unlink(temporary.c_str());
+        return error;
+    }
+    if (RetryOnInterrupt([&] { return ::rename(temporary.c_str(), path.c_str()); }) != 0) {
+        const int error = errno;
+        ::unlink(temporary.c_str());
+        return error;
+    }
+    return 0;
+}
+
+}  // namespace tavrel

@@ -1,0 +1,16 @@
+#pragma once
+// What Tavrel learns about its own process.
+
+#include <string>
+
+namespace tavrel {
+
+// The executable's full path (from /proc/self/exe); empty when it cannot be read.
+std::string ExecutablePath();
+
+// The locale name that governs a category, the way the C library chooses it:
+// LC_ALL, then the category's own variable (e.g. "LC_TIME"), then LANG.
+// Empty when none is set.
+std::string LocaleNameFor(const char* category_variable);
+
+}  // namespace tavrel

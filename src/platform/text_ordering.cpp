@@ -1,0 +1,103 @@
+#include "platform/text_ordering.h"
+
+#include <unicode/coll.h>
+#include <unicode/ucasemap.h>
+#include <unicode/unistr.h>
+#include <unicode/utf8.h>
+
+namespace tavrel {
+namespace {
+
+bool IsAscii(std::string_view text) {
+    for (char c : text)
+        if (static_cast<unsigned char>(c) >= 0x80) return false;
+    return true;
+}
+
+// UTF-16 for the collator; a byte that is no valid UTF-8 becomes U+FFFD.
+icu::UnicodeString LenientUtf16(std::string_view text) {
+    icu::UnicodeString result;
+    const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
+    const auto length = static_cast<int32_t>(text.size());
+    for (int32_t pos = 0; pos < length;) {
+        UChar32 c;
+        U8_NEXT(bytes, pos, length, c);
+        result.append(c < 0 ? static_cast<UChar32>(0xFFFD) : c);
+    }
+    return result;
+}
+
+class IcuTextOrdering final : public TextOrdering {
+public:
+    explicit IcuTextOrdering(const std::string& locale_name) {
+        UErrorCode status = U_ZERO_ERROR;
+        const std::string id = IcuLocaleId(locale_name);
+        collator_.reset(icu::Collator::createInstance(
+            id.empty() ? icu::Locale::getRoot() : icu::Locale(id.c_str()), status));
+        if (U_FAILURE(status) || !collator_) {
+            status = U_ZERO_ERROR;
+            collator_.reset(icu::Collator::createInstance(icu::Locale::getRoot(), status));
+        }
+        if (collator_) collator_->setStrength(icu::Collator::SECONDARY);
+    }
+
+    std::string FoldKey(std::string_view path) const override {
+        std::string key;
+        key.reserve(path.size());
+        if (IsAscii(path)) {
+            for (char c : path) key += (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+            return key;
+        }
+        // Fold each valid stretch; copy bytes that are no valid UTF-8 unchanged.
+        const auto* bytes = reinterpret_cast<const uint8_t*>(path.data());
+        const auto length = static_cast<int32_t>(path.size());
+        for (int32_t pos = 0; pos < length;) {
+            const int32_t start = pos;
+            UChar32 c;
+            U8_NEXT(bytes, pos, length, c);
+            if (c < 0) {
+                key.append(path.substr(start, pos - start));
+                continue;
+            }
+            icu::UnicodeString folded(c);
+            folded.foldCase(U_FOLD_CASE_DEFAULT);
+            folded.toUTF8String(key);
+        }
+        return key;
+    }
+
+    std::string SortKey(std::string_view path) const override {
+        if (!collator_) return std::string(path);
+        const icu::UnicodeString text = LenientUtf16(path);
+        std::string key(text.length() * 4 + 16, '\0');
+        for (;;) {
+            const int32_t needed = collator_->getSortKey(
+                text, reinterpret_cast<uint8_t*>(key.data()), static_cast<int32_t>(key.size()));
+            if (needed <= static_cast<int32_t>(key.size())) {
+                // The key ends in a NUL byte, which sorts nothing.
+                key.resize(needed > 0 ? static_cast<std::size_t>(needed - 1) : 0);
+                return key;
+            }
+            key.resize(static_cast<std::size_t>(needed));
+        }
+    }
+
+private:
+    std::unique_ptr<icu::Collator> collator_;
+};
+
+}  // namespace
+
+std::string IcuLocaleId(const std::string& posix_locale_name) {
+    std::string name = posix_locale_name;
+    name = name.substr(0, name.find('@'));
+    name = name.substr(0, name.find('.'));
+    if (name.empty() || name == "C" || name == "POSIX") return {};
+    return name;
+}
+
+std::unique_ptr<TextOrdering> MakeIcuTextOrdering(const std::string& locale_name) {
+    return std::make_unique<IcuTextOrdering>(locale_name);
+}
+
+}  // namespace tavrel

@@ -1,0 +1,34 @@
+#include "stamp/stamp_file.h"
+
+#include "stamp/file_name.h"
+#include "stamp/stamp_text.h"
+#include "stamp/useful_function.h"
+
+namespace tavrel {
+
+std::string StampFile(const std::string& path, int stamp_type, const StampContext& context) {
+    const std::string stamp =
+        MakeStampText(path, stamp_type, context.file_system, context.formats);
+
+    SplitPath split = SplitPath::Of(path);
+    if (split.base_name.size() >= 9) {
+        if (IsAlreadyStamped(split.base_name, stamp)) return path;
+        split.base_name.erase(0, RecognisedStampLength(split.base_name));
+    }
+
+    std::string collision_tag;
+    std::string candidate = split.Compose(stamp, collision_tag);
+    // The file already bears the name it is to have: renaming it onto itself
+    // could only be refused, so it is not asked for.
+    if (candidate == path) return path;
+
+    // No limit on attempts: every attempt draws six fresh symbols from a clock
+    // that moves on every nanosecond, and the tag is replaced, never lengthened.
+    while (context.file_system.IsNameTaken(candidate)) {
+        collision_tag = "." + RandomString(5, context.clock);
+        candidate = split.Compose(stamp, collision_tag);
+    }
+    return context.file_system.RenameNoReplace(path, candidate) == 0 ? candidate : path;
+}
+
+}  // namespace tavrel

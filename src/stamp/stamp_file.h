@@ -1,0 +1,27 @@
+#pragma once
+// Renaming one file: stamp text, name analysis, collision search, and the rename
+// that never replaces anything.
+
+#include <string>
+
+#include "platform/clock.h"
+#include "platform/file_system.h"
+#include "stamp/regional_formats.h"
+
+namespace tavrel {
+
+// What StampFile needs from the outside world.
+struct StampContext {
+    FileSystem& file_system;
+    const RegionalFormats& formats;
+    Clock& clock;
+};
+
+// Gives the file at path its stamped name and returns the path it bears
+// afterwards: the new path after a successful rename, the given path when the
+// name already carries the wanted stamp, when no rename was wanted, or when the
+// file system refused the rename. Raises DateConversionError (from the stamp
+// text) before anything has changed when the file's time cannot be read.
+std::string StampFile(const std::string& path, int stamp_type, const StampContext& context);
+
+}  // namespace tavrel

@@ -1,0 +1,116 @@
+#include "stamp/stamp_text.h"
+
+#include <algorithm>
+#include <ctime>
+
+#include "app/errors.h"
+#include "platform/local_time.h"
+#include "stamp/delimited_text.h"
+
+namespace tavrel {
+namespace {
+
+// The length of a text in UTF-16 code units, which is what "one character long"
+// counts: one unit per character of up to three UTF-8 bytes, two for a
+// four-byte character, one for every byte that is no valid UTF-8.
+std::size_t Utf16Length(std::string_view text) {
+    std::size_t units = 0;
+    for (std::size_t pos = 0; pos < text.size();) {
+        const auto lead = static_cast<unsigned char>(text[pos]);
+        std::size_t length = 1;
+        if (lead >= 0xF0 && lead <= 0xF4)
+            length = 4;
+        else if (lead >= 0xE0)
+            length = 3;
+        else if (lead >= 0xC2)
+            length = 2;
+        if (length > 1 && lead < 0xF5 && pos + length <= text.size() &&
+            std::all_of(text.begin() + pos + 1, text.begin() + pos + length,
+                        [](char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; })) {
+            units += length == 4 ? 2 : 1;
+            pos += length;
+        } else {
+            units += 1;
+            pos += 1;
+        }
+    }
+    return units;
+}
+
+std::string JoinFields(const std::vector<std::string>& fields, std::string_view joint) {
+    std::string work;
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        if (i > 0) work += joint;
+        work += fields[i];
+    }
+    return work;
+}
+
+std::size_t FieldsRead(int stamp_type) { return stamp_type >= 2 ? 4 : stamp_type == 1 ? 3 : 0; }
+
+}  // namespace
+
+std::optional<StampTime> ToStampTime(std::int64_t utc_seconds) {
+    std::tm local{};
+    if (!ToLocalTime(utc_seconds, local)) return std::nullopt;
+    const long year = static_cast<long>(local.tm_year) + 1900;
+    if (year < 1980 || year > 2107) return std::nullopt;
+    StampTime time;
+    time.year = static_cast<int>(year);
+    time.month = local.tm_mon + 1;
+    time.day = local.tm_mday;
+    time.hour = local.tm_hour;
+    time.minute = local.tm_min;
+    // A leap second (60) cannot be stored either; it rounds down like odd seconds.
+    time.second = std::min(local.tm_sec, 59) & ~1;
+    time.weekday = local.tm_wday;
+    return time;
+}
+
+std::vector<std::string> StampFields(std::string_view date_time_text) {
+    const std::string pass1 = JoinFields(DelimitedText(date_time_text, ','), "/-/");
+    const std::string pass2 = JoinFields(DelimitedText(pass1, ':'), "/");
+    return DelimitedText(pass2, '/');
+}
+
+std::string AssembleStampText(const std::vector<std::string>& fields, int stamp_type) {
+    std::string stamp;
+    if (stamp_type < 1) return stamp;
+    auto field = [&](std::size_t i) -> const std::string& {
+        static const std::string kEmpty;
+        return i < fields.size() ? fields[i] : kEmpty;
+    };
+    stamp += field(0);
+    stamp += field(1);
+    stamp += field(2);
+    if (stamp_type >= 2) {
+        stamp += field(3);
+        for (std::size_t i = 4; i < fields.size(); ++i) {
+            if (Utf16Length(fields[i]) == 1) stamp += '0';
+            stamp += fields[i];
+        }
+    }
+    stamp += '_';
+    return stamp;
+}
+
+std::string StampTextFor(const StampTime& time, int stamp_type, const RegionalFormats& formats) {
+    if (stamp_type < 1) return {};
+    auto fields = StampFields(RenderDateTime(time, formats));
+    if (fields.size() < FieldsRead(stamp_type))
+        fields = StampFields(RenderDateTime(time, formats, /*always_with_time=*/true));
+    std::string stamp = AssembleStampText(fields, stamp_type);
+    std::replace(stamp.begin(), stamp.end(), '/', '-');
+    return stamp;
+}
+
+std::string MakeStampText(const std::string& path, int stamp_type, FileSystem& file_system,
+                          const RegionalFormats& formats) {
+    const auto last_write = file_system.ReadLastWriteTime(path);
+    if (!last_write) throw DateConversionError();
+    const auto time = ToStampTime(*last_write);
+    if (!time) throw DateConversionError();
+    return StampTextFor(*time, stamp_type, formats);
+}
+
+}  // namespace tavrel
