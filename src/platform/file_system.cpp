@@ -2,24 +2,17 @@
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <stdio.h>
 #include <string.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 
+#include "platform/no_replace_rename.h"
+#include "platform/retry.h"
+
 namespace tavrel {
 namespace {
-
-// Runs a system call again for as long as a signal interrupts it.
-template <typename Call>
-auto RetryOnInterrupt(Call call) {
-    for (;;) {
-        auto result = call();
-        if (result != -1 || errno != EINTR) return result;
-    }
-}
 
 int OpenForReading(const std::string& path) {
     return RetryOnInterrupt(
@@ -99,31 +92,7 @@ bool PosixFileSystem::IsNameTaken(const std::string& path) {
 }
 
 int PosixFileSystem::RenameNoReplace(const std::string& from, const std::string& to) {
-    if (RetryOnInterrupt([&] {
-            return ::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE);
-        }) == 0)
-        return 0;
-    if (errno != EINVAL && errno != ENOSYS) return errno;
-
-    // The file system does not know the no-replace flag (NFS, many FUSE file
-    // systems). A hard link cannot replace an existing entry either.
-    if (RetryOnInterrupt([&] { return ::link(from.c_str(), to.c_str()); }) == 0) {
-        if (RetryOnInterrupt([&] { return ::unlink(from.c_str()); }) == 0) return 0;
-        const int error = errno;
-        // Keep the file under its old name only, as if nothing had happened.
-        RetryOnInterrupt([&] { return ::unlink(to.c_str()); });
-        return error;
-    }
-    if (errno != EPERM && errno != EOPNOTSUPP) return errno;
-
-    // Last resort for file systems without hard links (FAT over FUSE): check the
-    // target right before a plain rename. Another program could still create the
-    // target between the two calls; this is the only step with such a window.
-    struct stat st;
-    if (RetryOnInterrupt([&] { return ::lstat(to.c_str(), &st); }) == 0) return EEXIST;
-    if (errno != ENOENT) return errno;
-    if (RetryOnInterrupt([&] { return ::rename(from.c_str(), to.c_str()); }) == 0) return 0;
-    return errno;
+    return RenameWithoutReplacing(from, to, KernelRenameSystemCalls());
 }
 
 std::optional<DirectoryListing> PosixFileSystem::ReadDirectory(const std::string& path) {

@@ -60,8 +60,9 @@ public:
     virtual int ReplaceFileContents(const std::string& path, const std::string& contents) = 0;
 };
 
-// The real file system of the running machine.
-class PosixFileSystem final : public FileSystem {
+// The real file system of the running machine. Tests derive from it to make
+// single operations fail.
+class PosixFileSystem : public FileSystem {
 public:
     std::optional<std::int64_t> ReadLastWriteTime(const std::string& path) override;
     bool IsDirectory(const std::string& path) override;

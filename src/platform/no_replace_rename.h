@@ -1,0 +1,34 @@
+#pragma once
+// The rename that never replaces an existing entry, on every kind of file system.
+
+#include <functional>
+#include <string>
+
+namespace tavrel {
+
+// The system calls the rename is built from. Each returns 0, or the errno value
+// of its failure (already retried on EINTR).
+struct RenameSystemCalls {
+    std::function<int(const char* from, const char* to)> rename_no_replace;  // renameat2
+    std::function<int(const char* from, const char* to)> link;
+    std::function<int(const char* path)> unlink;
+    std::function<int(const char* path)> lstat;
+    std::function<int(const char* from, const char* to)> rename;  // plain, may replace
+};
+
+// The calls of the running kernel.
+const RenameSystemCalls& KernelRenameSystemCalls();
+
+// Renames from -> to without replacing anything. Returns 0 or the errno value of
+// the refusal (EEXIST when the target exists). Tries, in order:
+//  1. renameat2 with RENAME_NOREPLACE;
+//  2. where the file system does not know that flag (EINVAL, e.g. NFS or FUSE):
+//     link + unlink, removing the new link again if the old name cannot go;
+//  3. where hard links are refused too (EPERM, EOPNOTSUPP; FAT over FUSE): an
+//     lstat of the target right before a plain rename. Another program could
+//     create the target between those two calls: this last step alone has
+//     such a window.
+int RenameWithoutReplacing(const std::string& from, const std::string& to,
+                           const RenameSystemCalls& calls);
+
+}  // namespace tavrel

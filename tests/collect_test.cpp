@@ -1,0 +1,150 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+
+#include "collect/collect_directory.h"
+#include "collect/file_list.h"
+#include "collect/merge_pending_files.h"
+#include "test_support.h"
+
+namespace tavrel {
+namespace {
+
+using Paths = std::vector<std::string>;
+
+Paths Entries(const FileList& list) {
+    Paths paths;
+    for (std::size_t i = 0; i < list.size(); ++i) paths.push_back(list[i]);
+    return paths;
+}
+
+class MergeTest : public ::testing::Test {
+protected:
+    Paths Merge(Paths batch) {
+        MergePendingFiles(list_, batch, *ordering_);
+        return Entries(list_);
+    }
+
+    std::unique_ptr<TextOrdering> ordering_ = MakeIcuTextOrdering("C");
+    FileList list_{*ordering_};
+};
+
+TEST_F(MergeTest, BatchesAreSortedAndAppendedWithPathsBroughtAgainMoved) {
+    struct Step {
+        const char* name;
+        Paths batch;
+        Paths list_after;
+    } steps[] = {
+        {"FirstBatchSorted", {"/p/c.txt", "/p/B.txt", "/p/a.txt"}, {"/p/a.txt", "/p/B.txt", "/p/c.txt"}},
+        {"NewFileLeavesOthersInPlace", {"/p/0.txt"}, {"/p/a.txt", "/p/B.txt", "/p/c.txt", "/p/0.txt"}},
+        {"ListedFileMovesToTheEnd", {"/p/a.txt"}, {"/p/B.txt", "/p/c.txt", "/p/0.txt", "/p/a.txt"}},
+        {"OtherLetterCaseReplacesOldForm", {"/P/C.TXT"}, {"/p/B.txt", "/p/0.txt", "/p/a.txt", "/P/C.TXT"}},
+        {"DuplicatesInABatchStay", {"/q/x", "/q/x"}, {"/p/B.txt", "/p/0.txt", "/p/a.txt", "/P/C.TXT", "/q/x", "/q/x"}},
+        {"EachPathBroughtRemovesOneEntry", {"/Q/X", "/q/X"}, {"/p/B.txt", "/p/0.txt", "/p/a.txt", "/P/C.TXT", "/Q/X", "/q/X"}},
+        {"BroughtOnceRemovesTheFirstOnly", {"/q/x"}, {"/p/B.txt", "/p/0.txt", "/p/a.txt", "/P/C.TXT", "/q/X", "/q/x"}},
+        {"EmptyBatchChangesNothing", {}, {"/p/B.txt", "/p/0.txt", "/p/a.txt", "/P/C.TXT", "/q/X", "/q/x"}},
+    };
+    for (auto& step : steps) EXPECT_EQ(Merge(step.batch), step.list_after) << step.name;
+}
+
+TEST_F(MergeTest, EntriesChangedInPlaceAreFoundUnderTheirNewText) {
+    Merge({"/p/a", "/p/b", "/p/c"});
+    list_.Replace(1, "/p/20110915_b");
+    EXPECT_EQ(Merge({"/p/20110915_B"}), (Paths{"/p/a", "/p/c", "/p/20110915_B"}));
+    EXPECT_EQ(Merge({"/p/b"}), (Paths{"/p/a", "/p/c", "/p/20110915_B", "/p/b"}));
+    list_.RemoveAt({0, 3, 0});
+    EXPECT_EQ(Entries(list_), (Paths{"/p/c", "/p/20110915_B"}));
+    EXPECT_EQ(Merge({"/P/A", "/p/C"}), (Paths{"/p/20110915_B", "/P/A", "/p/C"}));
+}
+
+TEST(TextOrdering, FoldsCaseInFullAndKeepsInvalidBytes) {
+    const auto ordering = MakeIcuTextOrdering("C");
+    auto same = [&](const std::string& a, const std::string& b) {
+        return ordering->FoldKey(a) == ordering->FoldKey(b);
+    };
+    EXPECT_TRUE(same("/Photos/IMG.JPG", "/photos/img.jpg"));
+    EXPECT_TRUE(same("/Straße", "/STRASSE"));
+    EXPECT_TRUE(same("/ÉTÉ", "/été"));
+    EXPECT_FALSE(same("/été", "/ete"));
+    EXPECT_TRUE(same("/A\xFF", "/a\xFF"));
+    EXPECT_FALSE(same("/a\xFF", "/a\xFE"));
+    EXPECT_FALSE(same("/a\xC3", "/a\xC3\xA9"));
+}
+
+TEST(SortBatch, CollatesIgnoringCaseWithRepeatableTies) {
+    struct Case {
+        const char* locale;
+        Paths batch;
+        Paths sorted;
+    } cases[] = {
+        {"C", {"/p/B.txt", "/p/a.txt"}, {"/p/a.txt", "/p/B.txt"}},
+        {"C", {"/p/b.txt", "/p/A/c.txt"}, {"/p/A/c.txt", "/p/b.txt"}},
+        {"C", {"/p/x", "/p/X", "/p/x"}, {"/p/X", "/p/x", "/p/x"}},
+        {"C", {"/p/e", "/p/é", "/p/f"}, {"/p/e", "/p/é", "/p/f"}},
+        {"C", {"/p/\xFF", "/p/a"}, {"/p/a", "/p/\xFF"}},
+        {"ja_JP.UTF-8", {"/p/イ", "/p/あ", "/p/B", "/p/a"}, {"/p/a", "/p/B", "/p/あ", "/p/イ"}},
+        {"sv_SE.UTF-8", {"/p/ö", "/p/z", "/p/o"}, {"/p/o", "/p/z", "/p/ö"}},
+        {"de_DE.UTF-8", {"/p/ö", "/p/z", "/p/o"}, {"/p/o", "/p/ö", "/p/z"}},
+    };
+    for (auto& c : cases) {
+        const auto ordering = MakeIcuTextOrdering(c.locale);
+        SortBatch(c.batch, *ordering);
+        EXPECT_EQ(c.batch, c.sorted) << c.locale << " " << c.sorted.front();
+    }
+}
+
+class CollectTest : public ::testing::Test {
+protected:
+    Paths Collect(const std::string& directory) {
+        Paths pending;
+        CollectDirectory(directory, pending, file_system_);
+        for (auto& path : pending) path = path.substr(dir_.path().size());
+        std::sort(pending.begin(), pending.end());
+        return pending;
+    }
+    void Make(const std::string& name) { test::MakeFile(dir_ / name, 1316090096); }
+    void MakeDir(const std::string& name) { test::MakeDirectory(dir_ / name); }
+
+    test::TempDir dir_;
+    PosixFileSystem file_system_;
+};
+
+TEST_F(CollectTest, ListsEveryFileBelowButNoDirectory) {
+    MakeDir("a");
+    MakeDir("a/deep");
+    MakeDir("a/deep/er");
+    MakeDir("empty");
+    MakeDir(".hidden");
+    Make("top.txt");
+    Make("a/one.txt");
+    Make("a/deep/er/two.txt");
+    Make(".hidden/.dotfile");
+    Make("...");
+    Make(".x");
+    const Paths expected{"/...", "/.hidden/.dotfile", "/.x", "/a/deep/er/two.txt", "/a/one.txt",
+                         "/top.txt"};
+    EXPECT_EQ(Collect(dir_.path()), expected);
+    // A base that already ends in "/" gets no second one.
+    EXPECT_EQ(Collect(dir_.path() + "/"), expected);
+    EXPECT_EQ(Collect(dir_ / "empty"), Paths{});
+    EXPECT_EQ(Collect(dir_ / "missing"), Paths{});
+}
+
+TEST_F(CollectTest, FollowsLinksToDirectoriesButEndsCycles) {
+    MakeDir("real");
+    Make("real/photo.jpg");
+    MakeDir("walk");
+    ::symlink("../real", (dir_ / "walk/linked").c_str());
+    ::symlink("..", (dir_ / "walk/up").c_str());          // a cycle back to an ancestor
+    ::symlink(".", (dir_ / "real/self").c_str());         // a cycle onto itself
+    ::symlink("photo.jpg", (dir_ / "real/alias.jpg").c_str());
+    ::mkfifo((dir_ / "real/pipe").c_str(), 0644);
+    EXPECT_EQ(Collect(dir_ / "walk"),
+              (Paths{"/walk/linked/alias.jpg", "/walk/linked/photo.jpg", "/walk/linked/pipe",
+                     "/walk/up/real/alias.jpg", "/walk/up/real/photo.jpg", "/walk/up/real/pipe"}));
+}
+
+}  // namespace
+}  // namespace tavrel

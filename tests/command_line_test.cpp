@@ -1,0 +1,68 @@
+#include "app/command_line.h"
+
+#include <gtest/gtest.h>
+
+#include "app/errors.h"
+#include "app/last_resort.h"
+
+namespace tavrel {
+namespace {
+
+using Arguments = std::vector<std::string>;
+
+TEST(CommandLine, SplitsAWholeCommandLineText) {
+    struct Case {
+        const char* name;
+        std::string text;
+        Arguments arguments;
+    } cases[] = {
+        {"ProgramOnly", "tavrel.exe", {}},
+        {"Empty", "", {}},
+        {"BlanksAndTabs", "tavrel \t a\tb  c ", {"a", "b", "c"}},
+        {"OnlyBlanksAndQuotePairs", "tavrel  \"\"  \"\" \t", {}},
+        {"QuotedBlanks", "tavrel \"/My Files\"/a.txt", {"/My Files/a.txt"}},
+        {"QuotesDroppedInside", "tavrel a\"b c\"d", {"ab cd"}},
+        {"QuotePairBetweenArguments", "tavrel a \"\" b", {"a", "b"}},
+        {"QuotePairInsideArgument", "tavrel a\"\"b", {"ab"}},
+        {"UnclosedQuoteRunsToEnd", "tavrel \"a b", {"a b"}},
+        {"LoneQuoteAtEndEndsCount", "tavrel a \"", {"a"}},
+        {"BackslashIsOrdinary", "tavrel a\\\"b c\"", {"a\\b c"}},
+        {"ControlCharactersSeparate", "tavrel a\x01" "b\x1F" "c", {"a", "b", "c"}},
+        {"QuotedProgramName", "\"/opt/my tools/tavrel\" x", {"x"}},
+        {"NulEndsText", std::string("tavrel a\0b", 10), {"a"}},
+        {"MultiByteNames", "tavrel 写真/a.jpg", {"写真/a.jpg"}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(SplitCommandLine(c.text), c.arguments) << c.name;
+}
+
+TEST(CommandLine, ArgvCountsUpToTheFirstEmptyArgument) {
+    const char* argv[] = {"tavrel", "a", "b c", "", "d", nullptr};
+    EXPECT_EQ(ArgumentsFromArgv(5, argv), (Arguments{"a", "b c"}));
+    EXPECT_EQ(ArgumentsFromArgv(1, argv), Arguments{});
+}
+
+TEST(LastResort, TextNamesTheErrorAndEndsTheMessageWithAPeriod) {
+    EXPECT_EQ(WithFinalPeriod("abc"), "abc.");
+    EXPECT_EQ(WithFinalPeriod("abc."), "abc.");
+    EXPECT_EQ(WithFinalPeriod(""), "");
+    EXPECT_EQ(WithFinalPeriod("ends with blank "), "ends with blank .");
+    EXPECT_EQ(LastResortText("DateConversionError", "tavrel", reinterpret_cast<void*>(0x1234),
+                             kDateConversionMessage),
+              "DateConversionError がモジュール tavrel の 0x1234 で発生しました。\n"
+              "日付に変換できない値が渡されました.");
+    try {
+        throw DateConversionError();
+    } catch (...) {
+        const auto text = LastResortTextFor(std::current_exception(), "tavrel");
+        EXPECT_EQ(text.rfind("DateConversionError がモジュール tavrel の 0x", 0), 0u) << text;
+    }
+    try {
+        throw std::bad_alloc();
+    } catch (...) {
+        const auto text = LastResortTextFor(std::current_exception(), "tavrel");
+        EXPECT_EQ(text.rfind("std::bad_alloc がモジュール tavrel の ", 0), 0u) << text;
+    }
+}
+
+}  // namespace
+}  // namespace tavrel
