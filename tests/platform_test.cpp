@@ -1,0 +1,194 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <map>
+
+#include "platform/file_system.h"
+#include "platform/locale_formats.h"
+#include "platform/no_replace_rename.h"
+#include "test_support.h"
+
+namespace tavrel {
+namespace {
+
+// Records the calls of the rename chain and answers each with a chosen errno.
+struct ScriptedCalls {
+    std::map<std::string, int> answers;  // call name -> errno (0 when missing)
+    std::vector<std::string> log;
+
+    RenameSystemCalls Calls() {
+        auto answer2 = [this](const char* call) {
+            return [this, call](const char* a, const char* b) {
+                log.push_back(std::string(call) + " " + a + " " + b);
+                return answers[call];
+            };
+        };
+        auto answer1 = [this](const char* call) {
+            return [this, call](const char* a) {
+                log.push_back(std::string(call) + " " + a);
+                return answers[std::string(call) + " " + a];
+            };
+        };
+        return {answer2("renameat2"), answer2("link"), answer1("unlink"), answer1("lstat"),
+                answer2("rename")};
+    }
+};
+
+TEST(NoReplaceRename, FallsBackStepByStepAndNeverReplaces) {
+    struct Case {
+        const char* name;
+        std::map<std::string, int> answers;
+        int result;
+        std::vector<std::string> calls;
+    } cases[] = {
+        {"NoReplaceFlagWorks", {}, 0, {"renameat2 f t"}},
+        {"TargetExists", {{"renameat2", EEXIST}}, EEXIST, {"renameat2 f t"}},
+        {"AccessDenied", {{"renameat2", EACCES}}, EACCES, {"renameat2 f t"}},
+        {"FlagUnknownLinkAndUnlink", {{"renameat2", EINVAL}}, 0,
+         {"renameat2 f t", "link f t", "unlink f"}},
+        {"FlagUnknownTargetExists", {{"renameat2", EINVAL}, {"link", EEXIST}}, EEXIST,
+         {"renameat2 f t", "link f t"}},
+        {"OldNameCannotGoSoNewLinkIsRemoved", {{"renameat2", EINVAL}, {"unlink f", EBUSY}}, EBUSY,
+         {"renameat2 f t", "link f t", "unlink f", "unlink t"}},
+        {"NoHardLinksTargetFree", {{"renameat2", EINVAL}, {"link", EPERM}, {"lstat t", ENOENT}}, 0,
+         {"renameat2 f t", "link f t", "lstat t", "rename f t"}},
+        {"NoHardLinksTargetExists", {{"renameat2", EINVAL}, {"link", EOPNOTSUPP}}, EEXIST,
+         {"renameat2 f t", "link f t", "lstat t"}},
+        {"NoHardLinksTargetUnknown",
+         {{"renameat2", EINVAL}, {"link", EPERM}, {"lstat t", EACCES}}, EACCES,
+         {"renameat2 f t", "link f t", "lstat t"}},
+    };
+    for (const auto& c : cases) {
+        ScriptedCalls scripted;
+        scripted.answers = c.answers;
+        EXPECT_EQ(RenameWithoutReplacing("f", "t", scripted.Calls()), c.result) << c.name;
+        EXPECT_EQ(scripted.log, c.calls) << c.name;
+    }
+}
+
+class PosixFileSystemTest : public ::testing::Test {
+protected:
+    test::TempDir dir_;
+    PosixFileSystem fs_;
+};
+
+TEST_F(PosixFileSystemTest, TakenNamesAreEntriesOtherThanDirectories) {
+    test::MakeFile(dir_ / "file", 0);
+    test::MakeDirectory(dir_ / "dir");
+    ::symlink("dir", (dir_ / "dir-link").c_str());
+    ::symlink("file", (dir_ / "file-link").c_str());
+    ::symlink("nowhere", (dir_ / "dangling").c_str());
+    ::mkfifo((dir_ / "fifo").c_str(), 0644);
+    struct Case {
+        std::string name;
+        bool taken;
+    } cases[] = {
+        {"file", true},      {"dir", false},    {"dir-link", false},
+        {"file-link", true}, {"dangling", true}, {"fifo", true},
+        {"missing", false},  {"file/below", false}, {std::string(300, 'n'), false},
+    };
+    for (const auto& c : cases) EXPECT_EQ(fs_.IsNameTaken(dir_ / c.name), c.taken) << c.name;
+}
+
+TEST_F(PosixFileSystemTest, RenameNeverReplacesAnExistingFile) {
+    test::MakeFile(dir_ / "a", 0, "a");
+    test::MakeFile(dir_ / "b", 0, "b");
+    EXPECT_EQ(fs_.RenameNoReplace(dir_ / "a", dir_ / "b"), EEXIST);
+    EXPECT_EQ(test::ReadFile(dir_ / "a"), "a");
+    EXPECT_EQ(test::ReadFile(dir_ / "b"), "b");
+    EXPECT_EQ(fs_.RenameNoReplace(dir_ / "a", dir_ / "c"), 0);
+    EXPECT_EQ(test::Names(dir_.path()), (std::vector<std::string>{"b", "c"}));
+}
+
+TEST_F(PosixFileSystemTest, LastWriteTimeOfFilesOnlyAndWithoutBlocking) {
+    test::MakeFile(dir_ / "file", 1316090096);
+    test::MakeDirectory(dir_ / "dir");
+    ::mkfifo((dir_ / "fifo").c_str(), 0644);  // no writer: a blocking open would hang
+    test::SetMtime(dir_ / "fifo", 1316090000);
+    EXPECT_EQ(fs_.ReadLastWriteTime(dir_ / "file"), 1316090096);
+    EXPECT_EQ(fs_.ReadLastWriteTime(dir_ / "fifo"), 1316090000);
+    EXPECT_EQ(fs_.ReadLastWriteTime(dir_ / "dir"), std::nullopt);
+    EXPECT_EQ(fs_.ReadLastWriteTime(dir_ / "missing"), std::nullopt);
+    EXPECT_TRUE(fs_.IsDirectory(dir_ / "dir"));
+    EXPECT_FALSE(fs_.IsDirectory(dir_ / "file"));
+    EXPECT_FALSE(fs_.IsExistingFile(dir_ / "dir"));
+}
+
+TEST(LocaleFormats, CommonLocalesGiveTheirOwnSettings) {
+    struct Case {
+        const char* locale;
+        const char* date_pattern;
+        const char* date_separator;
+        const char* time_separator;
+        bool clock_24_hour;
+        bool leading_zero;
+        bool marker_first;
+        const char* am;
+    } cases[] = {
+        {"C", "yyyy/MM/dd", "/", ":", true, false, false, "午前"},
+        {"POSIX", "yyyy/MM/dd", "/", ":", true, false, false, "午前"},
+        {"", "yyyy/MM/dd", "/", ":", true, false, false, "午前"},
+        {"C.UTF-8", "yyyy/MM/dd", "/", ":", true, false, false, "午前"},
+        {"ja_JP.UTF-8", "yyyy/MM/dd", "/", ":", true, false, false, "午前"},
+        {"en_US.UTF-8", "M/d/yy", "/", ":", false, false, false, "AM"},
+        {"de_DE.UTF-8@euro", "dd/MM/yy", ".", ":", true, true, false, "AM"},
+        {"ko_KR.UTF-8", "yy. M. d.", "/", ":", false, false, true, "오전"},
+    };
+    for (const auto& c : cases) {
+        const auto formats = LoadRegionalFormats(c.locale);
+        EXPECT_EQ(formats.short_date_pattern, c.date_pattern) << c.locale;
+        EXPECT_EQ(formats.date_separator, c.date_separator) << c.locale;
+        EXPECT_EQ(formats.time_separator, c.time_separator) << c.locale;
+        EXPECT_EQ(formats.clock_24_hour, c.clock_24_hour) << c.locale;
+        EXPECT_EQ(formats.hour_leading_zero, c.leading_zero) << c.locale;
+        EXPECT_EQ(formats.am_pm_before_time, c.marker_first) << c.locale;
+        EXPECT_EQ(formats.am_text, c.am) << c.locale;
+    }
+}
+
+TEST(LocaleFormats, PatternsAreConvertedToTheStampLanguage) {
+    struct Case {
+        const char16_t* date;
+        const char* pattern;
+        const char* separator;
+    } dates[] = {
+        {u"y/MM/dd", "yyyy/MM/dd", "/"},
+        {u"yy-M-d", "yy/M/d", "-"},
+        {u"d MMM y", "d/MMM/yyyy", " "},
+        {u"EEEE d LLLL y G", "dddd/d/MMMM/yyyy/", " "},
+        {u"y'年'M'月'd'日'", "yyyy/M月d日", "年"},
+        {u"dd.MM.y 'r.'", "dd/MM/yyyy \"r\"/", "."},
+        {u"d/M/yy 'at' h", "d/M/yy \"a\"\"t\" ", "/"},
+    };
+    for (const auto& c : dates) {
+        RegionalFormats formats;
+        ConvertDatePattern(c.date, formats);
+        EXPECT_EQ(formats.short_date_pattern, c.pattern) << c.pattern;
+        EXPECT_EQ(formats.date_separator, c.separator) << c.pattern;
+    }
+    struct TimeCase {
+        const char16_t* time;
+        bool clock_24_hour;
+        bool leading_zero;
+        bool marker_first;
+        const char* separator;
+    } times[] = {
+        {u"H:mm", true, false, false, ":"},   {u"HH.mm", true, true, false, "."},
+        {u"h:mm a", false, false, false, ":"}, {u"a h:mm", false, false, true, ":"},
+        {u"Bh:mm", false, false, true, ":"},   {u"H時mm分", true, false, false, "時"},
+        {u"HH 'h' mm", true, true, false, ":"},
+    };
+    for (const auto& c : times) {
+        RegionalFormats formats;
+        ReadTimePattern(c.time, formats);
+        EXPECT_EQ(formats.clock_24_hour, c.clock_24_hour);
+        EXPECT_EQ(formats.hour_leading_zero, c.leading_zero);
+        EXPECT_EQ(formats.am_pm_before_time, c.marker_first);
+        EXPECT_EQ(formats.time_separator, c.separator);
+    }
+}
+
+}  // namespace
+}  // namespace tavrel
