@@ -21,7 +21,7 @@ Paths Entries(const FileList& list) {
 }
 
 class MergeTest : public ::testing::Test {
-protected:
+  protected:
     Paths Merge(Paths batch) {
         MergePendingFiles(list_, batch, *ordering_);
         return Entries(list_);
@@ -37,14 +37,28 @@ TEST_F(MergeTest, BatchesAreSortedAndAppendedWithPathsBroughtAgainMoved) {
         Paths batch;
         Paths list_after;
     } steps[] = {
-        {"FirstBatchSorted", {"/p/c.txt", "/p/B.txt", "/p/a.txt"}, {"/p/a.txt", "/p/B.txt", "/p/c.txt"}},
-        {"NewFileLeavesOthersInPlace", {"/p/0.txt"}, {"/p/a.txt", "/p/B.txt", "/p/c.txt", "/p/0.txt"}},
+        {"FirstBatchSorted",
+         {"/p/c.txt", "/p/B.txt", "/p/a.txt"},
+         {"/p/a.txt", "/p/B.txt", "/p/c.txt"}},
+        {"NewFileLeavesOthersInPlace",
+         {"/p/0.txt"},
+         {"/p/a.txt", "/p/B.txt", "/p/c.txt", "/p/0.txt"}},
         {"ListedFileMovesToTheEnd", {"/p/a.txt"}, {"/p/B.txt", "/p/c.txt", "/p/0.txt", "/p/a.txt"}},
-        {"OtherLetterCaseReplacesOldForm", {"/P/C.TXT"}, {"/p/B.txt", "/p/0.txt", "/p/a.txt", "/P/C.TXT"}},
-        {"DuplicatesInABatchStay", {"/q/x", "/q/x"}, {"/p/B.txt", "/p/0.txt", "/p/a.txt", "/P/C.TXT", "/q/x", "/q/x"}},
-        {"EachPathBroughtRemovesOneEntry", {"/Q/X", "/q/X"}, {"/p/B.txt", "/p/0.txt", "/p/a.txt", "/P/C.TXT", "/Q/X", "/q/X"}},
-        {"BroughtOnceRemovesTheFirstOnly", {"/q/x"}, {"/p/B.txt", "/p/0.txt", "/p/a.txt", "/P/C.TXT", "/q/X", "/q/x"}},
-        {"EmptyBatchChangesNothing", {}, {"/p/B.txt", "/p/0.txt", "/p/a.txt", "/P/C.TXT", "/q/X", "/q/x"}},
+        {"OtherLetterCaseReplacesOldForm",
+         {"/P/C.TXT"},
+         {"/p/B.txt", "/p/0.txt", "/p/a.txt", "/P/C.TXT"}},
+        {"DuplicatesInABatchStay",
+         {"/q/x", "/q/x"},
+         {"/p/B.txt", "/p/0.txt", "/p/a.txt", "/P/C.TXT", "/q/x", "/q/x"}},
+        {"EachPathBroughtRemovesOneEntry",
+         {"/Q/X", "/q/X"},
+         {"/p/B.txt", "/p/0.txt", "/p/a.txt", "/P/C.TXT", "/Q/X", "/q/X"}},
+        {"BroughtOnceRemovesTheFirstOnly",
+         {"/q/x"},
+         {"/p/B.txt", "/p/0.txt", "/p/a.txt", "/P/C.TXT", "/q/X", "/q/x"}},
+        {"EmptyBatchChangesNothing",
+         {},
+         {"/p/B.txt", "/p/0.txt", "/p/a.txt", "/P/C.TXT", "/q/X", "/q/x"}},
     };
     for (auto& step : steps) EXPECT_EQ(Merge(step.batch), step.list_after) << step.name;
 }
@@ -96,7 +110,7 @@ TEST(SortBatch, CollatesIgnoringCaseWithRepeatableTies) {
 }
 
 class CollectTest : public ::testing::Test {
-protected:
+  protected:
     Paths Collect(const std::string& directory) {
         Paths pending;
         CollectDirectory(directory, pending, file_system_);
@@ -123,8 +137,8 @@ TEST_F(CollectTest, ListsEveryFileBelowButNoDirectory) {
     Make(".hidden/.dotfile");
     Make("...");
     Make(".x");
-    const Paths expected{"/...", "/.hidden/.dotfile", "/.x", "/a/deep/er/two.txt", "/a/one.txt",
-                         "/top.txt"};
+    const Paths expected{"/...",       "/.hidden/.dotfile", "/.x", "/a/deep/er/two.txt",
+                         "/a/one.txt", "/top.txt"};
     EXPECT_EQ(Collect(dir_.path()), expected);
     // A base that already ends in "/" gets no second one.
     EXPECT_EQ(Collect(dir_.path() + "/"), expected);
@@ -137,8 +151,8 @@ TEST_F(CollectTest, FollowsLinksToDirectoriesButEndsCycles) {
     Make("real/photo.jpg");
     MakeDir("walk");
     ::symlink("../real", (dir_ / "walk/linked").c_str());
-    ::symlink("..", (dir_ / "walk/up").c_str());          // a cycle back to an ancestor
-    ::symlink(".", (dir_ / "real/self").c_str());         // a cycle onto itself
+    ::symlink("..", (dir_ / "walk/up").c_str());   // a cycle back to an ancestor
+    ::symlink(".", (dir_ / "real/self").c_str());  // a cycle onto itself
     ::symlink("photo.jpg", (dir_ / "real/alias.jpg").c_str());
     ::mkfifo((dir_ / "real/pipe").c_str(), 0644);
     EXPECT_EQ(Collect(dir_ / "walk"),

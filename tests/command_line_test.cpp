@@ -27,7 +27,11 @@ TEST(CommandLine, SplitsAWholeCommandLineText) {
         {"UnclosedQuoteRunsToEnd", "tavrel \"a b", {"a b"}},
         {"LoneQuoteAtEndEndsCount", "tavrel a \"", {"a"}},
         {"BackslashIsOrdinary", "tavrel a\\\"b c\"", {"a\\b c"}},
-        {"ControlCharactersSeparate", "tavrel a\x01" "b\x1F" "c", {"a", "b", "c"}},
+        {"ControlCharactersSeparate",
+         "tavrel a\x01"
+         "b\x1F"
+         "c",
+         {"a", "b", "c"}},
         {"QuotedProgramName", "\"/opt/my tools/tavrel\" x", {"x"}},
         {"NulEndsText", std::string("tavrel a\0b", 10), {"a"}},
         {"MultiByteNames", "tavrel 写真/a.jpg", {"写真/a.jpg"}},

@@ -46,18 +46,29 @@ TEST(NoReplaceRename, FallsBackStepByStepAndNeverReplaces) {
         {"NoReplaceFlagWorks", {}, 0, {"renameat2 f t"}},
         {"TargetExists", {{"renameat2", EEXIST}}, EEXIST, {"renameat2 f t"}},
         {"AccessDenied", {{"renameat2", EACCES}}, EACCES, {"renameat2 f t"}},
-        {"FlagUnknownLinkAndUnlink", {{"renameat2", EINVAL}}, 0,
+        {"FlagUnknownLinkAndUnlink",
+         {{"renameat2", EINVAL}},
+         0,
          {"renameat2 f t", "link f t", "unlink f"}},
-        {"FlagUnknownTargetExists", {{"renameat2", EINVAL}, {"link", EEXIST}}, EEXIST,
+        {"FlagUnknownTargetExists",
+         {{"renameat2", EINVAL}, {"link", EEXIST}},
+         EEXIST,
          {"renameat2 f t", "link f t"}},
-        {"OldNameCannotGoSoNewLinkIsRemoved", {{"renameat2", EINVAL}, {"unlink f", EBUSY}}, EBUSY,
+        {"OldNameCannotGoSoNewLinkIsRemoved",
+         {{"renameat2", EINVAL}, {"unlink f", EBUSY}},
+         EBUSY,
          {"renameat2 f t", "link f t", "unlink f", "unlink t"}},
-        {"NoHardLinksTargetFree", {{"renameat2", EINVAL}, {"link", EPERM}, {"lstat t", ENOENT}}, 0,
+        {"NoHardLinksTargetFree",
+         {{"renameat2", EINVAL}, {"link", EPERM}, {"lstat t", ENOENT}},
+         0,
          {"renameat2 f t", "link f t", "lstat t", "rename f t"}},
-        {"NoHardLinksTargetExists", {{"renameat2", EINVAL}, {"link", EOPNOTSUPP}}, EEXIST,
+        {"NoHardLinksTargetExists",
+         {{"renameat2", EINVAL}, {"link", EOPNOTSUPP}},
+         EEXIST,
          {"renameat2 f t", "link f t", "lstat t"}},
         {"NoHardLinksTargetUnknown",
-         {{"renameat2", EINVAL}, {"link", EPERM}, {"lstat t", EACCES}}, EACCES,
+         {{"renameat2", EINVAL}, {"link", EPERM}, {"lstat t", EACCES}},
+         EACCES,
          {"renameat2 f t", "link f t", "lstat t"}},
     };
     for (const auto& c : cases) {
@@ -69,7 +80,7 @@ TEST(NoReplaceRename, FallsBackStepByStepAndNeverReplaces) {
 }
 
 class PosixFileSystemTest : public ::testing::Test {
-protected:
+  protected:
     test::TempDir dir_;
     PosixFileSystem fs_;
 };
@@ -85,8 +96,8 @@ TEST_F(PosixFileSystemTest, TakenNamesAreEntriesOtherThanDirectories) {
         std::string name;
         bool taken;
     } cases[] = {
-        {"file", true},      {"dir", false},    {"dir-link", false},
-        {"file-link", true}, {"dangling", true}, {"fifo", true},
+        {"file", true},      {"dir", false},        {"dir-link", false},
+        {"file-link", true}, {"dangling", true},    {"fifo", true},
         {"missing", false},  {"file/below", false}, {std::string(300, 'n'), false},
     };
     for (const auto& c : cases) EXPECT_EQ(fs_.IsNameTaken(dir_ / c.name), c.taken) << c.name;
@@ -175,9 +186,9 @@ TEST(LocaleFormats, PatternsAreConvertedToTheStampLanguage) {
         bool marker_first;
         const char* separator;
     } times[] = {
-        {u"H:mm", true, false, false, ":"},   {u"HH.mm", true, true, false, "."},
-        {u"h:mm a", false, false, false, ":"}, {u"a h:mm", false, false, true, ":"},
-        {u"Bh:mm", false, false, true, ":"},   {u"H時mm分", true, false, false, "時"},
+        {u"H:mm", true, false, false, ":"},     {u"HH.mm", true, true, false, "."},
+        {u"h:mm a", false, false, false, ":"},  {u"a h:mm", false, false, true, ":"},
+        {u"Bh:mm", false, false, true, ":"},    {u"H時mm分", true, false, false, "時"},
         {u"HH 'h' mm", true, true, false, ":"},
     };
     for (const auto& c : times) {

@@ -11,7 +11,7 @@ namespace {
 using Paths = std::vector<std::string>;
 
 class RenameSessionTest : public ::testing::Test {
-protected:
+  protected:
     Paths Entries() const {
         Paths paths;
         for (std::size_t i = 0; i < session_.file_list().size(); ++i)
@@ -30,8 +30,8 @@ protected:
     MonotonicClock clock_;
     RegionalFormats formats_ = RegionalFormats::Reference();
     std::unique_ptr<TextOrdering> ordering_ = MakeIcuTextOrdering("C");
-    RenameSession session_{SessionServices{file_system_, clock_, formats_, *ordering_,
-                                           settings_dir_ / "setup.ini"}};
+    RenameSession session_{
+        SessionServices{file_system_, clock_, formats_, *ordering_, settings_dir_ / "setup.ini"}};
 };
 
 TEST_F(RenameSessionTest, InitFormRestoresTheStoredStampType) {
@@ -39,8 +39,8 @@ TEST_F(RenameSessionTest, InitFormRestoresTheStoredStampType) {
         const char* settings;  // nullptr: no settings file
         int stamp_type;
     } cases[] = {
-        {nullptr, 1}, {"StampType:2\r\n", 2}, {"StampType:0", 0},
-        {"StampType:5", -1}, {"StampType:-1", -1}, {"StampType:x", 1},
+        {nullptr, 1},        {"StampType:2\r\n", 2}, {"StampType:0", 0},
+        {"StampType:5", -1}, {"StampType:-1", -1},   {"StampType:x", 1},
     };
     for (const auto& c : cases) {
         if (c.settings) StoreSettings(c.settings);

@@ -37,7 +37,8 @@ TEST(SettingsFile, LinesSelectTheStampType) {
         {"OtherLinesIgnored", "# mine\nColour:red\nStampType:0\n\n", 0},
         {"LoneCarriageReturns", "StampType:1\rStampType:2", 2},
     };
-    for (const auto& c : cases) EXPECT_EQ(StampTypeFromSettingsText(c.text), c.stamp_type) << c.name;
+    for (const auto& c : cases)
+        EXPECT_EQ(StampTypeFromSettingsText(c.text), c.stamp_type) << c.name;
 }
 
 TEST(SettingsFile, LineBreaks) {
@@ -58,8 +59,7 @@ TEST(SettingsFile, ByteOrderMarksChooseTheEncoding) {
         {"Utf8", "\xEF\xBB\xBFStampType:2\r\n"},
         {"Utf16LittleEndian",
          std::string("\xFF\xFES\0t\0a\0m\0p\0T\0y\0p\0e\0:\0002\0\r\0\n\0", 28)},
-        {"Utf16BigEndian",
-         std::string("\xFE\xFF\0S\0t\0a\0m\0p\0T\0y\0p\0e\0:\0002\0\r\0\n", 28)},
+        {"Utf16BigEndian", std::string("\xFE\xFF\0S\0t\0a\0m\0p\0T\0y\0p\0e\0:\0002\0\r\0\n", 28)},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(DecodeSettingsText(c.bytes), "StampType:2\r\n") << c.name;
@@ -98,13 +98,13 @@ TEST(SettingsFile, WritesThirteenBytesAndReplacesWhatWasThere) {
 
 // A file system whose reads and writes fail with a chosen reason.
 class FailingFileSystem : public PosixFileSystem {
-public:
+  public:
     explicit FailingFileSystem(int error) : error_(error) {}
     bool IsExistingFile(const std::string&) override { return true; }
     int ReadWholeFile(const std::string&, std::string&) override { return error_; }
     int ReplaceFileContents(const std::string&, const std::string&) override { return error_; }
 
-private:
+  private:
     int error_;
 };
 

@@ -48,26 +48,22 @@ TEST(NameAnalysis, RecognisesStampsWithinBounds) {
         const char* base;
         std::size_t length;
     } cases[] = {
-        {"20100101_IMG", 9},
-        {"20100131-235959_IMG", 16},
-        {"20110915_", 9},
-        {"20119915_report", 0},       // month 99
-        {"20110900_x", 0},            // day 0
-        {"20111301_x", 0},            // month 13
-        {"19000101_report", 0},       // the year bound is strict
-        {"19010101_report", 9},
-        {"x7DB0915_a", 9},            // hexadecimal year 2011
-        {"2011 9 1_x", 9},            // " 9" and " 1" read with their leading blank
-        {" 2011091_x", 0},            // the year " 201" is out of bounds
-        {"2011091 _x", 0},            // "1 " does not read: a trailing blank
-        {"20110915-2400000_", 0},     // hour 24
-        {"20110915-236000_x", 0},     // minute 60
-        {"20110915-235960_x", 0},     // second 60
-        {"20110915--1-1-1_x", 16},    // hour, minute, second have upper bounds only
-        {"20110915-123456-x", 0},     // position 16 is no "_"
-        {"20110915-123456", 0},       // too short for the date-time form
-        {"20110915x", 0},
-        {"2011091", 0},               // shorter than 9: never analysed
+        {"20100101_IMG", 9},       {"20100131-235959_IMG", 16},
+        {"20110915_", 9},          {"20119915_report", 0},  // month 99
+        {"20110900_x", 0},                                  // day 0
+        {"20111301_x", 0},                                  // month 13
+        {"19000101_report", 0},                             // the year bound is strict
+        {"19010101_report", 9},    {"x7DB0915_a", 9},       // hexadecimal year 2011
+        {"2011 9 1_x", 9},                          // " 9" and " 1" read with their leading blank
+        {" 2011091_x", 0},                          // the year " 201" is out of bounds
+        {"2011091 _x", 0},                          // "1 " does not read: a trailing blank
+        {"20110915-2400000_", 0},                   // hour 24
+        {"20110915-236000_x", 0},                   // minute 60
+        {"20110915-235960_x", 0},                   // second 60
+        {"20110915--1-1-1_x", 16},                  // hour, minute, second have upper bounds only
+        {"20110915-123456-x", 0},                   // position 16 is no "_"
+        {"20110915-123456", 0},                     // too short for the date-time form
+        {"20110915x", 0},          {"2011091", 0},  // shorter than 9: never analysed
     };
     for (const auto& c : cases) EXPECT_EQ(RecognisedStampLength(c.base), c.length) << c.base;
 }
@@ -114,7 +110,7 @@ TEST(RandomString, DrawsCountPlusOneSymbolsOfTheAlphabet) {
 // Renames files in a real folder whose last-write time gives the stamps
 // 20110915_ and 20110915-123456_.
 class StampFileTest : public ::testing::Test {
-protected:
+  protected:
     std::string Path(const std::string& name) const { return *dir_ / name; }
     void Make(const std::string& name, const std::string& contents = "x") {
         MakeFile(Path(name), kTime, contents);
@@ -143,8 +139,7 @@ TEST_F(StampFileTest, RenamesAsTheNameTableSays) {
         {"DateStamp", "IMG_0001.jpg", 1, nullptr, nullptr, "20110915_IMG_0001.jpg"},
         {"DateTimeStamp", "IMG_0001.jpg", 2, nullptr, nullptr, "20110915-123456_IMG_0001.jpg"},
         {"NoneKeepsName", "IMG_0001.jpg", 0, nullptr, nullptr, "IMG_0001.jpg"},
-        {"OldStampReplaced", "20100101_IMG_0001.jpg", 1, nullptr, nullptr,
-         "20110915_IMG_0001.jpg"},
+        {"OldStampReplaced", "20100101_IMG_0001.jpg", 1, nullptr, nullptr, "20110915_IMG_0001.jpg"},
         {"OtherFormReplaced", "20100131-235959_IMG_0001.jpg", 1, nullptr, nullptr,
          "20110915_IMG_0001.jpg"},
         {"NoneRemovesStamp", "20110915_IMG_0001.jpg", 0, nullptr, nullptr, "IMG_0001.jpg"},
@@ -235,8 +230,8 @@ TEST_F(StampFileTest, LinkToADirectoryIsNoTakenNameButADanglingLinkIs) {
     ::symlink("target", Path("20110915_a.jpg").c_str());
     ::symlink("nowhere", Path("20110915_b.jpg").c_str());
     EXPECT_EQ(Stamp("a.jpg", 1), Path("a.jpg"));  // refused: the link stays
-    EXPECT_TRUE(std::regex_match(Stamp("b.jpg", 1),
-                                 std::regex(".*/20110915_b\\.[0-9A-Za-z]{6}\\.jpg")));
+    EXPECT_TRUE(
+        std::regex_match(Stamp("b.jpg", 1), std::regex(".*/20110915_b\\.[0-9A-Za-z]{6}\\.jpg")));
 }
 
 }  // namespace

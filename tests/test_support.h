@@ -11,7 +11,7 @@ namespace tavrel::test {
 
 // A fresh folder below /tmp, removed again (with everything in it) at the end.
 class TempDir {
-public:
+  public:
     TempDir();
     ~TempDir();
     TempDir(const TempDir&) = delete;
@@ -19,13 +19,12 @@ public:
     const std::string& path() const { return path_; }
     std::string operator/(const std::string& name) const { return path_ + "/" + name; }
 
-private:
+  private:
     std::string path_;
 };
 
 // Seconds since the epoch of a UTC calendar time.
-std::int64_t UtcSeconds(int year, int month, int day, int hour = 0, int minute = 0,
-                        int second = 0);
+std::int64_t UtcSeconds(int year, int month, int day, int hour = 0, int minute = 0, int second = 0);
 
 // Creates (or overwrites) a file with the given contents and last-write time.
 void MakeFile(const std::string& path, std::int64_t mtime_utc, const std::string& contents = "x");

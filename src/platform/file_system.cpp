@@ -56,14 +56,12 @@ std::optional<std::int64_t> PosixFileSystem::ReadLastWriteTime(const std::string
 
 bool PosixFileSystem::IsDirectory(const std::string& path) {
     struct stat st;
-    return RetryOnInterrupt([&] { return ::stat(path.c_str(), &st); }) == 0 &&
-           S_ISDIR(st.st_mode);
+    return RetryOnInterrupt([&] { return ::stat(path.c_str(), &st); }) == 0 && S_ISDIR(st.st_mode);
 }
 
 bool PosixFileSystem::IsExistingFile(const std::string& path) {
     struct stat st;
-    return RetryOnInterrupt([&] { return ::stat(path.c_str(), &st); }) == 0 &&
-           !S_ISDIR(st.st_mode);
+    return RetryOnInterrupt([&] { return ::stat(path.c_str(), &st); }) == 0 && !S_ISDIR(st.st_mode);
 }
 
 bool PosixFileSystem::IsNameTaken(const std::string& path) {
@@ -96,9 +94,8 @@ int PosixFileSystem::RenameNoReplace(const std::string& from, const std::string&
 }
 
 std::optional<DirectoryListing> PosixFileSystem::ReadDirectory(const std::string& path) {
-    const int fd = RetryOnInterrupt([&] {
-        return ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NONBLOCK | O_CLOEXEC);
-    });
+    const int fd = RetryOnInterrupt(
+        [&] { return ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NONBLOCK | O_CLOEXEC); });
     if (fd < 0) return std::nullopt;
     DIR* dir = ::fdopendir(fd);
     if (dir == nullptr) {

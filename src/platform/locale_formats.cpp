@@ -14,7 +14,9 @@
 namespace tavrel {
 namespace {
 
-bool IsLetter(char16_t c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'); }
+bool IsLetter(char16_t c) {
+    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
+}
 
 std::string ToUtf8(const icu::UnicodeString& text) {
     std::string out;
@@ -127,7 +129,10 @@ void ConvertDatePattern(const std::u16string& pattern, RegionalFormats& formats)
                 break;
             case u'M':
             case u'L':
-                out += piece.run == 1 ? "M" : piece.run == 2 ? "MM" : piece.run == 3 ? "MMM" : "MMMM";
+                out += piece.run == 1   ? "M"
+                       : piece.run == 2 ? "MM"
+                       : piece.run == 3 ? "MMM"
+                                        : "MMMM";
                 break;
             case u'd':
                 out += piece.run >= 2 ? "dd" : "d";

@@ -15,6 +15,8 @@ auto RetryOnInterrupt(Call call) {
 }
 
 // 0 for a call that succeeded, otherwise its errno value.
-inline int ErrnoOf(int result) { return result == 0 ? 0 : errno; }
+inline int ErrnoOf(int result) {
+    return result == 0 ? 0 : errno;
+}
 
 }  // namespace tavrel

@@ -5,9 +5,13 @@
 namespace tavrel {
 namespace {
 
-char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char Lower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
-bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+bool IsAsciiLetter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
 
 bool StartsWithIgnoringCase(std::string_view text, std::size_t pos, std::string_view prefix) {
     if (text.size() - pos < prefix.size()) return false;
@@ -114,8 +118,8 @@ std::string RenderPattern(std::string_view pattern, const StampTime& time,
                 } else if (run <= 2) {
                     AppendNumber(out, time.month, static_cast<int>(run));
                 } else {
-                    out += (run == 3 ? formats.short_month_names : formats.long_month_names)
-                        [time.month - 1];
+                    out += (run == 3 ? formats.short_month_names
+                                     : formats.long_month_names)[time.month - 1];
                 }
                 break;
             case 'n':
@@ -125,8 +129,8 @@ std::string RenderPattern(std::string_view pattern, const StampTime& time,
                 if (run <= 2)
                     AppendNumber(out, time.day, static_cast<int>(run));
                 else
-                    out += (run == 3 ? formats.short_day_names : formats.long_day_names)
-                        [time.weekday];
+                    out +=
+                        (run == 3 ? formats.short_day_names : formats.long_day_names)[time.weekday];
                 break;
             case 'h': {
                 int hour = time.hour;

@@ -26,12 +26,12 @@ namespace tavrel {
 // stamp: years 1980 to 2107, even seconds.
 struct StampTime {
     int year = 1980;
-    int month = 1;   // 1..12
-    int day = 1;     // 1..31
-    int hour = 0;    // 0..23
-    int minute = 0;  // 0..59
-    int second = 0;  // 0..58, even
-    int weekday = 0; // 0 = Sunday
+    int month = 1;    // 1..12
+    int day = 1;      // 1..31
+    int hour = 0;     // 0..23
+    int minute = 0;   // 0..59
+    int second = 0;   // 0..58, even
+    int weekday = 0;  // 0 = Sunday
 };
 
 // Applies one pattern to the time.

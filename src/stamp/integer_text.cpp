@@ -24,7 +24,8 @@ std::optional<std::int32_t> ReadIntegerText(std::string_view text) {
     if (text[pos] == '$' || text[pos] == 'x' || text[pos] == 'X') {
         hexadecimal = true;
         ++pos;
-    } else if (text[pos] == '0' && pos + 1 < end && (text[pos + 1] == 'x' || text[pos + 1] == 'X')) {
+    } else if (text[pos] == '0' && pos + 1 < end &&
+               (text[pos + 1] == 'x' || text[pos + 1] == 'X')) {
         hexadecimal = true;
         pos += 2;
     }

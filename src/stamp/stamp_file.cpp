@@ -7,8 +7,7 @@
 namespace tavrel {
 
 std::string StampFile(const std::string& path, int stamp_type, const StampContext& context) {
-    const std::string stamp =
-        MakeStampText(path, stamp_type, context.file_system, context.formats);
+    const std::string stamp = MakeStampText(path, stamp_type, context.file_system, context.formats);
 
     SplitPath split = SplitPath::Of(path);
     if (split.base_name.size() >= 9) {

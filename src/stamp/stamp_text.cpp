@@ -46,7 +46,9 @@ std::string JoinFields(const std::vector<std::string>& fields, std::string_view 
     return work;
 }
 
-std::size_t FieldsRead(int stamp_type) { return stamp_type >= 2 ? 4 : stamp_type == 1 ? 3 : 0; }
+std::size_t FieldsRead(int stamp_type) {
+    return stamp_type >= 2 ? 4 : stamp_type == 1 ? 3 : 0;
+}
 
 }  // namespace
 
