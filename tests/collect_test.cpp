@@ -21,7 +21,7 @@ Paths Entries(const FileList& list) {
 }
 
 class MergeTest : public ::testing::Test {
-  protected:
+protected:
     Paths Merge(Paths batch) {
         MergePendingFiles(list_, batch, *ordering_);
         return Entries(list_);
@@ -110,7 +110,7 @@ TEST(SortBatch, CollatesIgnoringCaseWithRepeatableTies) {
 }
 
 class CollectTest : public ::testing::Test {
-  protected:
+protected:
     Paths Collect(const std::string& directory) {
         Paths pending;
         CollectDirectory(directory, pending, file_system_);

@@ -80,7 +80,7 @@ TEST(NoReplaceRename, FallsBackStepByStepAndNeverReplaces) {
 }
 
 class PosixFileSystemTest : public ::testing::Test {
-  protected:
+protected:
     test::TempDir dir_;
     PosixFileSystem fs_;
 };

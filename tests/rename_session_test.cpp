@@ -11,7 +11,7 @@ namespace {
 using Paths = std::vector<std::string>;
 
 class RenameSessionTest : public ::testing::Test {
-  protected:
+protected:
     Paths Entries() const {
         Paths paths;
         for (std::size_t i = 0; i < session_.file_list().size(); ++i)

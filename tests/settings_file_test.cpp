@@ -98,13 +98,13 @@ TEST(SettingsFile, WritesThirteenBytesAndReplacesWhatWasThere) {
 
 // A file system whose reads and writes fail with a chosen reason.
 class FailingFileSystem : public PosixFileSystem {
-  public:
+public:
     explicit FailingFileSystem(int error) : error_(error) {}
     bool IsExistingFile(const std::string&) override { return true; }
     int ReadWholeFile(const std::string&, std::string&) override { return error_; }
     int ReplaceFileContents(const std::string&, const std::string&) override { return error_; }
 
-  private:
+private:
     int error_;
 };
 

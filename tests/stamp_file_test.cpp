@@ -110,7 +110,7 @@ TEST(RandomString, DrawsCountPlusOneSymbolsOfTheAlphabet) {
 // Renames files in a real folder whose last-write time gives the stamps
 // 20110915_ and 20110915-123456_.
 class StampFileTest : public ::testing::Test {
-  protected:
+protected:
     std::string Path(const std::string& name) const { return *dir_ / name; }
     void Make(const std::string& name, const std::string& contents = "x") {
         MakeFile(Path(name), kTime, contents);

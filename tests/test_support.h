@@ -11,7 +11,7 @@ namespace tavrel::test {
 
 // A fresh folder below /tmp, removed again (with everything in it) at the end.
 class TempDir {
-  public:
+public:
     TempDir();
     ~TempDir();
     TempDir(const TempDir&) = delete;
@@ -19,7 +19,7 @@ class TempDir {
     const std::string& path() const { return path_; }
     std::string operator/(const std::string& name) const { return path_ + "/" + name; }
 
-  private:
+private:
     std::string path_;
 };
 

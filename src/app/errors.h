@@ -11,41 +11,41 @@ namespace tavrel {
 
 // Base of every error Tavrel raises on purpose.
 class Error : public std::runtime_error {
-  public:
+public:
     // Records the code address of the place that constructed the error, which the
     // last-resort handler prints as the address "at which the error was raised".
     explicit Error(const std::string& message);
     virtual const char* TypeName() const noexcept { return "Error"; }
     const void* Address() const noexcept { return address_; }
 
-  private:
+private:
     const void* address_;
 };
 
 // A file's last-write time could not be read or converted to a stamp time.
 class DateConversionError : public Error {
-  public:
+public:
     DateConversionError();
     const char* TypeName() const noexcept override { return "DateConversionError"; }
 };
 
 // The settings file exists but could not be opened for reading.
 class FileOpenError : public Error {
-  public:
+public:
     FileOpenError(const std::string& path, const std::string& reason);
     const char* TypeName() const noexcept override { return "FileOpenError"; }
 };
 
 // The settings file could not be created or written.
 class FileCreateError : public Error {
-  public:
+public:
     FileCreateError(const std::string& path, const std::string& reason);
     const char* TypeName() const noexcept override { return "FileCreateError"; }
 };
 
 // An internal consistency check failed (used by the version lookup).
 class AssertionFailure : public Error {
-  public:
+public:
     AssertionFailure(const std::string& source, int line);
     const char* TypeName() const noexcept override { return "AssertionFailure"; }
 };

@@ -25,7 +25,7 @@ struct SessionServices {
 };
 
 class RenameSession {
-  public:
+public:
     // The stamp types of the selector; -1 means no entry is selected.
     static constexpr int kNoSelection = -1;
     static constexpr int kDefaultStampType = 1;
@@ -58,7 +58,7 @@ class RenameSession {
     PendingList& pending() { return pending_; }
     const SessionServices& services() const { return services_; }
 
-  private:
+private:
     SessionServices services_;
     int stamp_type_ = kDefaultStampType;
     FileList file_list_;

@@ -19,7 +19,7 @@ namespace tavrel {
 using PendingList = std::vector<std::string>;
 
 class FileList {
-  public:
+public:
     // The ordering decides which entries count as equal (letter case ignored).
     explicit FileList(const TextOrdering& ordering) : ordering_(ordering) {}
 
@@ -41,7 +41,7 @@ class FileList {
     // list when something was removed.
     void RemoveFirstMatches(const std::vector<std::string>& paths);
 
-  private:
+private:
     struct Entry {
         std::string path;
         std::uint64_t serial;  // grows with the position in the list

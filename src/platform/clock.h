@@ -6,7 +6,7 @@
 namespace tavrel {
 
 class Clock {
-  public:
+public:
     virtual ~Clock() = default;
     // A counter that moves on between two calls as often as possible.
     virtual std::uint32_t Counter() = 0;
@@ -14,7 +14,7 @@ class Clock {
 
 // The low 32 bits of the monotonic clock's nanoseconds.
 class MonotonicClock final : public Clock {
-  public:
+public:
     std::uint32_t Counter() override;
 };
 

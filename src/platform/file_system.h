@@ -25,7 +25,7 @@ struct DirectoryListing {
 };
 
 class FileSystem {
-  public:
+public:
     virtual ~FileSystem() = default;
 
     // Opens the file for reading (never blocking, never a directory), reads its
@@ -63,7 +63,7 @@ class FileSystem {
 // The real file system of the running machine. Tests derive from it to make
 // single operations fail.
 class PosixFileSystem : public FileSystem {
-  public:
+public:
     std::optional<std::int64_t> ReadLastWriteTime(const std::string& path) override;
     bool IsDirectory(const std::string& path) override;
     bool IsNameTaken(const std::string& path) override;

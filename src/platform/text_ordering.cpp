@@ -28,7 +28,7 @@ icu::UnicodeString LenientUtf16(std::string_view text) {
 }
 
 class IcuTextOrdering final : public TextOrdering {
-  public:
+public:
     explicit IcuTextOrdering(const std::string& locale_name) {
         UErrorCode status = U_ZERO_ERROR;
         const std::string id = IcuLocaleId(locale_name);
@@ -82,7 +82,7 @@ class IcuTextOrdering final : public TextOrdering {
         }
     }
 
-  private:
+private:
     std::unique_ptr<icu::Collator> collator_;
 };
 

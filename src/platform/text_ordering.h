@@ -9,7 +9,7 @@
 namespace tavrel {
 
 class TextOrdering {
-  public:
+public:
     virtual ~TextOrdering() = default;
     // Equal for two paths exactly when they are equal with letter case ignored.
     // Valid UTF-8 is case-folded in full; bytes that are no valid UTF-8 stay as
