@@ -67,6 +67,7 @@ void FileList::RemoveAt(std::vector<std::size_t> indices) {
 }
 
 void FileList::RemoveFirstMatches(const std::vector<std::string>& paths) {
+    if (entries_.empty()) return;  // the usual first batch: nothing to look for
     std::vector<std::size_t> removed;
     for (const auto& path : paths) {
         const std::string key = ordering_.FoldKey(path);
