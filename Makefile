@@ -4,7 +4,8 @@ BUILD ?= build
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
 # Debian packages the build and the tests need.
-PACKAGES := cmake g++ make pkg-config libicu-dev libgtest-dev tzdata util-linux
+PACKAGES := cmake g++ make pkg-config libicu-dev libgtest-dev tzdata util-linux \
+            qt6-base-dev xvfb xauth xdotool imagemagick openbox wmctrl
 
 .PHONY: all deps configure build test run clean
 
@@ -31,12 +32,17 @@ build: configure
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
 
-# `make run ARGS='PATH...'` renames those paths; without ARGS, a demonstration
-# on a freshly generated sample folder.
+# `make run ARGS='PATH...'` renames those paths from the command line; without
+# ARGS it opens the window, or, where there is no display, shows the
+# command-line demonstration on a freshly generated sample folder.
 run: build
 	@if [ -n "$(ARGS)" ]; then \
 	  ./$(BUILD)/tavrel $(ARGS); \
+	elif [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then \
+	  ./$(BUILD)/tavrel; \
 	else \
+	  echo "No display to open the window on (DISPLAY and WAYLAND_DISPLAY are unset);"; \
+	  echo "showing the command-line mode on a sample folder instead."; \
 	  scripts/demo.sh ./$(BUILD)/tavrel $(BUILD)/demo; \
 	fi
 
