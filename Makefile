@@ -5,7 +5,7 @@ BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
 # Debian packages the build and the tests need.
 PACKAGES := cmake g++ make pkg-config libicu-dev libgtest-dev tzdata util-linux \
-            qt6-base-dev xvfb xauth xdotool imagemagick openbox wmctrl
+            qt6-base-dev fonts-vlgothic xvfb xauth xdotool imagemagick openbox wmctrl
 
 .PHONY: all deps configure build test run clean
 
