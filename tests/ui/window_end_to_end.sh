@@ -40,6 +40,15 @@ wait_for_window() {
     return 1
 }
 
+# Waits until a command succeeds, for up to 15 seconds.
+wait_until() {
+    for _ in $(seq 1 150); do
+        if "$@"; then return 0; fi
+        sleep 0.1
+    done
+    return 1
+}
+
 # Prints "WIDTH HEIGHT" of a window's client area.
 size_of() {
     local X Y WIDTH HEIGHT SCREEN WINDOW
@@ -101,10 +110,11 @@ done
 point_at "$window" 150 100
 sleep 0.3
 xdotool mouseup 1
-sleep 1
+wait_until grep -q "drag ended" "$work/drag.out"
 grep -q "drag ended: copied" "$work/drag.out" || fail "the drop was not taken: $(cat "$work/drag.out")"
 
 # Stamp type 2: focus the selector's text field and step one entry down.
+xdotool windowactivate --sync "$window"
 point_at "$window" $((88 + 40)) $((207 + 20))
 xdotool click 1
 sleep 0.2
@@ -113,7 +123,9 @@ sleep 0.2
 # Execute.
 point_at "$window" $((234 + 37)) $((207 + 20))
 xdotool click 1
-sleep 1
+expected_files() { [ -e "$work/20110914-052536_single.txt" ]; }
+wait_until expected_files
+sleep 0.5
 import -frame -window "$window" "$screenshots/tavrel-window.png" || fail "no screenshot"
 
 expected=$(printf '%s\n' "photos/20110914-052536_IMG_0001.jpg" \
@@ -143,4 +155,18 @@ xdotool windowactivate --sync "$box" key Return
 wait_for_exit $error_pid
 [ "$code" = 1 ] || fail "command-line error ended with '$code'"
 grep -q "日付に変換できない値が渡されました" "$work/error.err" || fail "stderr: $(cat "$work/error.err")"
+
+# An error at start-up in window mode (a settings file that cannot be read, with
+# root's right to read everything dropped): the box, the text, exit code 1.
+chmod 000 "$work/app/setup.ini"
+setpriv --inh-caps=-dac_override,-dac_read_search --bounding-set=-dac_override,-dac_read_search \
+    "$work/app/tavrel" >/dev/null 2>"$work/start.err" & start_pid=$!
+pids+=($start_pid)
+box=$(wait_for_window "アプリケーション エラー") || fail "no last-resort box at start-up"
+xdotool windowactivate --sync "$box" key Return
+wait_for_exit $start_pid
+[ "$code" = 1 ] || fail "start-up error ended with '$code'"
+grep -q "FileOpenError がモジュール tavrel の" "$work/start.err" || fail "stderr: $(cat "$work/start.err")"
+grep -q "ファイル $work/app/setup.ini は開けません。" "$work/start.err" ||
+    fail "stderr: $(cat "$work/start.err")"
 echo "window end to end: passed; screenshots in $screenshots"
