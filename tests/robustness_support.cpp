@@ -12,12 +12,15 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <deque>
 #include <fstream>
 #include <random>
+#include <set>
 #include <sstream>
 #include <stdexcept>
 #include <thread>
@@ -168,6 +171,20 @@ bool CreateExclusive(const std::string& path, const std::string& contents) {
     return true;
 }
 
+std::vector<std::string> OriginalFolders(int directories) {
+    std::vector<std::string> folders;
+    for (int d = 0; d < directories; ++d) folders.push_back("d" + std::to_string(d));
+    return folders;
+}
+
+std::function<std::string(int)> WantedNames(const std::vector<Original>& originals,
+                                            const std::string& stamp) {
+    return [originals, stamp](int n) {
+        const Original& original = originals[static_cast<std::size_t>(n)];
+        return Join(original.directory, stamp + original.name);
+    };
+}
+
 int OriginalIndex(std::string_view name) {
     const auto at = name.find("IMG_");
     if (at == std::string_view::npos || at + 9 > name.size()) return -1;
@@ -253,18 +270,18 @@ TreeCheck CheckEveryFileKept(const std::string& root, const std::vector<Original
     for (const auto& original : originals) original_contents.insert(original.contents);
     for (const auto& [path, contents] : others) {
         const auto now = snapshot.find(path);
-        if (now != snapshot.end() && now->second == contents)
+        if (now != snapshot.end() && now->second == contents) {
             accounted.insert(path);
-        else
+        } else if (allowed.window_losses && now != snapshot.end() &&
+                   original_contents.count(now->second) != 0) {
+            ++check.window_losses;
+        } else {
             check.faults.push_back("rival file replaced or lost: " + path);
+        }
     }
-    for (const auto& [path, contents] : snapshot) {
-        if (accounted.count(path) != 0 || original_contents.count(contents) != 0) continue;
-        if (allowed.placeholders && contents.empty())
-            ++check.placeholders;
-        else
+    for (const auto& [path, contents] : snapshot)
+        if (accounted.count(path) == 0 && original_contents.count(contents) == 0)
             check.faults.push_back("unexpected file: " + path);
-    }
     return check;
 }
 
@@ -361,17 +378,24 @@ void Squatter::Start() {
         live[path] = contents;
         mine.push_back(n);
     };
-    // Removes one of its own files, after making sure the name still holds it.
+    // Removes one of its own files. Whatever holds the name is moved aside
+    // first, so that a file of the pass that replaced it is put back rather
+    // than removed by a test of the contents that comes too late.
     auto release = [&](int n) {
         const std::string path = wanted_(n);
         const auto own = live.find(path);
         if (own == live.end()) return;
-        std::ifstream file(root_ + "/" + path, std::ios::binary);
-        std::string now((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-        if (now != own->second) return;  // not ours any more: leave it for the check
-        if (::unlink((root_ + "/" + path).c_str()) == 0) {
+        const std::string full = root_ + "/" + path;
+        const std::string aside = full + ".aside";
+        if (::rename(full.c_str(), aside.c_str()) != 0) return;
+        std::ifstream file(aside, std::ios::binary);
+        const std::string now((std::istreambuf_iterator<char>(file)),
+                              std::istreambuf_iterator<char>());
+        if (now == own->second && ::unlink(aside.c_str()) == 0) {
             live.erase(own);
             ++report_data.released;
+        } else {
+            ::rename(aside.c_str(), full.c_str());  // not ours any more: leave it for the check
         }
     };
     // How far ahead of the pass the name of original n is taken: near names race
@@ -396,6 +420,7 @@ void Squatter::Start() {
                 if (event->len == 0 || folder_of.count(event->wd) == 0) continue;
                 const std::string path = folder_of[event->wd] + "/" + event->name;
                 if (live.count(path) != 0 || taken_in_advance_.count(path) != 0) continue;
+                if (path.size() > 6 && path.compare(path.size() - 6, 6, ".aside") == 0) continue;
                 const int n = OriginalIndex(event->name);
                 if (n < 0) continue;
                 ++report_data.events;
@@ -429,36 +454,59 @@ void Squatter::Start() {
 
 SquatterReport Squatter::Stop() {
     SquatterReport report;
-    if (pid_ <= 0) return report;
-    ::close(stop_fd_);
-    stop_fd_ = -1;
-    int status = 0;
-    pid_t done = 0;
-    for (int waited = 0; (done = ::waitpid(pid_, &status, WNOHANG)) == 0 && waited < 2000; ++waited)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    if (done == 0) {
-        ::kill(pid_, SIGKILL);
-        ::waitpid(pid_, nullptr, 0);
-    }
-    pid_ = -1;
-    if (done == 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
-        throw std::runtime_error("the squatter did not end well");
-    std::ifstream in(report_path_);
-    for (std::string line; std::getline(in, line);) {
-        std::istringstream fields(line);
-        std::string kind;
-        std::getline(fields, kind, '\t');
-        if (kind == "stats") {
-            fields >> report.events >> report.squatted >> report.refused >> report.released;
-        } else if (kind == "live") {
-            std::string path, contents;
-            std::getline(fields, path, '\t');
-            std::getline(fields, contents);
-            report.live[path] = contents;
+    if (pid_ > 0) {
+        ::close(stop_fd_);
+        stop_fd_ = -1;
+        int status = 0;
+        pid_t done = 0;
+        for (int waited = 0; (done = ::waitpid(pid_, &status, WNOHANG)) == 0 && waited < 2000;
+             ++waited)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        if (done == 0) {
+            ::kill(pid_, SIGKILL);
+            ::waitpid(pid_, nullptr, 0);
+        }
+        pid_ = -1;
+        if (done == 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+            throw std::runtime_error("the squatter did not end well");
+        std::ifstream in(report_path_);
+        for (std::string line; std::getline(in, line);) {
+            std::istringstream fields(line);
+            std::string kind;
+            std::getline(fields, kind, '\t');
+            if (kind == "stats") {
+                fields >> report.events >> report.squatted >> report.refused >> report.released;
+            } else if (kind == "live") {
+                std::string path, contents;
+                std::getline(fields, path, '\t');
+                std::getline(fields, contents);
+                report.live[path] = contents;
+            }
         }
     }
     for (const auto& [path, contents] : taken_in_advance_) report.live[path] = contents;
     return report;
+}
+
+// ---------------------------------------------------------------- the rename chain
+
+const ChainBranchCase kChainBranches[3] = {
+    {"renameat2 with RENAME_NOREPLACE", ChainBranch::kNoReplaceFlag},
+    {"link + unlink", ChainBranch::kLinkAndUnlink},
+    {"lstat + plain rename", ChainBranch::kLstatAndRename},
+};
+
+RenameSystemCalls CallsFor(ChainBranch branch) {
+    RenameSystemCalls calls = KernelRenameSystemCalls();
+    if (branch != ChainBranch::kNoReplaceFlag)
+        calls.rename_no_replace = [](const char*, const char*) { return EINVAL; };
+    if (branch == ChainBranch::kLstatAndRename)
+        calls.link = [](const char*, const char*) { return EPERM; };
+    return calls;
+}
+
+int BranchFileSystem::RenameNoReplace(const std::string& from, const std::string& to) {
+    return RenameWithoutReplacing(from, to, calls_);
 }
 
 // ---------------------------------------------------------------- crashes

@@ -10,11 +10,12 @@
 #include <cstdint>
 #include <functional>
 #include <map>
-#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "platform/file_system.h"
+#include "platform/no_replace_rename.h"
 #include "test_support.h"
 
 namespace tavrel::test {
@@ -36,37 +37,45 @@ std::vector<Original> MakeOriginals(const std::string& root, int directories, in
 // Creates a file that must not exist yet (O_EXCL); false when the name is taken.
 bool CreateExclusive(const std::string& path, const std::string& contents);
 
+// The folders d0, d1, ... that MakeOriginals makes.
+std::vector<std::string> OriginalFolders(int directories);
+
+// The path below the root that a pass with this stamp wants for each original.
+std::function<std::string(int)> WantedNames(const std::vector<Original>& originals,
+                                            const std::string& stamp);
+
 // The index n of a name that carries "IMG_<five digits>", or -1.
 int OriginalIndex(std::string_view name);
 
 // What lies below a folder, by path relative to it: a regular file's contents,
 // "link:<target>", "fifo", "socket", "device" or "other". Directories are
-// entered (links are not followed) and not listed themselves. Works through
-// descriptors, so paths longer than PATH_MAX are no obstacle.
+// entered (links are not followed) and not listed themselves, unless they
+// cannot be read. Works through descriptors, so paths longer than PATH_MAX are
+// no obstacle.
 std::map<std::string, std::string> Snapshot(const std::string& root);
 
 // Removes a folder and everything below it, however deep.
 void RemoveTree(const std::string& path);
 
 struct TreeCheck {
-    int old_names = 0;     // originals that kept their name
-    int new_names = 0;     // originals under stamp + old name
-    int tagged_names = 0;  // ... with a collision tag as well
-    int link_doubles = 0;  // originals left under two names by a kill after link
-    int placeholders = 0;  // empty files left by a kill after a name was reserved
+    int old_names = 0;      // originals that kept their name
+    int new_names = 0;      // originals under stamp + old name
+    int tagged_names = 0;   // ... with a collision tag as well
+    int link_doubles = 0;   // originals left under two names by a kill after link
+    int window_losses = 0;  // rival files replaced in the window of the last step
     std::vector<std::string> faults;
 };
 
-// What a check of a tree after a kill lets pass that it would otherwise count as
-// a fault: the traces that the fallback steps of the rename chain can leave when
-// the process dies between two of their calls. Neither loses a byte.
+// What a check lets pass that it would otherwise count as a fault: the two
+// places where the fallback steps of the rename chain are not atomic. Neither
+// loses a byte of the files being renamed.
 struct Allowances {
     // An original under two names that are hard links of one file: a kill
     // between the link and the unlink of the second step.
     bool link_doubles = false;
-    // An empty file beside the untouched original: a kill between reserving the
-    // new name and the rename of the last step.
-    bool placeholders = false;
+    // A rival file whose name now holds an original: the last step (lstat, then
+    // a plain rename) replaces a file created between those two calls.
+    bool window_losses = false;
 };
 
 // Checks that every original is below root exactly once, in its own folder,
@@ -95,7 +104,9 @@ struct SquatterReport {
 // renames in them. Each time a new name appears it learns how far the pass has
 // come and creates files (O_EXCL, so it never replaces anything itself) under
 // the names the pass will want for originals a little further on, and removes
-// some of the ones it made for originals already passed.
+// some of the ones it made for originals already passed. It removes a file only
+// after moving it aside and finding its own contents there, so that it never
+// removes a file of the pass that the last step of the chain put in its place.
 class Squatter {
 public:
     // wanted(n): the path below root that the pass will want for original n.
@@ -110,7 +121,7 @@ public:
     void TakeInAdvance(int n, std::int64_t mtime_utc);
     // Forks the watcher; returns once it watches every folder.
     void Start();
-    // Stops the watcher and returns what it left behind.
+    // Stops the watcher (if it was started) and returns what the rival left behind.
     SquatterReport Stop();
 
 private:
@@ -122,6 +133,32 @@ private:
     pid_t pid_ = -1;
     int stop_fd_ = -1;
     std::string report_path_;
+};
+
+// ---------------------------------------------------------------- the rename chain
+
+// The branches of the rename chain. The kernel's file systems take the first;
+// the others can be forced on any file system by answering for the calls that a
+// file system without them refuses.
+enum class ChainBranch { kNoReplaceFlag, kLinkAndUnlink, kLstatAndRename };
+
+struct ChainBranchCase {
+    const char* label;
+    ChainBranch branch;
+};
+extern const ChainBranchCase kChainBranches[3];
+
+// The kernel's calls, less the ones the branch does without.
+RenameSystemCalls CallsFor(ChainBranch branch);
+
+// The real file system, with renames that take one branch of the chain.
+class BranchFileSystem : public PosixFileSystem {
+public:
+    explicit BranchFileSystem(ChainBranch branch) : calls_(CallsFor(branch)) {}
+    int RenameNoReplace(const std::string& from, const std::string& to) override;
+
+private:
+    RenameSystemCalls calls_;
 };
 
 // ---------------------------------------------------------------- crashes
