@@ -5,6 +5,8 @@ BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
 # Debian packages the build and the tests need.
 PACKAGES := cmake g++ make pkg-config libicu-dev libgtest-dev tzdata util-linux
+# The FAT, exFAT and NTFS images the tests make and mount through FUSE.
+PACKAGES += fuse3 fusefat exfat-fuse exfatprogs ntfs-3g dosfstools mount
 
 .PHONY: all deps configure build test run clean
 
