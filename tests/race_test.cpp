@@ -3,7 +3,10 @@
 // file of the pass must end up exactly once under its old or its new name with
 // its contents, and no file of the rival may be replaced.
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <iostream>
@@ -182,6 +185,55 @@ TEST(RaceTest, EveryBranchOfTheRenameChainKeepsEveryFileUnderRivals) {
         EXPECT_EQ(stale_entries, 0);
         ShowFigures(std::string("in-process, ") + c.label, check, report);
     }
+}
+
+// Two runs of the program over one tree at once, one giving date stamps and the
+// other date-time stamps: each may find files gone that the other renamed and
+// stop there, but no file is lost or doubled.
+TEST(RaceTest, TwoRunsOverOneTreeAtOnceKeepEveryFile) {
+    constexpr int kCount = 3000;
+    constexpr int kRounds = 3;
+    TempDir home;
+    const std::string date_time_binary = CopyTavrelTo(home.path());
+    MakeFile(home / "setup.ini", kWritten, "StampType:2");
+    int completed = 0, stopped = 0;
+    for (int round = 0; round < kRounds; ++round) {
+        TempDir work;
+        const std::string root = work / "photos";
+        const auto originals = MakeOriginals(root, 2, kCount, kWritten);
+        pid_t runs[2];
+        std::string errors[2];
+        for (int i = 0; i < 2; ++i) {
+            errors[i] = work / ("errors" + std::to_string(i));
+            runs[i] = ::fork();
+            if (runs[i] == 0) {
+                const int fd = ::open(errors[i].c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+                ::dup2(fd, 2);
+                const char* argv[] = {i == 0 ? TAVREL_BINARY : date_time_binary.c_str(),
+                                      root.c_str(), nullptr};
+                const char* env[] = {"TZ=UTC", "LC_ALL=C", nullptr};
+                ::execve(argv[0], const_cast<char**>(argv), const_cast<char**>(env));
+                ::_exit(127);
+            }
+        }
+        for (int i = 0; i < 2; ++i) {
+            int status = 0;
+            ::waitpid(runs[i], &status, 0);
+            const int exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : 128;
+            ASSERT_TRUE(exit_code == 0 || exit_code == 1) << exit_code;
+            (exit_code == 0 ? completed : stopped)++;
+            if (exit_code == 1) {
+                EXPECT_NE(ReadFile(errors[i]).find("日付に変換できない値が渡されました."),
+                          std::string::npos);
+            }
+            ::unlink(errors[i].c_str());
+        }
+        const TreeCheck check =
+            CheckEveryFileKept(root, originals, {kStamp, "20110915-123456_"}, {});
+        EXPECT_TRUE(check.faults.empty()) << "round " << round << ": " << FaultSummary(check);
+    }
+    std::cout << "[ figures  ] two runs at once, " << kRounds << " rounds of " << kCount
+              << " files: " << completed << " runs completed, " << stopped << " stopped\n";
 }
 
 }  // namespace
