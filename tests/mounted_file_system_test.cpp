@@ -30,6 +30,23 @@ const char kToolPath[] = "PATH=/usr/sbin:/usr/bin:/sbin:/bin";
 
 enum class Kind { kFat, kExfat, kNtfs };
 
+const char* NameOf(Kind kind) {
+    switch (kind) {
+        case Kind::kFat:
+            return "Fat";
+        case Kind::kExfat:
+            return "Exfat";
+        case Kind::kNtfs:
+            return "Ntfs";
+    }
+    return "Unknown";
+}
+
+// How test names and messages show a kind.
+void PrintTo(Kind kind, std::ostream* out) {
+    *out << NameOf(kind);
+}
+
 struct KindInfo {
     const char* label;
     std::vector<std::string> make;   // the image path goes last
@@ -334,15 +351,7 @@ TEST_P(MountedFileSystemTest, RivalTakingNamesDuringAPassLosesNothing) {
 INSTANTIATE_TEST_SUITE_P(Fuse, MountedFileSystemTest,
                          ::testing::Values(Kind::kFat, Kind::kExfat, Kind::kNtfs),
                          [](const ::testing::TestParamInfo<Kind>& info) {
-                             switch (info.param) {
-                                 case Kind::kFat:
-                                     return std::string("Fat");
-                                 case Kind::kExfat:
-                                     return std::string("Exfat");
-                                 case Kind::kNtfs:
-                                     return std::string("Ntfs");
-                             }
-                             return std::string("Unknown");
+                             return std::string(NameOf(info.param));
                          });
 
 }  // namespace
