@@ -4,8 +4,11 @@ BUILD ?= build
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
 # Debian packages the build and the tests need.
-PACKAGES := cmake g++ make pkg-config libicu-dev libgtest-dev tzdata util-linux \
-            qt6-base-dev fonts-vlgothic xvfb xauth xdotool imagemagick openbox wmctrl
+PACKAGES := cmake g++ make pkg-config libicu-dev libgtest-dev tzdata util-linux
+# The window, and its tests in a virtual X server.
+PACKAGES += qt6-base-dev fonts-vlgothic xvfb xauth xdotool imagemagick openbox wmctrl
+# The FAT, exFAT and NTFS images the tests make and mount through FUSE.
+PACKAGES += fuse3 fusefat exfat-fuse exfatprogs ntfs-3g dosfstools mount
 
 .PHONY: all deps configure build test run clean
 
