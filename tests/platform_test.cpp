@@ -113,6 +113,19 @@ TEST_F(PosixFileSystemTest, RenameNeverReplacesAnExistingFile) {
     EXPECT_EQ(test::Names(dir_.path()), (std::vector<std::string>{"b", "c"}));
 }
 
+TEST_F(PosixFileSystemTest, ReplacedFileTakesTheModeTheMaskAllows) {
+    for (const mode_t mask : {022, 027, 077, 002}) {
+        const mode_t saved = ::umask(mask);
+        EXPECT_EQ(CurrentUmask(), mask);
+        EXPECT_EQ(fs_.ReplaceFileContents(dir_ / "setup.ini", "StampType:2\r\n"), 0);
+        ::umask(saved);
+        struct stat st;
+        ASSERT_EQ(::stat((dir_ / "setup.ini").c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 0777, 0666 & ~mask) << std::oct << mask;
+    }
+    EXPECT_EQ(test::Names(dir_.path()), std::vector<std::string>{"setup.ini"});
+}
+
 TEST_F(PosixFileSystemTest, LastWriteTimeOfFilesOnlyAndWithoutBlocking) {
     test::MakeFile(dir_ / "file", 1316090096);
     test::MakeDirectory(dir_ / "dir");

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 
 #include "platform/no_replace_rename.h"
 #include "platform/retry.h"
@@ -148,6 +149,18 @@ int PosixFileSystem::ReadWholeFile(const std::string& path, std::string& content
     return 0;
 }
 
+mode_t CurrentUmask() {
+    // The kernel reports the mask; reading it with umask() would mean setting
+    // it for a moment, which other threads (the window's) could feel.
+    std::string status;
+    if (PosixFileSystem().ReadWholeFile("/proc/self/status", status) == 0) {
+        const auto at = status.find("\nUmask:");
+        if (at != std::string::npos)
+            return static_cast<mode_t>(std::strtoul(status.c_str() + at + 7, nullptr, 8));
+    }
+    return 022;
+}
+
 int PosixFileSystem::ReplaceFileContents(const std::string& path, const std::string& contents) {
     std::string temporary = path + ".XXXXXX";
     const int fd = RetryOnInterrupt([&] { return ::mkostemp(temporary.data(), O_CLOEXEC); });
@@ -158,9 +171,7 @@ int PosixFileSystem::ReplaceFileContents(const std::string& path, const std::str
         return error;
     };
     // mkostemp creates the file private to its owner; give it the usual mode.
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    if (::fchmod(fd, 0666 & ~mask) != 0) return fail(errno);
+    if (::fchmod(fd, 0666 & ~CurrentUmask()) != 0) return fail(errno);
     std::size_t written = 0;
     while (written < contents.size()) {
         const ssize_t n = RetryOnInterrupt(

@@ -3,6 +3,8 @@
 // tests can stand in a file system that fails on purpose. PosixFileSystem is the
 // real one; every system call it makes is wrapped once and retried on EINTR.
 
+#include <sys/types.h>
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -76,5 +78,8 @@ public:
 
 // The system's text for an errno value.
 std::string ErrorText(int error_number);
+
+// The process's file mode creation mask, read without changing it.
+mode_t CurrentUmask();
 
 }  // namespace tavrel
