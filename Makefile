@@ -14,6 +14,7 @@ FUZZ_SECONDS ?= 60
 # sanitizer and fuzz builds, llvm for the symbolizer that names the lines in
 # their reports.
 PACKAGES := cmake g++ make pkg-config libicu-dev libgtest-dev tzdata util-linux \
+            qt6-base-dev fonts-vlgothic xvfb xauth xdotool imagemagick openbox wmctrl \
             clang libclang-rt-14-dev llvm
 
 .PHONY: all deps configure build test unit-test sanitize fuzz run clean
@@ -63,12 +64,17 @@ fuzz: deps
 	cmake --build $(FUZZ_BUILD) -j$(JOBS) --target tavrel_fuzzers
 	fuzz/run_fuzzers.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
 
-# `make run ARGS='PATH...'` renames those paths; without ARGS, a demonstration
-# on a freshly generated sample folder.
+# `make run ARGS='PATH...'` renames those paths from the command line; without
+# ARGS it opens the window, or, where there is no display, shows the
+# command-line demonstration on a freshly generated sample folder.
 run: build
 	@if [ -n "$(ARGS)" ]; then \
 	  ./$(BUILD)/tavrel $(ARGS); \
+	elif [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then \
+	  ./$(BUILD)/tavrel; \
 	else \
+	  echo "No display to open the window on (DISPLAY and WAYLAND_DISPLAY are unset);"; \
+	  echo "showing the command-line mode on a sample folder instead."; \
 	  scripts/demo.sh ./$(BUILD)/tavrel $(BUILD)/demo; \
 	fi
 

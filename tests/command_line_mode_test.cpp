@@ -344,7 +344,7 @@ TEST(CommandLineCollect, RelativeArgumentsFollowWorkingDirectory) {
     EXPECT_EQ(FilesBelow(work.path()), (Strings{"20110915_IMG.jpg", "sub/20110915_doc.txt"}));
 }
 
-TEST(CommandLineCollect, NoArgumentsIsAnErrorAndRenamesNothing) {
+TEST(CommandLineCollect, NoArgumentsWithoutADisplaySaysSoAndRenamesNothing) {
     TempDir work;
     MakeFile(work / "IMG.jpg", kWritten);
     const RunResult result = RunTavrel({}, "UTC", "C", work.path());

@@ -14,7 +14,8 @@
 
 namespace tavrel {
 
-int RunCommandLineMode(const std::vector<std::string>& arguments) {
+int RunCommandLineMode(const std::vector<std::string>& arguments,
+                       const std::function<void(const std::string&)>& show_error) {
     const std::string executable = ExecutablePath();
     try {
         PosixFileSystem file_system;
@@ -27,8 +28,11 @@ int RunCommandLineMode(const std::vector<std::string>& arguments) {
         return 0;
     } catch (...) {
         const std::string module = executable.substr(executable.find_last_of('/') + 1);
-        const std::string text = LastResortTextFor(std::current_exception(), module) + "\n";
+        const std::string text = LastResortTextFor(std::current_exception(), module);
         std::fwrite(text.data(), 1, text.size(), stderr);
+        std::fputc('\n', stderr);
+        std::fflush(stderr);
+        if (show_error) show_error(text);
         return 1;
     }
 }

@@ -1,0 +1,36 @@
+#pragma once
+// How the window reports errors: a message box with an error icon and an OK
+// button. The reporter is passed in, so tests can read what would be shown.
+
+#include <QString>
+
+class QWidget;
+
+namespace tavrel {
+
+class ErrorReporter {
+public:
+    virtual ~ErrorReporter() = default;
+    // Shows the text under the title and returns when the user has dismissed it.
+    // The owner may be null (no window yet).
+    virtual void ShowError(QWidget* owner, const QString& title, const QString& text) = 0;
+};
+
+// The real thing: a modal QMessageBox.
+class MessageBoxReporter final : public ErrorReporter {
+public:
+    void ShowError(QWidget* owner, const QString& title, const QString& text) override;
+};
+
+// The title of the last-resort message box.
+inline constexpr const char* kLastResortTitle = "アプリケーション エラー";
+
+// The text of the window's default error box: the message, with "." appended
+// when its last character has a code above that of "." (46).
+QString WindowErrorText(const std::string& message);
+
+// The application title: the executable's file name up to its first ".", every
+// character after the first in lower case.
+QString ApplicationTitle(const std::string& executable_path);
+
+}  // namespace tavrel

@@ -1,0 +1,109 @@
+#include "ui/window_mode.h"
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <exception>
+
+#include "app/last_resort.h"
+#include "app/settings_file.h"
+#include "platform/clock.h"
+#include "platform/file_system.h"
+#include "platform/locale_formats.h"
+#include "platform/process.h"
+#include "platform/retry.h"
+#include "platform/text_ordering.h"
+#include "ui/error_reporter.h"
+#include "ui/form_main.h"
+
+namespace tavrel {
+namespace {
+
+std::string ModuleName(const std::string& executable) {
+    return executable.substr(executable.find_last_of('/') + 1);
+}
+
+void WriteToStandardError(const std::string& text) {
+    std::fwrite(text.data(), 1, text.size(), stderr);
+    std::fflush(stderr);
+}
+
+bool Set(const char* variable) {
+    const char* value = std::getenv(variable);
+    return value != nullptr && *value != '\0';
+}
+
+// A display counts as available when the environment names one and Qt is not
+// told to draw nowhere.
+bool DisplayAvailable() {
+    if (const char* platform = std::getenv("QT_QPA_PLATFORM")) {
+        if (std::strncmp(platform, "offscreen", 9) == 0 ||
+            std::strncmp(platform, "minimal", 7) == 0)
+            return false;
+    }
+    return Set("DISPLAY") || Set("WAYLAND_DISPLAY");
+}
+
+}  // namespace
+
+int RunWindowMode(int& argc, char** argv) {
+    // Without a display Qt would abort; say what to do instead.
+    if (!Set("QT_QPA_PLATFORM") && !DisplayAvailable()) {
+        WriteToStandardError(
+            "tavrel: no display to open the window on; name files or directories to rename them "
+            "from the command line\n");
+        return 2;
+    }
+    QApplication application(argc, argv);
+    const std::string executable = ExecutablePath();
+    MessageBoxReporter reporter;
+    try {
+        PosixFileSystem file_system;
+        MonotonicClock clock;
+        const RegionalFormats formats = LoadRegionalFormats(LocaleNameFor("LC_TIME"));
+        const auto ordering = MakeIcuTextOrdering(LocaleNameFor("LC_COLLATE"));
+        RenameSession session(
+            SessionServices{file_system, clock, formats, *ordering, SettingsFilePath(executable)});
+        TFormMain form(WindowServices{session, executable, reporter});
+        if (form.InitForm() != 0) {
+            form.show();
+            QApplication::exec();
+        }
+        return 0;
+    } catch (...) {
+        const std::string text =
+            LastResortTextFor(std::current_exception(), ModuleName(executable));
+        WriteToStandardError(text + "\n");
+        reporter.ShowError(nullptr, QString::fromUtf8(kLastResortTitle), QString::fromUtf8(text));
+        return 1;
+    }
+}
+
+void ShowLastResortBoxIfDisplay(const std::string& text) {
+    if (!DisplayAvailable()) return;
+    std::fflush(nullptr);
+    const pid_t child = ::fork();
+    if (child < 0) return;
+    if (child == 0) {
+        // Qt's own complaints (a display it cannot reach) stay out of the
+        // caller's error output, which already holds the text.
+        const int null_fd = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+        if (null_fd >= 0) ::dup2(null_fd, STDERR_FILENO);
+        int argc = 1;
+        char name[] = "tavrel";
+        char* argv[] = {name, nullptr};
+        QApplication application(argc, argv);
+        MessageBoxReporter().ShowError(nullptr, QString::fromUtf8(kLastResortTitle),
+                                       QString::fromUtf8(text));
+        std::_Exit(0);
+    }
+    int status = 0;
+    RetryOnInterrupt([&] { return ::waitpid(child, &status, 0); });
+}
+
+}  // namespace tavrel

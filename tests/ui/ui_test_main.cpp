@@ -1,0 +1,18 @@
+// Runs the window's tests without a display: Qt draws offscreen. Time zone and
+// language are pinned as for every other test.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <cstdlib>
+#include <ctime>
+
+int main(int argc, char** argv) {
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    ::setenv("TZ", "UTC", 1);
+    ::setenv("LC_ALL", "C", 1);
+    ::tzset();
+    QApplication application(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

@@ -1,0 +1,39 @@
+#include "window_fixture.h"
+
+#include <QItemSelectionModel>
+#include <QListView>
+#include <algorithm>
+
+namespace tavrel::test {
+
+WindowFixture::WindowFixture(const std::string& executable_path, const std::string& settings_name)
+    : settings_path(settings_dir / settings_name),
+      form(WindowServices{session, executable_path, errors}) {}
+
+std::vector<std::string> WindowFixture::Entries() const {
+    std::vector<std::string> entries;
+    for (std::size_t i = 0; i < session.file_list().size(); ++i)
+        entries.push_back(session.file_list()[i]);
+    return entries;
+}
+
+std::vector<int> WindowFixture::SelectedRows() const {
+    std::vector<int> rows;
+    for (const QModelIndex& index : form.ListBoxFileList->selectionModel()->selectedIndexes())
+        rows.push_back(index.row());
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+void WindowFixture::Select(const std::vector<int>& rows) {
+    auto* selection = form.ListBoxFileList->selectionModel();
+    for (int row : rows)
+        selection->select(form.ListBoxFileList->model()->index(row, 0),
+                          QItemSelectionModel::Select);
+}
+
+void WindowFixture::StoreSettings(const std::string& text) const {
+    MakeFile(settings_path, 0, text);
+}
+
+}  // namespace tavrel::test

@@ -1,0 +1,55 @@
+#pragma once
+// A main window on the real file system, with a settings file of its own and a
+// message box that records instead of showing.
+
+#include <QString>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/rename_session.h"
+#include "test_support.h"
+#include "ui/error_reporter.h"
+#include "ui/form_main.h"
+
+namespace tavrel::test {
+
+struct ShownError {
+    QString title;
+    QString text;
+};
+
+class RecordingReporter final : public ErrorReporter {
+public:
+    void ShowError(QWidget*, const QString& title, const QString& text) override {
+        shown.push_back({title, text});
+    }
+    std::vector<ShownError> shown;
+};
+
+class WindowFixture {
+public:
+    // The window reads its version from the given program file.
+    explicit WindowFixture(const std::string& executable_path = TAVREL_BINARY,
+                           const std::string& settings_name = "setup.ini");
+
+    // The entries of the file list, as bytes.
+    std::vector<std::string> Entries() const;
+    // The rows of the list view that are selected, ascending.
+    std::vector<int> SelectedRows() const;
+    void Select(const std::vector<int>& rows);
+    void StoreSettings(const std::string& text) const;
+
+    TempDir files;
+    TempDir settings_dir;
+    std::string settings_path;
+    PosixFileSystem file_system;
+    MonotonicClock clock;
+    RegionalFormats formats = RegionalFormats::Reference();
+    std::unique_ptr<TextOrdering> ordering = MakeIcuTextOrdering("C");
+    RenameSession session{SessionServices{file_system, clock, formats, *ordering, settings_path}};
+    RecordingReporter errors;
+    TFormMain form;
+};
+
+}  // namespace tavrel::test
