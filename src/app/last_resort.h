@@ -18,4 +18,8 @@ std::string LastResortText(const std::string& type_name, const std::string& modu
 // module name taken from the executable's file name.
 std::string LastResortTextFor(std::exception_ptr error, const std::string& module_name);
 
+// Writes the text for the error in flight to standard error, on a line of its
+// own, with the module named after the executable; returns the text.
+std::string ReportLastResort(std::exception_ptr error, const std::string& executable_path);
+
 }  // namespace tavrel

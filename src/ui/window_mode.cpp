@@ -11,27 +11,14 @@
 #include <exception>
 
 #include "app/last_resort.h"
-#include "app/settings_file.h"
-#include "platform/clock.h"
-#include "platform/file_system.h"
-#include "platform/locale_formats.h"
+#include "app/user_environment.h"
 #include "platform/process.h"
 #include "platform/retry.h"
-#include "platform/text_ordering.h"
 #include "ui/error_reporter.h"
 #include "ui/form_main.h"
 
 namespace tavrel {
 namespace {
-
-std::string ModuleName(const std::string& executable) {
-    return executable.substr(executable.find_last_of('/') + 1);
-}
-
-void WriteToStandardError(const std::string& text) {
-    std::fwrite(text.data(), 1, text.size(), stderr);
-    std::fflush(stderr);
-}
 
 bool Set(const char* variable) {
     const char* value = std::getenv(variable);
@@ -54,21 +41,18 @@ bool DisplayAvailable() {
 int RunWindowMode(int& argc, char** argv) {
     // Without a display Qt would abort; say what to do instead.
     if (!Set("QT_QPA_PLATFORM") && !DisplayAvailable()) {
-        WriteToStandardError(
+        std::fputs(
             "tavrel: no display to open the window on; name files or directories to rename them "
-            "from the command line\n");
+            "from the command line\n",
+            stderr);
         return 2;
     }
     QApplication application(argc, argv);
     const std::string executable = ExecutablePath();
     MessageBoxReporter reporter;
     try {
-        PosixFileSystem file_system;
-        MonotonicClock clock;
-        const RegionalFormats formats = LoadRegionalFormats(LocaleNameFor("LC_TIME"));
-        const auto ordering = MakeIcuTextOrdering(LocaleNameFor("LC_COLLATE"));
-        RenameSession session(
-            SessionServices{file_system, clock, formats, *ordering, SettingsFilePath(executable)});
+        UserEnvironment environment(executable);
+        RenameSession session(environment.Services());
         TFormMain form(WindowServices{session, executable, reporter});
         if (form.InitForm() != 0) {
             form.show();
@@ -76,9 +60,7 @@ int RunWindowMode(int& argc, char** argv) {
         }
         return 0;
     } catch (...) {
-        const std::string text =
-            LastResortTextFor(std::current_exception(), ModuleName(executable));
-        WriteToStandardError(text + "\n");
+        const std::string text = ReportLastResort(std::current_exception(), executable);
         reporter.ShowError(nullptr, QString::fromUtf8(kLastResortTitle), QString::fromUtf8(text));
         return 1;
     }

@@ -9,63 +9,7 @@ tavrel_binary=$1
 drag_source=$2
 screenshots=$3
 
-work=$(mktemp -d /tmp/tavrel-window-XXXXXX)
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() {
-    echo "FAIL: $*" >&2
-    import -window root "$screenshots/failure.png" 2>/dev/null
-    exit 1
-}
-
-# Waits for a visible window with exactly this title and prints its id. Titles
-# are compared as text, not as patterns: xdotool's patterns miss titles that are
-# not ASCII.
-wait_for_window() {
-    local title=$1 id
-    for _ in $(seq 1 100); do
-        for id in $(xdotool search --onlyvisible --name . 2>/dev/null); do
-            if [ "$(LC_ALL=C.UTF-8 xdotool getwindowname "$id" 2>/dev/null)" = "$title" ]; then
-                echo "$id"
-                return 0
-            fi
-        done
-        sleep 0.1
-    done
-    return 1
-}
-
-# Prints "WIDTH HEIGHT" of a window's client area.
-size_of() {
-    local X Y WIDTH HEIGHT SCREEN WINDOW
-    eval "$(xdotool getwindowgeometry --shell "$1")"
-    echo "$WIDTH $HEIGHT"
-}
-
-# Moves the pointer to a point given relative to a window's client area.
-point_at() {
-    xdotool mousemove --sync --window "$1" "$2" "$3"
-}
-
-# Waits (in this shell, which owns the process) until a process has ended and
-# sets code to its exit code, or to "timeout".
-wait_for_exit() {
-    local pid=$1
-    code=timeout
-    for _ in $(seq 1 100); do
-        if ! kill -0 "$pid" 2>/dev/null; then
-            wait "$pid"
-            code=$?
-            return 0
-        fi
-        sleep 0.1
-    done
-}
+source "$(dirname "$0")/x_session.sh"
 
 mkdir -p "$screenshots" "$work/app" "$work/photos/sub"
 export TZ=UTC LC_ALL=C
@@ -74,8 +18,7 @@ stamp_time="2011-09-14 05:25:36"
 touch -d "$stamp_time" "$work/photos/IMG_0001.jpg" "$work/photos/sub/IMG_0002.jpg" \
     "$work/photos/$(printf 'bad\xff.jpg')" "$work/single.txt"
 
-openbox >/dev/null 2>&1 & pids+=($!)
-sleep 1
+start_window_manager
 
 "$work/app/tavrel" >"$work/tavrel.out" 2>"$work/tavrel.err" & tavrel_pid=$!
 pids+=($tavrel_pid)
@@ -101,10 +44,11 @@ done
 point_at "$window" 150 100
 sleep 0.3
 xdotool mouseup 1
-sleep 1
+wait_until grep -q "drag ended" "$work/drag.out"
 grep -q "drag ended: copied" "$work/drag.out" || fail "the drop was not taken: $(cat "$work/drag.out")"
 
 # Stamp type 2: focus the selector's text field and step one entry down.
+xdotool windowactivate --sync "$window"
 point_at "$window" $((88 + 40)) $((207 + 20))
 xdotool click 1
 sleep 0.2
@@ -113,7 +57,9 @@ sleep 0.2
 # Execute.
 point_at "$window" $((234 + 37)) $((207 + 20))
 xdotool click 1
-sleep 1
+expected_files() { [ -e "$work/20110914-052536_single.txt" ]; }
+wait_until expected_files
+sleep 0.5
 import -frame -window "$window" "$screenshots/tavrel-window.png" || fail "no screenshot"
 
 expected=$(printf '%s\n' "photos/20110914-052536_IMG_0001.jpg" \
@@ -143,4 +89,18 @@ xdotool windowactivate --sync "$box" key Return
 wait_for_exit $error_pid
 [ "$code" = 1 ] || fail "command-line error ended with '$code'"
 grep -q "日付に変換できない値が渡されました" "$work/error.err" || fail "stderr: $(cat "$work/error.err")"
+
+# An error at start-up in window mode (a settings file that cannot be read, with
+# root's right to read everything dropped): the box, the text, exit code 1.
+chmod 000 "$work/app/setup.ini"
+setpriv --inh-caps=-dac_override,-dac_read_search --bounding-set=-dac_override,-dac_read_search \
+    "$work/app/tavrel" >/dev/null 2>"$work/start.err" & start_pid=$!
+pids+=($start_pid)
+box=$(wait_for_window "アプリケーション エラー") || fail "no last-resort box at start-up"
+xdotool windowactivate --sync "$box" key Return
+wait_for_exit $start_pid
+[ "$code" = 1 ] || fail "start-up error ended with '$code'"
+grep -q "FileOpenError がモジュール tavrel の" "$work/start.err" || fail "stderr: $(cat "$work/start.err")"
+grep -q "ファイル $work/app/setup.ini は開けません。" "$work/start.err" ||
+    fail "stderr: $(cat "$work/start.err")"
 echo "window end to end: passed; screenshots in $screenshots"
