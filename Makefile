@@ -3,14 +3,24 @@
 BUILD ?= build
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
+# The sanitizer build (ASan, LSan, UBSan) and the fuzz build, each in a build
+# directory of its own and both with clang.
+ASAN_BUILD ?= build-asan
+FUZZ_BUILD ?= build-fuzz
+CLANG_CXX ?= clang++
+# How long `make fuzz` runs each fuzz target.
+FUZZ_SECONDS ?= 60
 # Debian packages the build and the tests need.
 PACKAGES := cmake g++ make pkg-config libicu-dev libgtest-dev tzdata util-linux
 # The window, and its tests in a virtual X server.
 PACKAGES += qt6-base-dev fonts-vlgothic xvfb xauth xdotool imagemagick openbox wmctrl
 # The FAT, exFAT and NTFS images the tests make and mount through FUSE.
 PACKAGES += fuse3 fusefat exfat-fuse exfatprogs ntfs-3g dosfstools mount
+# Clang and its runtimes for the sanitizer and fuzz builds, llvm for the
+# symbolizer that names the lines in their reports.
+PACKAGES += clang libclang-rt-14-dev llvm
 
-.PHONY: all deps configure build test run clean
+.PHONY: all deps configure build test unit-test sanitize fuzz run clean
 
 all: build
 
@@ -32,8 +42,30 @@ configure: deps
 build: configure
 	cmake --build $(BUILD) -j$(JOBS)
 
-test: build
+# Everything CI runs, in order: the normal build and its tests, the same tests
+# under the sanitizers, then every fuzz target for FUZZ_SECONDS.
+test: unit-test
+	$(MAKE) --no-print-directory sanitize
+	$(MAKE) --no-print-directory fuzz
+
+unit-test: build
 	cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
+
+# The whole project and its tests built with ASan, LSan and UBSan; any report
+# fails the test that caught it (the options are built into every program).
+sanitize: deps
+	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) \
+	  -DCMAKE_CXX_COMPILER=$(CLANG_CXX) -DTAVREL_SANITIZE=ON
+	cmake --build $(ASAN_BUILD) -j$(JOBS)
+	cd $(ASAN_BUILD) && ctest --output-on-failure -j$(JOBS)
+
+# Builds the fuzz targets and runs each for FUZZ_SECONDS; a crash fails. The
+# executions per target are written to $(FUZZ_BUILD)/fuzz-summary.txt.
+fuzz: deps
+	cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) \
+	  -DCMAKE_CXX_COMPILER=$(CLANG_CXX) -DTAVREL_FUZZ=ON -DBUILD_TESTING=OFF
+	cmake --build $(FUZZ_BUILD) -j$(JOBS) --target tavrel_fuzzers
+	fuzz/run_fuzzers.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
 
 # `make run ARGS='PATH...'` renames those paths from the command line; without
 # ARGS it opens the window, or, where there is no display, shows the
@@ -50,4 +82,4 @@ run: build
 	fi
 
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

@@ -1,0 +1,99 @@
+// The settings reader on whole-file bytes, through an in-memory file system, and
+// the writer's output read back.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "app/settings_file.h"
+#include "fuzz_check.h"
+#include "memory_file_system.h"
+#include "stamp/delimited_text.h"
+#include "stamp/integer_text.h"
+
+namespace {
+
+const std::string kPath = "/opt/tavrel/setup.ini";
+
+// Well-formed UTF-8: no stray continuation bytes, no overlong forms, no
+// surrogates, nothing above U+10FFFF.
+bool IsValidUtf8(std::string_view text) {
+    for (std::size_t i = 0; i < text.size();) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        std::size_t length = 0;
+        std::uint32_t code = 0;
+        if (lead < 0x80) {
+            ++i;
+            continue;
+        } else if (lead >= 0xC2 && lead <= 0xDF) {
+            length = 2;
+            code = lead & 0x1F;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            length = 3;
+            code = lead & 0x0F;
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            length = 4;
+            code = lead & 0x07;
+        } else {
+            return false;
+        }
+        if (i + length > text.size()) return false;
+        for (std::size_t k = 1; k < length; ++k) {
+            const auto next = static_cast<unsigned char>(text[i + k]);
+            if ((next & 0xC0) != 0x80) return false;
+            code = code << 6 | (next & 0x3F);
+        }
+        if ((length == 3 && code < 0x800) || (length == 4 && code < 0x10000) ||
+            (code >= 0xD800 && code <= 0xDFFF) || code > 0x10FFFF)
+            return false;
+        i += length;
+    }
+    return true;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string bytes(reinterpret_cast<const char*>(data), size);
+    tavrel::fuzz::MemoryFileSystem file_system;
+    file_system.AddFile(kPath, 0, bytes);
+
+    // The file can always be read here, so no error may come out.
+    const auto stamp_type = tavrel::ReadSettingsFile(kPath, file_system);
+
+    const std::string text = tavrel::DecodeSettingsText(bytes);
+    TAVREL_FUZZ_CHECK(text.find('\0') == std::string::npos);
+    TAVREL_FUZZ_CHECK(tavrel::StampTypeFromSettingsText(text) == stamp_type);
+    // Text decoded from UTF-16 is well-formed UTF-8, whatever the units were.
+    if (bytes.rfind("\xFF\xFE", 0) == 0 || bytes.rfind("\xFE\xFF", 0) == 0)
+        TAVREL_FUZZ_CHECK(IsValidUtf8(text));
+
+    // Lines hold no line break, and written back one per line they cut the same.
+    const auto lines = tavrel::SettingsLines(text);
+    std::string rejoined;
+    for (const auto& line : lines) {
+        TAVREL_FUZZ_CHECK(line.find_first_of("\r\n") == std::string::npos);
+        rejoined += line + "\n";
+    }
+    TAVREL_FUZZ_CHECK(tavrel::SettingsLines(rejoined) == lines);
+
+    if (stamp_type) {
+        // The stamp type comes from a line that reads as "StampType" and that value.
+        bool from_a_line = false;
+        for (const auto& line : lines) {
+            const auto fields = tavrel::DelimitedText(line, ':');
+            from_a_line |= fields.size() >= 2 && fields[0] == "StampType" &&
+                           tavrel::ReadIntegerText(fields[1]) == stamp_type;
+        }
+        TAVREL_FUZZ_CHECK(from_a_line);
+
+        // Whatever was read, the writer's file gives it back.
+        tavrel::WriteSettingsFile(kPath, *stamp_type, file_system);
+        std::string written;
+        TAVREL_FUZZ_CHECK(file_system.ReadWholeFile(kPath, written) == 0);
+        TAVREL_FUZZ_CHECK(written == "StampType:" + std::to_string(*stamp_type) + "\r\n");
+        TAVREL_FUZZ_CHECK(tavrel::ReadSettingsFile(kPath, file_system) == stamp_type);
+    }
+    return 0;
+}
