@@ -20,7 +20,7 @@
 namespace tavrel {
 namespace {
 
-bool Set(const char* variable) {
+bool IsSet(const char* variable) {
     const char* value = std::getenv(variable);
     return value != nullptr && *value != '\0';
 }
@@ -33,14 +33,14 @@ bool DisplayAvailable() {
             std::strncmp(platform, "minimal", 7) == 0)
             return false;
     }
-    return Set("DISPLAY") || Set("WAYLAND_DISPLAY");
+    return IsSet("DISPLAY") || IsSet("WAYLAND_DISPLAY");
 }
 
 }  // namespace
 
 int RunWindowMode(int& argc, char** argv) {
     // Without a display Qt would abort; say what to do instead.
-    if (!Set("QT_QPA_PLATFORM") && !DisplayAvailable()) {
+    if (!IsSet("QT_QPA_PLATFORM") && !DisplayAvailable()) {
         std::fputs(
             "tavrel: no display to open the window on; name files or directories to rename them "
             "from the command line\n",
