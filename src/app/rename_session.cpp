@@ -38,6 +38,11 @@ void RenameSession::AddBatch(const std::vector<std::string>& paths) {
 }
 
 void RenameSession::RenamePass() {
+    // Whatever way the pass ends, no directory stays open behind it.
+    struct Release {
+        FileSystem& file_system;
+        ~Release() { file_system.ReleaseHeldDirectory(); }
+    } release{services_.file_system};
     const StampContext context{services_.file_system, services_.formats, services_.clock};
     const std::size_t count = file_list_.size();
     for (std::size_t i = 0; i < count; ++i)

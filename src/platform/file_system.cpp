@@ -6,18 +6,19 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <climits>
 #include <cerrno>
 #include <cstdlib>
 
-#include "platform/no_replace_rename.h"
 #include "platform/retry.h"
 
 namespace tavrel {
 namespace {
 
+constexpr int kReadFlags = O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+
 int OpenForReading(const std::string& path) {
-    return RetryOnInterrupt(
-        [&] { return ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC); });
+    return RetryOnInterrupt([&] { return ::open(path.c_str(), kReadFlags); });
 }
 
 void CloseQuietly(int fd) {
@@ -44,8 +45,45 @@ std::string ErrorText(int error_number) {
     return ::strerror_r(error_number, buffer, sizeof buffer);
 }
 
+PosixFileSystem::~PosixFileSystem() {
+    ReleaseHeldDirectory();
+}
+
+void PosixFileSystem::ReleaseHeldDirectory() {
+    if (held_fd_ >= 0) CloseQuietly(held_fd_);
+    held_fd_ = -1;
+    held_calls_for_ = -1;
+    held_directory_.clear();
+}
+
+PosixFileSystem::Located PosixFileSystem::Locate(const std::string& path) {
+    const auto slash = path.rfind('/');
+    // Whole paths where a relative name would change the outcome: a path the
+    // kernel refuses as too long must stay refused, and a path ending in "/"
+    // names no entry of its directory.
+    if (slash == std::string::npos || slash + 1 == path.size() || path.size() >= PATH_MAX)
+        return {AT_FDCWD, path.c_str()};
+    const std::string_view directory(path.data(), slash + 1);
+    if (held_fd_ < 0 || directory != held_directory_) {
+        ReleaseHeldDirectory();
+        held_directory_.assign(directory);
+        // O_PATH: the directory needs no read permission to be named from;
+        // every call made relative to it is checked as a whole path would be.
+        held_fd_ = RetryOnInterrupt([&] {
+            return ::open(held_directory_.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+        });
+        if (held_fd_ < 0) {
+            held_directory_.clear();
+            return {AT_FDCWD, path.c_str()};
+        }
+    }
+    return {held_fd_, path.c_str() + slash + 1};
+}
+
 std::optional<std::int64_t> PosixFileSystem::ReadLastWriteTime(const std::string& path) {
-    const int fd = OpenForReading(path);
+    const Located at = Locate(path);
+    const int fd =
+        RetryOnInterrupt([&] { return ::openat(at.directory_fd, at.name, kReadFlags); });
     if (fd < 0) return std::nullopt;
     struct stat st;
     const int rc = RetryOnInterrupt([&] { return ::fstat(fd, &st); });
@@ -66,12 +104,16 @@ bool PosixFileSystem::IsExistingFile(const std::string& path) {
 }
 
 bool PosixFileSystem::IsNameTaken(const std::string& path) {
+    const Located at = Locate(path);
     struct stat st;
-    if (RetryOnInterrupt([&] { return ::lstat(path.c_str(), &st); }) == 0) {
+    if (RetryOnInterrupt([&] {
+            return ::fstatat(at.directory_fd, at.name, &st, AT_SYMLINK_NOFOLLOW);
+        }) == 0) {
         if (S_ISDIR(st.st_mode)) return false;
         if (S_ISLNK(st.st_mode)) {
             struct stat target;
-            if (RetryOnInterrupt([&] { return ::stat(path.c_str(), &target); }) == 0 &&
+            if (RetryOnInterrupt(
+                    [&] { return ::fstatat(at.directory_fd, at.name, &target, 0); }) == 0 &&
                 S_ISDIR(target.st_mode))
                 return false;
         }
@@ -91,6 +133,18 @@ bool PosixFileSystem::IsNameTaken(const std::string& path) {
 }
 
 int PosixFileSystem::RenameNoReplace(const std::string& from, const std::string& to) {
+    const Located source = Locate(from);
+    // Relative to the held directory only when the target is a name in it too.
+    const std::size_t directory_length = source.name - from.c_str();
+    if (source.directory_fd != AT_FDCWD && to.size() < PATH_MAX &&
+        to.size() > directory_length && to.compare(0, directory_length, from, 0, directory_length) == 0 &&
+        to.find('/', directory_length) == std::string::npos) {
+        if (held_calls_for_ != held_fd_) {
+            held_calls_ = KernelRenameSystemCallsIn(held_fd_);
+            held_calls_for_ = held_fd_;
+        }
+        return RenameWithoutReplacing(source.name, to.c_str() + directory_length, held_calls_);
+    }
     return RenameWithoutReplacing(from, to, KernelRenameSystemCalls());
 }
 

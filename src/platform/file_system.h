@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/no_replace_rename.h"
+
 namespace tavrel {
 
 // One entry of a directory listing ("." and ".." included when the file system
@@ -54,6 +56,11 @@ public:
     // True when the path names an existing entry that is not a directory.
     virtual bool IsExistingFile(const std::string& path) = 0;
 
+    // Lets go of the directory that ReadLastWriteTime, IsNameTaken and
+    // RenameNoReplace may hold open between calls; the rename pass calls it when
+    // it ends, so that nothing stays open while the program waits.
+    virtual void ReleaseHeldDirectory() {}
+
     // Reads a whole file. Returns 0 on success, otherwise the errno value.
     virtual int ReadWholeFile(const std::string& path, std::string& contents) = 0;
 
@@ -64,8 +71,22 @@ public:
 
 // The real file system of the running machine. Tests derive from it to make
 // single operations fail.
+//
+// The rename pass asks for one file after another in the same directory, three
+// calls a file. So that the kernel does not walk the whole path three times a
+// file, the directory of the last path is held open and the calls name the file
+// relative to it (openat, fstatat, renameat2); all calls for one file then also
+// act in one and the same directory, even if the path's folders are moved
+// meanwhile. A path of PATH_MAX bytes or more, a path that ends in "/", and a
+// directory that cannot be held open are handled with the whole path, exactly as
+// before.
 class PosixFileSystem : public FileSystem {
 public:
+    PosixFileSystem() = default;
+    ~PosixFileSystem() override;
+    PosixFileSystem(const PosixFileSystem&) = delete;
+    PosixFileSystem& operator=(const PosixFileSystem&) = delete;
+
     std::optional<std::int64_t> ReadLastWriteTime(const std::string& path) override;
     bool IsDirectory(const std::string& path) override;
     bool IsNameTaken(const std::string& path) override;
@@ -74,6 +95,23 @@ public:
     bool IsExistingFile(const std::string& path) override;
     int ReadWholeFile(const std::string& path, std::string& contents) override;
     int ReplaceFileContents(const std::string& path, const std::string& contents) override;
+    void ReleaseHeldDirectory() override;
+
+private:
+    // A path as a directory descriptor and a name in it: the held directory and
+    // the last component, or AT_FDCWD and the whole path.
+    struct Located {
+        int directory_fd;
+        const char* name;
+    };
+    Located Locate(const std::string& path);
+
+    std::string held_directory_;  // with its final "/"
+    int held_fd_ = -1;
+    // The rename's system calls bound to the held directory, and the descriptor
+    // they were made for.
+    RenameSystemCalls held_calls_;
+    int held_calls_for_ = -1;
 };
 
 // The system's text for an errno value.

@@ -11,46 +11,53 @@
 
 namespace tavrel {
 
-const RenameSystemCalls& KernelRenameSystemCalls() {
-    static const RenameSystemCalls calls{
-        [](const char* from, const char* to) {
+RenameSystemCalls KernelRenameSystemCallsIn(int directory_fd) {
+    const int dir = directory_fd;
+    return RenameSystemCalls{
+        [dir](const char* from, const char* to) {
             return ErrnoOf(RetryOnInterrupt(
-                [&] { return ::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE); }));
+                [&] { return ::renameat2(dir, from, dir, to, RENAME_NOREPLACE); }));
         },
-        [](const char* from, const char* to) {
-            return ErrnoOf(RetryOnInterrupt([&] { return ::link(from, to); }));
+        [dir](const char* from, const char* to) {
+            return ErrnoOf(RetryOnInterrupt([&] { return ::linkat(dir, from, dir, to, 0); }));
         },
-        [](const char* path) { return ErrnoOf(RetryOnInterrupt([&] { return ::unlink(path); })); },
-        [](const char* path) {
+        [dir](const char* path) {
+            return ErrnoOf(RetryOnInterrupt([&] { return ::unlinkat(dir, path, 0); }));
+        },
+        [dir](const char* path) {
             struct stat st;
-            return ErrnoOf(RetryOnInterrupt([&] { return ::lstat(path, &st); }));
+            return ErrnoOf(
+                RetryOnInterrupt([&] { return ::fstatat(dir, path, &st, AT_SYMLINK_NOFOLLOW); }));
         },
-        [](const char* from, const char* to) {
-            return ErrnoOf(RetryOnInterrupt([&] { return ::rename(from, to); }));
+        [dir](const char* from, const char* to) {
+            return ErrnoOf(RetryOnInterrupt([&] { return ::renameat(dir, from, dir, to); }));
         },
     };
+}
+
+const RenameSystemCalls& KernelRenameSystemCalls() {
+    static const RenameSystemCalls calls = KernelRenameSystemCallsIn(AT_FDCWD);
     return calls;
 }
 
-int RenameWithoutReplacing(const std::string& from, const std::string& to,
-                           const RenameSystemCalls& calls) {
-    const int refused = calls.rename_no_replace(from.c_str(), to.c_str());
+int RenameWithoutReplacing(const char* from, const char* to, const RenameSystemCalls& calls) {
+    const int refused = calls.rename_no_replace(from, to);
     if (refused != EINVAL && refused != ENOSYS) return refused;  // 0 included
 
-    const int link_error = calls.link(from.c_str(), to.c_str());
+    const int link_error = calls.link(from, to);
     if (link_error == 0) {
-        const int unlink_error = calls.unlink(from.c_str());
+        const int unlink_error = calls.unlink(from);
         if (unlink_error == 0) return 0;
         // Keep the file under its old name only, as if nothing had happened.
-        calls.unlink(to.c_str());
+        calls.unlink(to);
         return unlink_error;
     }
     if (link_error != EPERM && link_error != EOPNOTSUPP) return link_error;
 
-    const int lookup = calls.lstat(to.c_str());
+    const int lookup = calls.lstat(to);
     if (lookup == 0) return EEXIST;
     if (lookup != ENOENT) return lookup;
-    return calls.rename(from.c_str(), to.c_str());
+    return calls.rename(from, to);
 }
 
 }  // namespace tavrel

@@ -16,8 +16,11 @@ struct RenameSystemCalls {
     std::function<int(const char* from, const char* to)> rename;  // plain, may replace
 };
 
-// The calls of the running kernel.
+// The calls of the running kernel, with paths relative to the working directory.
 const RenameSystemCalls& KernelRenameSystemCalls();
+// The same calls with names relative to an open directory (both names of a
+// rename in that one directory).
+RenameSystemCalls KernelRenameSystemCallsIn(int directory_fd);
 
 // Renames from -> to without replacing anything. Returns 0 or the errno value of
 // the refusal (EEXIST when the target exists). Tries, in order:
@@ -28,7 +31,10 @@ const RenameSystemCalls& KernelRenameSystemCalls();
 //     lstat of the target right before a plain rename. Another program could
 //     create the target between those two calls: this last step alone has
 //     such a window.
-int RenameWithoutReplacing(const std::string& from, const std::string& to,
-                           const RenameSystemCalls& calls);
+int RenameWithoutReplacing(const char* from, const char* to, const RenameSystemCalls& calls);
+inline int RenameWithoutReplacing(const std::string& from, const std::string& to,
+                                  const RenameSystemCalls& calls) {
+    return RenameWithoutReplacing(from.c_str(), to.c_str(), calls);
+}
 
 }  // namespace tavrel
