@@ -16,17 +16,21 @@ std::size_t FileList::PositionOf(std::uint64_t serial) const {
     return static_cast<std::size_t>(it - entries_.begin());
 }
 
-void FileList::BuildIndex() {
-    if (indexed_) return;
-    index_.reserve(entries_.size());
-    for (const auto& entry : entries_) index_.emplace(KeyHash(entry.path), entry.serial);
-    indexed_ = true;
+void FileList::UpdateIndex() {
+    // Serials grow with the position, so the entries not yet indexed are the
+    // list's tail.
+    const std::size_t first = PositionOf(indexed_end_);
+    index_.reserve(index_.size() + (entries_.size() - first));
+    for (std::size_t i = first; i < entries_.size(); ++i)
+        index_.emplace(KeyHash(entries_[i].path), entries_[i].serial);
+    indexed_end_ = next_serial_;
 }
 
 void FileList::DropIndex() {
     // Swapped away rather than cleared, so that its memory goes too.
     std::unordered_multimap<std::uint64_t, std::uint64_t>().swap(index_);
-    indexed_ = false;
+    // Nothing is indexed: every entry counts as appended since.
+    indexed_end_ = 0;
 }
 
 void FileList::Unindex(std::size_t index) {
@@ -60,9 +64,7 @@ void FileList::Clear() {
 }
 
 void FileList::Append(std::string path) {
-    const auto serial = next_serial_++;
-    if (indexed_) index_.emplace(KeyHash(path), serial);
-    entries_.push_back(Entry{std::move(path), serial});
+    entries_.push_back(Entry{std::move(path), next_serial_++});
 }
 
 void FileList::AppendAll(std::vector<std::string>& paths) {
@@ -78,21 +80,21 @@ void FileList::Replace(std::size_t index, std::string path) {
     if (path == entries_[index].path) return;
     // The rename pass rewrites entry after entry; keeping the index up to date
     // would cost two case foldings a file. The next merge builds it afresh.
-    if (indexed_) DropIndex();
+    if (entries_[index].serial < indexed_end_) DropIndex();
     entries_[index].path = std::move(path);
 }
 
 void FileList::RemoveAt(std::vector<std::size_t> indices) {
     std::sort(indices.begin(), indices.end());
     indices.erase(std::unique(indices.begin(), indices.end()), indices.end());
-    if (indexed_)
-        for (auto index : indices) Unindex(index);
+    for (auto index : indices)
+        if (entries_[index].serial < indexed_end_) Unindex(index);
     EraseSorted(indices);
 }
 
 void FileList::RemoveFirstMatches(const std::vector<std::string>& paths) {
     if (entries_.empty()) return;  // the usual first batch: nothing to look for
-    BuildIndex();
+    UpdateIndex();
     std::vector<std::size_t> removed;
     for (const auto& path : paths) {
         const std::string key = ordering_.FoldKey(path);

@@ -1,9 +1,10 @@
 #pragma once
 // The file list: the ordered paths the rename pass works through, in the order
 // their batches arrived, with an index of letter-case-folded keys beside it so
-// that finding an entry again does not search the whole list. The index is built
-// only when a batch is merged into a list that already holds entries, and is
-// dropped when the rename pass rewrites the entries: a command-line run, which
+// that finding an entry again does not search the whole list. The index is
+// brought up to date only when a batch is merged into a list that already holds
+// entries, and then covers just the entries appended since the last time; it is
+// dropped when the rename pass rewrites the entries. A command-line run, which
 // merges one batch into an empty list, never pays for it.
 
 #include <cstddef>
@@ -54,7 +55,8 @@ private:
 
     std::uint64_t KeyHash(std::string_view path) const;
     std::size_t PositionOf(std::uint64_t serial) const;
-    void BuildIndex();
+    // Indexes the entries appended since the last time.
+    void UpdateIndex();
     void DropIndex();
     void Unindex(std::size_t index);
     // Erases the entries at the given positions (ascending, unique) in one pass.
@@ -63,9 +65,10 @@ private:
     const TextOrdering& ordering_;
     std::vector<Entry> entries_;
     // Hash of an entry's folded key -> the serials of the entries with that
-    // hash; kept up to date only while indexed_ is set.
+    // hash, for the entries whose serial lies below indexed_end_ (the others were
+    // appended since the index was last brought up to date).
     std::unordered_multimap<std::uint64_t, std::uint64_t> index_;
-    bool indexed_ = false;
+    std::uint64_t indexed_end_ = 0;
     std::uint64_t next_serial_ = 0;
 };
 

@@ -13,29 +13,45 @@ namespace {
 // Below this many paths a batch is sorted on the calling thread alone.
 constexpr std::size_t kParallelFrom = 8192;
 
-// The collation keys of a stretch of the batch, end to end in one buffer: one
-// allocation for the stretch instead of one for every path.
-struct KeyedStretch {
-    std::size_t first = 0;  // index of the stretch's first path in the batch
-    std::string keys;
-    std::vector<std::size_t> ends;  // where each path's key ends in `keys`
-
-    std::string_view Key(std::size_t index) const {
-        const std::size_t i = index - first;
-        const std::size_t begin = i == 0 ? 0 : ends[i - 1];
-        return std::string_view(keys).substr(begin, ends[i] - begin);
+// The collation keys of a stretch of the batch, end to end in blocks of a
+// fixed size: one allocation for many paths instead of one for every path, and
+// no block ever moves, so no key is copied again and memory grows by a block at
+// a time, never by doubling.
+class KeyedStretch {
+public:
+    explicit KeyedStretch(std::size_t first, std::size_t count) : first_(first) {
+        keys_.reserve(count);
     }
+
+    void Add(std::string_view key) {
+        if (blocks_.empty() || blocks_.back().capacity() - blocks_.back().size() < key.size()) {
+            blocks_.emplace_back();
+            blocks_.back().reserve(std::max(kBlockSize, key.size()));
+        }
+        std::string& block = blocks_.back();
+        const std::size_t at = block.size();
+        block.append(key);
+        keys_.emplace_back(block.data() + at, key.size());
+    }
+
+    std::string_view Key(std::size_t index) const { return keys_[index - first_]; }
+
+private:
+    static constexpr std::size_t kBlockSize = std::size_t{1} << 20;
+    std::size_t first_;  // index of the stretch's first path in the batch
+    std::vector<std::string> blocks_;
+    std::vector<std::string_view> keys_;
 };
 
 // Computes the keys of batch[first, last) and sorts those indices by key, then
 // by the paths' bytes, into order[first, last).
 void SortStretch(const PendingList& batch, const TextOrdering& ordering, std::size_t first,
                  std::size_t last, KeyedStretch& stretch, std::vector<std::size_t>& order) {
-    stretch.first = first;
-    stretch.ends.reserve(last - first);
+    std::string key;
     for (std::size_t i = first; i < last; ++i) {
-        ordering.AppendSortKey(batch[i], stretch.keys);
-        stretch.ends.push_back(stretch.keys.size());
+        key.clear();
+        ordering.AppendSortKey(batch[i], key);
+        stretch.Add(key);
     }
     std::iota(order.begin() + first, order.begin() + last, first);
     std::sort(order.begin() + first, order.begin() + last, [&](std::size_t a, std::size_t b) {
@@ -55,12 +71,12 @@ void SortBatch(PendingList& batch, const TextOrdering& ordering) {
     const std::size_t size = batch.size();
     std::vector<std::size_t> order(size);
     if (size < kParallelFrom || std::thread::hardware_concurrency() < 2) {
-        KeyedStretch all;
+        KeyedStretch all(0, size);
         SortStretch(batch, ordering, 0, size, all, order);
     } else {
         const std::size_t middle = size / 2;
-        KeyedStretch low;
-        KeyedStretch high;
+        KeyedStretch low(0, middle);
+        KeyedStretch high(middle, size - middle);
         auto sort_high = [&] { SortStretch(batch, ordering, middle, size, high, order); };
         std::thread helper;
         try {
@@ -85,10 +101,23 @@ void SortBatch(PendingList& batch, const TextOrdering& ordering) {
                    });
         order = std::move(merged);
     }
-    PendingList sorted;
-    sorted.reserve(size);
-    for (auto index : order) sorted.push_back(std::move(batch[index]));
-    batch = std::move(sorted);
+    // Moves batch[order[i]] to place i, cycle by cycle of the permutation, so
+    // that no second list of the paths is needed.
+    std::vector<bool> placed(size);
+    for (std::size_t start = 0; start < size; ++start) {
+        if (placed[start]) continue;
+        std::string carried = std::move(batch[start]);
+        for (std::size_t at = start;;) {
+            placed[at] = true;
+            const std::size_t from = order[at];
+            if (from == start) {
+                batch[at] = std::move(carried);
+                break;
+            }
+            batch[at] = std::move(batch[from]);
+            at = from;
+        }
+    }
 }
 
 void MergePendingFiles(FileList& file_list, PendingList& pending, const TextOrdering& ordering) {
