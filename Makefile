@@ -19,8 +19,11 @@ PACKAGES += fuse3 fusefat exfat-fuse exfatprogs ntfs-3g dosfstools mount
 # Clang and its runtimes for the sanitizer and fuzz builds, llvm for the
 # symbolizer that names the lines in their reports.
 PACKAGES += clang libclang-rt-14-dev llvm
+# The benchmarks: Google Benchmark, and what the figures are measured against
+# or with (perl's rename, Python, GNU time).
+PACKAGES += libbenchmark-dev rename python3 time
 
-.PHONY: all deps configure build test unit-test sanitize fuzz run clean
+.PHONY: all deps configure build test unit-test sanitize fuzz bench run clean
 
 all: build
 
@@ -66,6 +69,13 @@ fuzz: deps
 	  -DCMAKE_CXX_COMPILER=$(CLANG_CXX) -DTAVREL_FUZZ=ON -DBUILD_TESTING=OFF
 	cmake --build $(FUZZ_BUILD) -j$(JOBS) --target tavrel_fuzzers
 	fuzz/run_fuzzers.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
+# Every figure of the performance table, against the floor and against other
+# tools, medians of BENCH_RUNS runs; the report goes to $(BUILD)/bench/report.md.
+# Fails when a figure misses its target. Takes about ten minutes.
+BENCH_RUNS ?= 5
+bench: build
+	BUILD=$(BUILD) BENCH_RUNS=$(BENCH_RUNS) bench/run_all.sh
 
 # `make run ARGS='PATH...'` renames those paths from the command line; without
 # ARGS it opens the window, or, where there is no display, shows the

@@ -62,8 +62,8 @@ fresh_tree() {  # ROOT NAME COUNT PER_FOLDER
     sync
 }
 
-# The file system a folder lies on (ext2/ext3 for ext4, as stat names it).
-fs_type() { stat -f -c %T "$1"; }
+# The file system a folder lies on.
+fs_type() { findmnt -n -o FSTYPE --target "$1" 2>/dev/null || stat -f -c %T "$1"; }
 
 # The last line of every script: one row of the report.
 #   result ROW "FIGURE A" "FIGURE B" RATIO "TARGET" ok|FAIL
