@@ -267,6 +267,51 @@ case_manual_page() {
         fail "the manual lacks the message '$no_display'"
 }
 
+# Started from the menu (run under xvfb-run): the window opens, and closing it
+# writes setup.ini beside the installed program.
+case_menu_launch() {
+    local prefix="$work/prefix"
+    install_into "$prefix"
+    mkdir -p "$work/commands"
+    exec_commands "$work/commands" "$prefix/share/applications/tavrel.desktop"
+    local -a argv
+    mapfile -d '' -t argv < "$work/commands/1"
+
+    openbox > /dev/null 2>&1 &
+    local wm=$!
+    sleep 1
+    env TZ=UTC LC_ALL=C PATH="$prefix/bin:/usr/bin:/bin" "${argv[@]}" \
+        > "$work/window.out" 2>&1 &
+    local pid=$!
+    local window="" id
+    for _ in $(seq 1 100); do
+        for id in $(xdotool search --onlyvisible --name . 2>/dev/null); do
+            [[ "$(xdotool getwindowname "$id" 2>/dev/null)" == "Tavrel v"* ]] && window=$id
+        done
+        [[ -n "$window" ]] && break
+        sleep 0.1
+    done
+    if [[ -z "$window" ]]; then
+        fail "no window from the menu entry: $(cat "$work/window.out")"
+    else
+        wmctrl -i -c "$window"
+        local code=timeout
+        for _ in $(seq 1 100); do
+            if ! kill -0 "$pid" 2>/dev/null; then
+                wait "$pid"
+                code=$?
+                break
+            fi
+            sleep 0.1
+        done
+        expect_equal "exit code after closing the window" 0 "$code"
+        expect_equal "PREFIX/bin/setup.ini written on closing" "StampType:1" \
+            "$(tr -d '\r' < "$prefix/bin/setup.ini" 2>&1)"
+    fi
+    kill "$pid" "$wm" 2>/dev/null
+    wait "$wm" 2>/dev/null
+}
+
 # `make uninstall` takes away what the install put there and nothing else.
 case_uninstall() {
     # A fresh prefix, with the setup.ini the window writes beside the program.
@@ -347,6 +392,7 @@ case "$case_name" in
     files-in-place) case_files_in_place ;;
     desktop-entry-launch) case_desktop_entry_launch ;;
     manual-page) case_manual_page ;;
+    menu-launch) case_menu_launch ;;
     uninstall) case_uninstall ;;
     default-prefix) case_default_prefix ;;
     *) echo "unknown case: $case_name" >&2; exit 2 ;;
