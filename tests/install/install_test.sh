@@ -59,43 +59,25 @@ f share/tavrel/install-record.txt
 EOF
 }
 
-# The command lines a file manager runs for the entry's Exec line with these
-# files: %F gives them all at once, %f one process per file, %U and %u file
-# URLs. Written to DIR/1, DIR/2, ..., one file a command, each argument
-# NUL-terminated.
-#   exec_commands DIR ENTRY [FILE...]
-exec_commands() {
-    local dir=$1 entry=$2
-    shift 2
-    local exec_line
+# The command a file manager runs for the entry's Exec line with these files
+# (%F: all of them as arguments, %U: as file URLs), each argument NUL-terminated.
+#   exec_command ENTRY [FILE...]
+exec_command() {
+    local entry=$1
+    shift
+    local exec_line word
+    local -a words
     exec_line=$(sed -n '/^\[Desktop Entry\]/,/^\[/s/^Exec=//p' "$entry")
     if [[ -z "$exec_line" || "$exec_line" == *[\"\'\\\`\$]* ]]; then
         fail "no Exec line, or one with quoting this test does not apply: '$exec_line'"
         return
     fi
-    local -a words
     read -ra words <<< "$exec_line"
-    # One command for all the files, or with %f and %u one for each.
-    if [[ " ${words[*]} " == *" %f "* || " ${words[*]} " == *" %u "* ]] && [[ $# -gt 1 ]]; then
-        local n=0 f
-        for f in "$@"; do
-            n=$((n + 1))
-            expand_exec_words "$f" > "$dir/$n"
-        done
-    else
-        expand_exec_words "$@" > "$dir/1"
-    fi
-}
-
-# The entry's Exec words (in the array words) with the field codes expanded for
-# these files, each NUL-terminated.
-expand_exec_words() {
-    local word
     for word in "${words[@]}"; do
         case "$word" in
-            %F|%f) [[ $# -eq 0 ]] || printf '%s\0' "$@" ;;
-            %U|%u) [[ $# -eq 0 ]] || printf 'file://%s\0' "$@" ;;
-            *%*) fail "Exec field code not handled: $word" ;;
+            %F) [[ $# -eq 0 ]] || printf '%s\0' "$@" ;;
+            %U) [[ $# -eq 0 ]] || printf 'file://%s\0' "$@" ;;
+            *%*) fail "Exec field code not handled here: $word" ;;
             *) printf '%s\0' "$word" ;;
         esac
     done
@@ -103,26 +85,16 @@ expand_exec_words() {
 
 # Runs the desktop entry of PREFIX on the given files, as a file manager does,
 # with no display (so no message box can wait for a click). Output in
-# $work/launch.out and $work/launch.err; returns the last exit code.
+# $work/launch.out and $work/launch.err; returns the program's exit code.
 launch() {
     local prefix=$1
     shift
-    local commands="$work/commands"
-    rm -rf "$commands"
-    mkdir -p "$commands"
-    exec_commands "$commands" "$prefix/share/applications/tavrel.desktop" "$@"
-    : > "$work/launch.out"
-    : > "$work/launch.err"
-    local status=1 command
     local -a argv
-    for command in $(ls "$commands" | sort -n); do
-        mapfile -d '' -t argv < "$commands/$command"
-        env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM TZ=UTC LC_ALL=C \
-            PATH="$prefix/bin:/usr/bin:/bin" "${argv[@]}" \
-            >> "$work/launch.out" 2>> "$work/launch.err"
-        status=$?
-    done
-    return $status
+    exec_command "$prefix/share/applications/tavrel.desktop" "$@" > "$work/argv"
+    mapfile -d '' -t argv < "$work/argv"
+    [[ ${#argv[@]} -gt 0 ]] || return 1
+    env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM TZ=UTC LC_ALL=C \
+        PATH="$prefix/bin:/usr/bin:/bin" "${argv[@]}" > "$work/launch.out" 2> "$work/launch.err"
 }
 
 make_file() {  # make_file PATH MTIME
@@ -272,10 +244,9 @@ case_manual_page() {
 case_menu_launch() {
     local prefix="$work/prefix"
     install_into "$prefix"
-    mkdir -p "$work/commands"
-    exec_commands "$work/commands" "$prefix/share/applications/tavrel.desktop"
     local -a argv
-    mapfile -d '' -t argv < "$work/commands/1"
+    exec_command "$prefix/share/applications/tavrel.desktop" > "$work/argv"
+    mapfile -d '' -t argv < "$work/argv"
 
     openbox > /dev/null 2>&1 &
     local wm=$!
