@@ -30,7 +30,11 @@ expect_equal() {
     fi
 }
 
-install_into() { cmake --install "$build" --prefix "$1" > "$work/install.log" 2>&1 || fail "install into $1: $(cat "$work/install.log")"; }
+# What `make install PREFIX=...` and `make uninstall PREFIX=...` do.
+install_into() {
+    cmake --install "$build" --prefix "$1" > "$work/install.log" 2>&1 ||
+        fail "install into $1: $(cat "$work/install.log")"
+}
 uninstall_from() { make -s -C "$src" uninstall PREFIX="$1" > "$work/uninstall.log" 2>&1; }
 # Every entry below a folder, one a line: its type (d, f, l) and its path.
 tree_of() { (cd "$1" && find . -mindepth 1 -printf '%y %P\n' | LC_ALL=C sort -k2); }
