@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 
 #include "collect/collect_directory.h"
 #include "collect/file_list.h"
@@ -106,6 +107,30 @@ TEST(SortBatch, CollatesIgnoringCaseWithRepeatableTies) {
         const auto ordering = MakeIcuTextOrdering(c.locale);
         SortBatch(c.batch, *ordering);
         EXPECT_EQ(c.batch, c.sorted) << c.locale << " " << c.sorted.front();
+    }
+}
+
+// A big batch is keyed and sorted in parts at once; the parts must come
+// together in exactly the order a plain sort by key and then by bytes gives.
+TEST(SortBatch, BigBatchInTheSameOrderAsAPlainSort) {
+    const char* names[] = {"IMG_%05d.jpg", "img_%05d.JPG", "Été %05d", "写真%05d.png",
+                           "bad\xFF%05d", "same"};
+    for (const char* locale : {"C", "ja_JP.UTF-8"}) {
+        const auto ordering = MakeIcuTextOrdering(locale);
+        Paths batch;
+        char name[64];
+        for (int i = 0; i < 30000; ++i) {
+            std::snprintf(name, sizeof name, names[i % 6], (i * 7919) % 10007);
+            batch.push_back("/p/" + std::to_string(i % 3) + "/" + name);
+        }
+        Paths expected = batch;
+        std::stable_sort(expected.begin(), expected.end(), [&](const auto& a, const auto& b) {
+            const auto ka = ordering->SortKey(a);
+            const auto kb = ordering->SortKey(b);
+            return ka != kb ? ka < kb : a < b;
+        });
+        SortBatch(batch, *ordering);
+        EXPECT_TRUE(batch == expected) << locale;
     }
 }
 

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cstdint>
+#include <filesystem>
 #include <fstream>
 #include <optional>
 #include <regex>
@@ -354,6 +355,28 @@ TEST(CommandLineCollect, NoArgumentsWithoutADisplaySaysSoAndRenamesNothing) {
     EXPECT_EQ(Lines(result.err).size(), 1u) << result.err;
     EXPECT_EQ(result.err.back(), '\n');
     EXPECT_EQ(Names(work.path()), Strings{"IMG.jpg"});
+}
+
+// The window lives in a module of its own, so that a command-line run starts
+// without loading Qt; a program whose module is missing says so and ends.
+TEST(CommandLineStartUp, ProgramItselfDoesNotLinkQt) {
+    const RunResult result = test::Run({"/usr/bin/ldd", TAVREL_BINARY}, {"PATH=/usr/bin:/bin"});
+    ASSERT_EQ(result.exit_code, 0) << result.err;
+    EXPECT_NE(result.out.find("libicu"), std::string::npos) << result.out;
+    EXPECT_EQ(result.out.find("libQt"), std::string::npos) << result.out;
+}
+
+TEST(CommandLineStartUp, WindowModeWithoutItsModuleSaysSo) {
+    TempDir home;
+    const std::string program = home / "tavrel";
+    std::filesystem::copy_file(TAVREL_BINARY, program);
+    ::chmod(program.c_str(), 0755);
+    const RunResult result = test::Run({program}, {"DISPLAY=:0", "TZ=UTC", "LC_ALL=C"}, home.path());
+    EXPECT_EQ(result.exit_code, 1);
+    EXPECT_NE(result.err.find("cannot load the window module tavrel-window.so"),
+              std::string::npos)
+        << result.err;
+    EXPECT_EQ(Names(home.path()), Strings{"tavrel"});
 }
 
 // ---------------------------------------------------------------- collisions

@@ -165,6 +165,11 @@ std::string CopyTavrelTo(const std::string& directory) {
     std::filesystem::copy_file(TAVREL_BINARY, copy,
                                std::filesystem::copy_options::overwrite_existing);
     ::chmod(copy.c_str(), 0755);
+    // The window module travels with the program, as an installation puts it.
+    const auto module = std::filesystem::path(TAVREL_BINARY).parent_path() / "tavrel-window.so";
+    if (std::filesystem::exists(module))
+        std::filesystem::copy_file(module, directory + "/tavrel-window.so",
+                                   std::filesystem::copy_options::overwrite_existing);
     return copy;
 }
 

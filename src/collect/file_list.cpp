@@ -16,6 +16,19 @@ std::size_t FileList::PositionOf(std::uint64_t serial) const {
     return static_cast<std::size_t>(it - entries_.begin());
 }
 
+void FileList::BuildIndex() {
+    if (indexed_) return;
+    index_.reserve(entries_.size());
+    for (const auto& entry : entries_) index_.emplace(KeyHash(entry.path), entry.serial);
+    indexed_ = true;
+}
+
+void FileList::DropIndex() {
+    // Swapped away rather than cleared, so that its memory goes too.
+    std::unordered_multimap<std::uint64_t, std::uint64_t>().swap(index_);
+    indexed_ = false;
+}
+
 void FileList::Unindex(std::size_t index) {
     const auto serial = entries_[index].serial;
     auto [first, last] = index_.equal_range(KeyHash(entries_[index].path));
@@ -42,32 +55,44 @@ void FileList::EraseSorted(const std::vector<std::size_t>& positions) {
 }
 
 void FileList::Clear() {
-    entries_.clear();
-    index_.clear();
+    std::vector<Entry>().swap(entries_);
+    DropIndex();
 }
 
 void FileList::Append(std::string path) {
     const auto serial = next_serial_++;
-    index_.emplace(KeyHash(path), serial);
+    if (indexed_) index_.emplace(KeyHash(path), serial);
     entries_.push_back(Entry{std::move(path), serial});
+}
+
+void FileList::AppendAll(std::vector<std::string>& paths) {
+    // One allocation for a big batch; small batches still grow the list
+    // geometrically, so many small drops do not copy it again and again.
+    const std::size_t needed = entries_.size() + paths.size();
+    if (needed > entries_.capacity())
+        entries_.reserve(std::max(needed, entries_.capacity() + entries_.capacity() / 2));
+    for (auto& path : paths) Append(std::move(path));
 }
 
 void FileList::Replace(std::size_t index, std::string path) {
     if (path == entries_[index].path) return;
-    Unindex(index);
-    index_.emplace(KeyHash(path), entries_[index].serial);
+    // The rename pass rewrites entry after entry; keeping the index up to date
+    // would cost two case foldings a file. The next merge builds it afresh.
+    if (indexed_) DropIndex();
     entries_[index].path = std::move(path);
 }
 
 void FileList::RemoveAt(std::vector<std::size_t> indices) {
     std::sort(indices.begin(), indices.end());
     indices.erase(std::unique(indices.begin(), indices.end()), indices.end());
-    for (auto index : indices) Unindex(index);
+    if (indexed_)
+        for (auto index : indices) Unindex(index);
     EraseSorted(indices);
 }
 
 void FileList::RemoveFirstMatches(const std::vector<std::string>& paths) {
     if (entries_.empty()) return;  // the usual first batch: nothing to look for
+    BuildIndex();
     std::vector<std::size_t> removed;
     for (const auto& path : paths) {
         const std::string key = ordering_.FoldKey(path);

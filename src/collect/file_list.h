@@ -1,7 +1,10 @@
 #pragma once
 // The file list: the ordered paths the rename pass works through, in the order
 // their batches arrived, with an index of letter-case-folded keys beside it so
-// that finding an entry again does not search the whole list.
+// that finding an entry again does not search the whole list. The index is built
+// only when a batch is merged into a list that already holds entries, and is
+// dropped when the rename pass rewrites the entries: a command-line run, which
+// merges one batch into an empty list, never pays for it.
 
 #include <cstddef>
 #include <cstdint>
@@ -30,6 +33,8 @@ public:
     void Clear();
     // Appends one path at the end.
     void Append(std::string path);
+    // Appends every path, in order; the paths are moved from.
+    void AppendAll(std::vector<std::string>& paths);
     // Replaces the text of one entry; it keeps its place in the list.
     void Replace(std::size_t index, std::string path);
     // Removes the entries at the given indices (any order, duplicates ignored).
@@ -38,7 +43,7 @@ public:
     // Removes the first entry (from the top) equal to each path, letter case
     // ignored: one entry per path, so a path brought twice removes two entries.
     // Costs time in proportion to the number of paths, plus one pass over the
-    // list when something was removed.
+    // list when the index has to be built or something was removed.
     void RemoveFirstMatches(const std::vector<std::string>& paths);
 
 private:
@@ -49,14 +54,18 @@ private:
 
     std::uint64_t KeyHash(std::string_view path) const;
     std::size_t PositionOf(std::uint64_t serial) const;
+    void BuildIndex();
+    void DropIndex();
     void Unindex(std::size_t index);
     // Erases the entries at the given positions (ascending, unique) in one pass.
     void EraseSorted(const std::vector<std::size_t>& positions);
 
     const TextOrdering& ordering_;
     std::vector<Entry> entries_;
-    // Hash of an entry's folded key -> the serials of the entries with that hash.
+    // Hash of an entry's folded key -> the serials of the entries with that
+    // hash; kept up to date only while indexed_ is set.
     std::unordered_multimap<std::uint64_t, std::uint64_t> index_;
+    bool indexed_ = false;
     std::uint64_t next_serial_ = 0;
 };
 

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 namespace tavrel {
@@ -23,6 +24,19 @@ std::string LocaleNameFor(const char* category_variable) {
         if (value != nullptr && *value != '\0') return value;
     }
     return {};
+}
+
+bool DisplayAvailable() {
+    auto is_set = [](const char* variable) {
+        const char* value = std::getenv(variable);
+        return value != nullptr && *value != '\0';
+    };
+    if (const char* platform = std::getenv("QT_QPA_PLATFORM")) {
+        if (std::strncmp(platform, "offscreen", 9) == 0 ||
+            std::strncmp(platform, "minimal", 7) == 0)
+            return false;
+    }
+    return is_set("DISPLAY") || is_set("WAYLAND_DISPLAY");
 }
 
 }  // namespace tavrel

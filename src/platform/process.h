@@ -13,4 +13,8 @@ std::string ExecutablePath();
 // Empty when none is set.
 std::string LocaleNameFor(const char* category_variable);
 
+// True when the environment names a display (DISPLAY or WAYLAND_DISPLAY) and Qt
+// is not told to draw nowhere (QT_QPA_PLATFORM offscreen or minimal).
+bool DisplayAvailable();
+
 }  // namespace tavrel

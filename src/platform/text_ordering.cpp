@@ -3,6 +3,7 @@
 #include <unicode/coll.h>
 #include <unicode/ucasemap.h>
 #include <unicode/unistr.h>
+#include <unicode/utf16.h>
 #include <unicode/utf8.h>
 
 namespace tavrel {
@@ -14,17 +15,27 @@ bool IsAscii(std::string_view text) {
     return true;
 }
 
-// UTF-16 for the collator; a byte that is no valid UTF-8 becomes U+FFFD.
-icu::UnicodeString LenientUtf16(std::string_view text) {
-    icu::UnicodeString result;
+// UTF-16 for the collator, in a buffer the caller keeps from path to path; a
+// byte that is no valid UTF-8 becomes U+FFFD.
+void LenientUtf16(std::string_view text, std::u16string& result) {
+    result.clear();
+    if (IsAscii(text)) {
+        result.assign(text.begin(), text.end());
+        return;
+    }
     const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
     const auto length = static_cast<int32_t>(text.size());
     for (int32_t pos = 0; pos < length;) {
         UChar32 c;
         U8_NEXT(bytes, pos, length, c);
-        result.append(c < 0 ? static_cast<UChar32>(0xFFFD) : c);
+        if (c < 0) c = 0xFFFD;
+        if (c <= 0xFFFF) {
+            result += static_cast<char16_t>(c);
+        } else {
+            result += static_cast<char16_t>(U16_LEAD(c));
+            result += static_cast<char16_t>(U16_TRAIL(c));
+        }
     }
-    return result;
 }
 
 class IcuTextOrdering final : public TextOrdering {
@@ -67,18 +78,33 @@ public:
     }
 
     std::string SortKey(std::string_view path) const override {
-        if (!collator_) return std::string(path);
-        const icu::UnicodeString text = LenientUtf16(path);
-        std::string key(text.length() * 4 + 16, '\0');
+        std::string key;
+        AppendSortKey(path, key);
+        return key;
+    }
+
+    void AppendSortKey(std::string_view path, std::string& out) const override {
+        if (!collator_) {
+            out.append(path);
+            return;
+        }
+        // The collator's const methods may run on several threads at once; the
+        // UTF-16 buffer is each thread's own.
+        thread_local std::u16string text;
+        LenientUtf16(path, text);
+        const auto start = out.size();
+        out.resize(start + text.size() * 4 + 16);
         for (;;) {
+            const auto room = static_cast<int32_t>(out.size() - start);
             const int32_t needed = collator_->getSortKey(
-                text, reinterpret_cast<uint8_t*>(key.data()), static_cast<int32_t>(key.size()));
-            if (needed <= static_cast<int32_t>(key.size())) {
-                // The key ends in a NUL byte, which sorts nothing.
-                key.resize(needed > 0 ? static_cast<std::size_t>(needed - 1) : 0);
-                return key;
+                text.data(), static_cast<int32_t>(text.size()),
+                reinterpret_cast<uint8_t*>(out.data() + start), room);
+            if (needed <= room) {
+                // The key ends in a 0 byte, which sorts nothing.
+                out.resize(start + (needed > 0 ? static_cast<std::size_t>(needed - 1) : 0));
+                return;
             }
-            key.resize(static_cast<std::size_t>(needed));
+            out.resize(start + static_cast<std::size_t>(needed));
         }
     }
 

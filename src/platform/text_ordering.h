@@ -17,7 +17,13 @@ public:
     virtual std::string FoldKey(std::string_view path) const = 0;
     // Byte-wise comparison of two sort keys orders the paths as the user's
     // locale collates them, letter case ignored (ties are the caller's to break).
+    // A key never contains a 0 byte. Safe to call from several threads at once.
     virtual std::string SortKey(std::string_view path) const = 0;
+    // Appends the sort key of the path to the end of out; the same bytes as
+    // SortKey, without a string of its own for each path.
+    virtual void AppendSortKey(std::string_view path, std::string& out) const {
+        out += SortKey(path);
+    }
 };
 
 // ICU case folding and the collator of the given locale name (as in LC_COLLATE,

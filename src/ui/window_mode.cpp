@@ -7,7 +7,6 @@
 #include <QApplication>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <exception>
 
 #include "app/last_resort.h"
@@ -23,17 +22,6 @@ namespace {
 bool IsSet(const char* variable) {
     const char* value = std::getenv(variable);
     return value != nullptr && *value != '\0';
-}
-
-// A display counts as available when the environment names one and Qt is not
-// told to draw nowhere.
-bool DisplayAvailable() {
-    if (const char* platform = std::getenv("QT_QPA_PLATFORM")) {
-        if (std::strncmp(platform, "offscreen", 9) == 0 ||
-            std::strncmp(platform, "minimal", 7) == 0)
-            return false;
-    }
-    return IsSet("DISPLAY") || IsSet("WAYLAND_DISPLAY");
 }
 
 }  // namespace

@@ -11,7 +11,9 @@ source "$(dirname "$0")/x_session.sh"
 
 export TZ=UTC LC_ALL=C
 mkdir -p "$work/app"
+# The window module goes with the program: window mode loads it from beside it.
 cp "$tavrel_binary" "$work/app/tavrel"
+cp "$(dirname "$tavrel_binary")/tavrel-window.so" "$work/app/"
 start_window_manager
 
 old=0 new=0 other=0

@@ -13,7 +13,9 @@ source "$(dirname "$0")/x_session.sh"
 
 mkdir -p "$screenshots" "$work/app" "$work/photos/sub"
 export TZ=UTC LC_ALL=C
+# The window module goes with the program: window mode loads it from beside it.
 cp "$tavrel_binary" "$work/app/tavrel"
+cp "$(dirname "$tavrel_binary")/tavrel-window.so" "$work/app/"
 stamp_time="2011-09-14 05:25:36"
 touch -d "$stamp_time" "$work/photos/IMG_0001.jpg" "$work/photos/sub/IMG_0002.jpg" \
     "$work/photos/$(printf 'bad\xff.jpg')" "$work/single.txt"

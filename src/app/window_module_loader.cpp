@@ -1,0 +1,55 @@
+#include "app/window_module_loader.h"
+
+#include <dlfcn.h>
+
+#include <cstdio>
+
+#include "platform/process.h"
+
+namespace tavrel {
+namespace {
+
+// The module once loaded stays loaded: Qt does not support being unloaded.
+void* LoadModule(std::string& failures) {
+    for (const auto& candidate : WindowModuleCandidates(ExecutablePath())) {
+        if (void* module = ::dlopen(candidate.c_str(), RTLD_NOW | RTLD_LOCAL)) return module;
+        const char* why = ::dlerror();
+        failures += "\n  " + (why ? std::string(why) : candidate);
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+std::vector<std::string> WindowModuleCandidates(const std::string& executable) {
+    const auto slash = executable.rfind('/');
+    const std::string directory = slash == std::string::npos ? "." : executable.substr(0, slash);
+    return {directory + "/" + kWindowModuleName,
+            directory + "/../lib/tavrel/" + kWindowModuleName};
+}
+
+int RunWindowModeFromModule(int& argc, char** argv) {
+    std::string failures;
+    void* module = LoadModule(failures);
+    using Entry = int (*)(int*, char**);
+    auto* entry = module ? reinterpret_cast<Entry>(::dlsym(module, "tavrel_run_window_mode"))
+                         : nullptr;
+    if (!entry) {
+        std::fprintf(stderr, "tavrel: cannot load the window module %s:%s\n", kWindowModuleName,
+                     failures.empty() ? " it has no window entry" : failures.c_str());
+        return 1;
+    }
+    return entry(&argc, argv);
+}
+
+void ShowLastResortBoxFromModule(const std::string& text) {
+    if (!DisplayAvailable()) return;
+    std::string failures;
+    void* module = LoadModule(failures);
+    using Entry = void (*)(const char*);
+    auto* entry = module ? reinterpret_cast<Entry>(::dlsym(module, "tavrel_show_last_resort_box"))
+                         : nullptr;
+    if (entry) entry(text.c_str());
+}
+
+}  // namespace tavrel
