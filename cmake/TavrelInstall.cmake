@@ -1,4 +1,5 @@
-# Install rules: the program, its desktop entry, its icons and its manual page.
+# Install rules: the program and its window module, its desktop entry, its icons
+# and its manual page.
 #
 # The default prefix is the user's own ~/.local, not /usr/local: the window
 # writes setup.ini beside the program when it closes, so the program's folder
@@ -16,6 +17,12 @@ foreach(dir BINDIR DATAROOTDIR MANDIR)
 endforeach()
 
 set(TAVREL_ICON_DIR ${CMAKE_INSTALL_DATAROOTDIR}/icons/hicolor)
+# The window module goes where the program looks for it from its own folder:
+# ../lib/tavrel/ (see src/app/window_module_loader.h).
+cmake_path(SET TAVREL_MODULE_DIR NORMALIZE "${CMAKE_INSTALL_BINDIR}/../lib/tavrel")
+if(TAVREL_MODULE_DIR MATCHES "^\\.\\.")
+  message(FATAL_ERROR "CMAKE_INSTALL_BINDIR needs a parent folder below the prefix")
+endif()
 # Where the install keeps its record of what it put in place: `make uninstall`
 # removes exactly what it lists. Fixed below the prefix, so that the uninstall
 # finds it from the prefix alone.
@@ -24,6 +31,7 @@ set(TAVREL_INSTALL_RECORD share/tavrel/install-record.txt)
 # Every file and the folder it goes to, relative to the prefix.
 set(TAVREL_INSTALLED_FILES
     ${CMAKE_INSTALL_BINDIR}/tavrel
+    ${TAVREL_MODULE_DIR}/tavrel-window.so
     ${CMAKE_INSTALL_DATAROOTDIR}/applications/tavrel.desktop
     ${TAVREL_ICON_DIR}/scalable/apps/tavrel.svg
     ${TAVREL_ICON_DIR}/256x256/apps/tavrel.png
@@ -42,6 +50,7 @@ install(CODE "
 ")
 
 install(TARGETS tavrel RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS tavrel_window LIBRARY DESTINATION ${TAVREL_MODULE_DIR})
 install(FILES data/tavrel.desktop DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/applications)
 install(FILES data/tavrel.svg DESTINATION ${TAVREL_ICON_DIR}/scalable/apps)
 install(FILES data/tavrel.png DESTINATION ${TAVREL_ICON_DIR}/256x256/apps)

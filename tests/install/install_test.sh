@@ -44,6 +44,9 @@ expected_tree() {
     cat <<'EOF'
 d bin
 f bin/tavrel
+d lib
+d lib/tavrel
+f lib/tavrel/tavrel-window.so
 d share
 d share/applications
 f share/applications/tavrel.desktop
