@@ -244,6 +244,13 @@ case_manual_page() {
     no_display=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$prefix/bin/tavrel" 2>&1)
     [[ -n "$no_display" && "$text" == *"$no_display"* ]] ||
         fail "the manual lacks the message '$no_display'"
+    # ...and a program without its window module.
+    mkdir -p "$work/alone"
+    cp "$prefix/bin/tavrel" "$work/alone/"
+    local no_module
+    no_module=$(env -u DISPLAY -u WAYLAND_DISPLAY "$work/alone/tavrel" 2>&1 | sed -n 1p)
+    [[ "$no_module" == "tavrel: "* && "$text" == *"$no_module"* ]] ||
+        fail "the manual lacks the message '$no_module'"
 }
 
 # Started from the menu (run under xvfb-run): the window opens, and closing it
