@@ -22,8 +22,16 @@ PACKAGES += clang libclang-rt-14-dev llvm
 # The benchmarks: Google Benchmark, and what the figures are measured against
 # or with (perl's rename, Python, GNU time).
 PACKAGES += libbenchmark-dev rename python3 time
+# The install tests: the desktop entry's validator, and man and groff to render
+# the manual page.
+PACKAGES += desktop-file-utils man-db groff-base
+# Where `make install` puts Tavrel, and `make uninstall` takes it away again.
+# The window writes setup.ini beside the program, so PREFIX/bin must stay
+# writable for whoever runs it: a per-user prefix, not /usr/local.
+PREFIX ?= $(HOME)/.local
 
-.PHONY: all deps configure build test unit-test sanitize fuzz bench run clean
+.PHONY: all deps configure build test unit-test sanitize fuzz bench run install uninstall \
+        screenshot clean
 
 all: build
 
@@ -90,6 +98,22 @@ run: build
 	  echo "showing the command-line mode on a sample folder instead."; \
 	  scripts/demo.sh ./$(BUILD)/tavrel $(BUILD)/demo; \
 	fi
+
+# The program in PREFIX/bin, the desktop entry, the icons and the manual page
+# below PREFIX/share, and a record of it all in PREFIX/share/tavrel.
+install: build
+	cmake --install $(BUILD) --prefix "$(PREFIX)"
+
+# Removes what the install recorded, and the folders it created once they are
+# empty; the setup.ini that the window wrote beside the program stays.
+uninstall:
+	cmake -DPREFIX="$(PREFIX)" -P cmake/Uninstall.cmake
+
+# Takes the window's picture again (the window test draws it under Xvfb) and
+# puts it where the README shows it.
+screenshot: build
+	cd $(BUILD) && ctest --output-on-failure -R '^WindowEndToEnd$$'
+	cp $(BUILD)/screenshots/tavrel-window.png doc/tavrel-window.png
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
