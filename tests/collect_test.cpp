@@ -114,13 +114,14 @@ TEST(SortBatch, CollatesIgnoringCaseWithRepeatableTies) {
 // together in exactly the order a plain sort by key and then by bytes gives.
 TEST(SortBatch, BigBatchInTheSameOrderAsAPlainSort) {
     const char* names[] = {"IMG_%05d.jpg", "img_%05d.JPG", "Été %05d", "写真%05d.png",
-                           "bad\xFF%05d", "same"};
-    for (const char* locale : {"C", "ja_JP.UTF-8"}) {
+                           "bad\xFF%05d", "same",  "ーの%05d",  "chyba%05d", "côte%05d"};
+    // Locales with contractions, prefix contexts and accents ordered from the end.
+    for (const char* locale : {"C", "ja_JP.UTF-8", "sk_SK.UTF-8", "fr_CA.UTF-8"}) {
         const auto ordering = MakeIcuTextOrdering(locale);
         Paths batch;
         char name[64];
         for (int i = 0; i < 30000; ++i) {
-            std::snprintf(name, sizeof name, names[i % 6], (i * 7919) % 10007);
+            std::snprintf(name, sizeof name, names[i % 9], (i * 7919) % 10007);
             batch.push_back("/p/" + std::to_string(i % 3) + "/" + name);
         }
         Paths expected = batch;

@@ -43,14 +43,32 @@ private:
     std::vector<std::string_view> keys_;
 };
 
-// Computes the keys of batch[first, last) and sorts those indices by key, then
-// by the paths' bytes, into order[first, last).
-void SortStretch(const PendingList& batch, const TextOrdering& ordering, std::size_t first,
-                 std::size_t last, KeyedStretch& stretch, std::vector<std::size_t>& order) {
+// How many leading bytes every path of the batch shares and the sort may leave
+// out: the shared part up to its last "/" (the "/" itself stays in), where the
+// ordering allows it; 0 otherwise.
+std::size_t SharedLeadingPart(const PendingList& batch, const TextOrdering& ordering) {
+    if (batch.size() < 2 || !ordering.OrdersTailsFromSlash()) return 0;
+    std::string_view shared = batch.front();
+    for (const auto& path : batch) {
+        std::size_t same = 0;
+        const std::size_t most = std::min(shared.size(), path.size());
+        while (same < most && shared[same] == path[same]) ++same;
+        shared = shared.substr(0, same);
+        if (shared.empty()) return 0;
+    }
+    const auto slash = shared.rfind('/');
+    return slash == std::string_view::npos ? 0 : slash;
+}
+
+// Computes the keys of batch[first, last), less their first `skip` bytes, and
+// sorts those indices by key, then by the paths' bytes, into order[first, last).
+void SortStretch(const PendingList& batch, const TextOrdering& ordering, std::size_t skip,
+                 std::size_t first, std::size_t last, KeyedStretch& stretch,
+                 std::vector<std::size_t>& order) {
     std::string key;
     for (std::size_t i = first; i < last; ++i) {
         key.clear();
-        ordering.AppendSortKey(batch[i], key);
+        ordering.AppendSortKey(std::string_view(batch[i]).substr(skip), key);
         stretch.Add(key);
     }
     std::iota(order.begin() + first, order.begin() + last, first);
@@ -68,23 +86,26 @@ void SortBatch(PendingList& batch, const TextOrdering& ordering) {
     // paths over and over during the sort. A big batch is keyed and sorted in
     // two halves at once, on two threads, and the halves are then merged; the
     // order is the same as from one thread.
+    // Paths of one dropped folder share its path; keys of the rest are shorter
+    // and quicker to make, and order the paths just the same.
     const std::size_t size = batch.size();
+    const std::size_t skip = SharedLeadingPart(batch, ordering);
     std::vector<std::size_t> order(size);
     if (size < kParallelFrom || std::thread::hardware_concurrency() < 2) {
         KeyedStretch all(0, size);
-        SortStretch(batch, ordering, 0, size, all, order);
+        SortStretch(batch, ordering, skip, 0, size, all, order);
     } else {
         const std::size_t middle = size / 2;
         KeyedStretch low(0, middle);
         KeyedStretch high(middle, size - middle);
-        auto sort_high = [&] { SortStretch(batch, ordering, middle, size, high, order); };
+        auto sort_high = [&] { SortStretch(batch, ordering, skip, middle, size, high, order); };
         std::thread helper;
         try {
             helper = std::thread(sort_high);
         } catch (const std::system_error&) {
             // No thread to be had: the same work, one half after the other.
         }
-        SortStretch(batch, ordering, 0, middle, low, order);
+        SortStretch(batch, ordering, skip, 0, middle, low, order);
         if (helper.joinable())
             helper.join();
         else

@@ -1,6 +1,9 @@
 #include "platform/text_ordering.h"
 
 #include <unicode/coll.h>
+#include <unicode/ucol.h>
+#include <unicode/uniset.h>
+#include <unicode/usetiter.h>
 #include <unicode/ucasemap.h>
 #include <unicode/unistr.h>
 #include <unicode/utf16.h>
@@ -50,7 +53,10 @@ public:
             collator_.reset(icu::Collator::createInstance(icu::Locale::getRoot(), status));
         }
         if (collator_) collator_->setStrength(icu::Collator::SECONDARY);
+        tails_from_slash_ = collator_ && NothingReachesAcrossSlash();
     }
+
+    bool OrdersTailsFromSlash() const override { return tails_from_slash_; }
 
     std::string FoldKey(std::string_view path) const override {
         std::string key;
@@ -109,7 +115,26 @@ public:
     }
 
 private:
+    // The collation's contractions and prefix contexts hold no "/", and the
+    // secondary level is not compared backwards (French accent order).
+    bool NothingReachesAcrossSlash() const {
+        UErrorCode status = U_ZERO_ERROR;
+        if (collator_->getAttribute(UCOL_FRENCH_COLLATION, status) != UCOL_OFF ||
+            U_FAILURE(status))
+            return false;
+        icu::UnicodeSet contractions;
+        ucol_getContractionsAndExpansions(collator_->toUCollator(), contractions.toUSet(),
+                                          nullptr, /*addPrefixes=*/true, &status);
+        if (U_FAILURE(status)) return false;
+        for (icu::UnicodeSetIterator it(contractions); it.next();) {
+            if (it.isString() ? it.getString().indexOf(u'/') >= 0 : it.getCodepoint() == u'/')
+                return false;
+        }
+        return true;
+    }
+
     std::unique_ptr<icu::Collator> collator_;
+    bool tails_from_slash_ = false;
 };
 
 }  // namespace

@@ -24,6 +24,11 @@ public:
     virtual void AppendSortKey(std::string_view path, std::string& out) const {
         out += SortKey(path);
     }
+    // True when two paths that agree up to a "/" always collate as their parts
+    // from that "/" on do: no contraction or context of the collation takes in
+    // a "/", and no level is compared from the end. A batch whose paths all
+    // begin alike can then be keyed without the shared part.
+    virtual bool OrdersTailsFromSlash() const { return false; }
 };
 
 // ICU case folding and the collator of the given locale name (as in LC_COLLATE,

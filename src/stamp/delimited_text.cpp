@@ -14,6 +14,7 @@ std::vector<std::string> DelimitedText(std::string_view text, char delimiter) {
     text = text.substr(0, text.find('\0'));
     const std::size_t end = text.size();
     std::vector<std::string> fields;
+    fields.reserve(8);  // a stamp's date and time fields, without regrowing
     std::size_t pos = 0;
     auto skip_blanks = [&] {
         while (pos < end && IsBlank(text[pos])) ++pos;

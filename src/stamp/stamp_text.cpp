@@ -39,6 +39,9 @@ std::size_t Utf16Length(std::string_view text) {
 
 std::string JoinFields(const std::vector<std::string>& fields, std::string_view joint) {
     std::string work;
+    std::size_t length = fields.empty() ? 0 : joint.size() * (fields.size() - 1);
+    for (const auto& field : fields) length += field.size();
+    work.reserve(length);
     for (std::size_t i = 0; i < fields.size(); ++i) {
         if (i > 0) work += joint;
         work += fields[i];
@@ -78,6 +81,7 @@ std::vector<std::string> StampFields(std::string_view date_time_text) {
 std::string AssembleStampText(const std::vector<std::string>& fields, int stamp_type) {
     std::string stamp;
     if (stamp_type < 1) return stamp;
+    stamp.reserve(24);
     auto field = [&](std::size_t i) -> const std::string& {
         static const std::string kEmpty;
         return i < fields.size() ? fields[i] : kEmpty;
