@@ -63,7 +63,7 @@ fresh_tree() {  # ROOT NAME COUNT PER_FOLDER
 }
 
 # The file system a folder lies on.
-fs_type() { findmnt -n -o FSTYPE --target "$1" 2>/dev/null || stat -f -c %T "$1"; }
+fs_type() { findmnt -nf -o FSTYPE --target "$1" 2>/dev/null || stat -f -c %T "$1"; }
 
 # The last line of every script: one row of the report.
 #   result ROW "FIGURE A" "FIGURE B" RATIO "TARGET" ok|FAIL

@@ -53,6 +53,39 @@ TEST(StampText, ReferenceSettingsGiveTheNamedForms) {
     }
 }
 
+// The digits written directly must be what rendering and the passes give, at
+// every hour, minute and second, on the first and last days of the range, for
+// each stamp type, with and without a leading zero on the hour.
+TEST(StampText, DirectDigitsAreWhatThePassesGive) {
+    RegionalFormats padded = RegionalFormats::Reference();
+    padded.hour_leading_zero = true;
+    const RegionalFormats settings[] = {RegionalFormats::Reference(), padded};
+    const StampTime days[] = {At(1980, 1, 1, 0, 0, 0), At(2011, 9, 14, 0, 0, 0),
+                              At(2107, 12, 31, 0, 0, 0)};
+    int compared = 0;
+    for (const auto& formats : settings) {
+        ASSERT_TRUE(RendersPlainDigits(formats));
+        for (StampTime time : days) {
+            for (time.hour = 0; time.hour < 24; ++time.hour)
+                for (time.minute = 0; time.minute < 60; time.minute += 7)
+                    for (time.second = 0; time.second < 60; time.second += 2)
+                        for (int type : {-1, 0, 1, 2, 3}) {
+                            ASSERT_EQ(StampTextFor(time, type, formats),
+                                      StampTextByPasses(time, type, formats))
+                                << time.year << " " << time.hour << ":" << time.minute << ":"
+                                << time.second << " type " << type;
+                            ++compared;
+                        }
+        }
+    }
+    EXPECT_GT(compared, 10000);
+    // Any other setting goes through the passes.
+    EXPECT_FALSE(RendersPlainDigits(MonthFirstTwelveHour()));
+    RegionalFormats dashed = RegionalFormats::Reference();
+    dashed.date_separator = "-";
+    EXPECT_FALSE(RendersPlainDigits(dashed));
+}
+
 TEST(StampText, OtherSettingsFollowTheSameSteps) {
     const auto formats = MonthFirstTwelveHour();
     const auto time = At(2011, 9, 14, 17, 25, 36);

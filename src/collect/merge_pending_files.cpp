@@ -12,6 +12,9 @@ namespace {
 
 // Below this many paths a batch is sorted on the calling thread alone.
 constexpr std::size_t kParallelFrom = 8192;
+// Below this many paths a batch is keyed whole: leaving out a shared part would
+// save less than finding out whether the collation allows it costs.
+constexpr std::size_t kTrimFrom = 4096;
 
 // The collation keys of a stretch of the batch, end to end in blocks of a
 // fixed size: one allocation for many paths instead of one for every path, and
@@ -47,7 +50,7 @@ private:
 // out: the shared part up to its last "/" (the "/" itself stays in), where the
 // ordering allows it; 0 otherwise.
 std::size_t SharedLeadingPart(const PendingList& batch, const TextOrdering& ordering) {
-    if (batch.size() < 2 || !ordering.OrdersTailsFromSlash()) return 0;
+    if (batch.size() < kTrimFrom || !ordering.OrdersTailsFromSlash()) return 0;
     std::string_view shared = batch.front();
     for (const auto& path : batch) {
         std::size_t same = 0;

@@ -1,5 +1,7 @@
 #include "platform/text_ordering.h"
 
+#include <mutex>
+
 #include <unicode/coll.h>
 #include <unicode/ucol.h>
 #include <unicode/uniset.h>
@@ -53,10 +55,15 @@ public:
             collator_.reset(icu::Collator::createInstance(icu::Locale::getRoot(), status));
         }
         if (collator_) collator_->setStrength(icu::Collator::SECONDARY);
-        tails_from_slash_ = collator_ && NothingReachesAcrossSlash();
     }
 
-    bool OrdersTailsFromSlash() const override { return tails_from_slash_; }
+    bool OrdersTailsFromSlash() const override {
+        // Listing the collation's contractions takes milliseconds: done only
+        // when a big batch first asks, never for a run on a few files.
+        std::call_once(tails_checked_,
+                       [this] { tails_from_slash_ = collator_ && NothingReachesAcrossSlash(); });
+        return tails_from_slash_;
+    }
 
     std::string FoldKey(std::string_view path) const override {
         std::string key;
@@ -134,7 +141,8 @@ private:
     }
 
     std::unique_ptr<icu::Collator> collator_;
-    bool tails_from_slash_ = false;
+    mutable std::once_flag tails_checked_;
+    mutable bool tails_from_slash_ = false;
 };
 
 }  // namespace

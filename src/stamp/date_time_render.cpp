@@ -76,7 +76,6 @@ std::string RenderPattern(std::string_view pattern, const StampTime& time,
     enum class Element { None, Hour, Other };
     Element last = Element::None;
     std::string out;
-    out.reserve(pattern.size() + 8);
     std::size_t pos = 0;
     while (pos < pattern.size()) {
         const char c = pattern[pos];

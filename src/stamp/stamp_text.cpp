@@ -81,7 +81,6 @@ std::vector<std::string> StampFields(std::string_view date_time_text) {
 std::string AssembleStampText(const std::vector<std::string>& fields, int stamp_type) {
     std::string stamp;
     if (stamp_type < 1) return stamp;
-    stamp.reserve(24);
     auto field = [&](std::size_t i) -> const std::string& {
         static const std::string kEmpty;
         return i < fields.size() ? fields[i] : kEmpty;
@@ -100,7 +99,8 @@ std::string AssembleStampText(const std::vector<std::string>& fields, int stamp_
     return stamp;
 }
 
-std::string StampTextFor(const StampTime& time, int stamp_type, const RegionalFormats& formats) {
+std::string StampTextByPasses(const StampTime& time, int stamp_type,
+                              const RegionalFormats& formats) {
     if (stamp_type < 1) return {};
     auto fields = StampFields(RenderDateTime(time, formats));
     if (fields.size() < FieldsRead(stamp_type))
@@ -108,6 +108,41 @@ std::string StampTextFor(const StampTime& time, int stamp_type, const RegionalFo
     std::string stamp = AssembleStampText(fields, stamp_type);
     std::replace(stamp.begin(), stamp.end(), '/', '-');
     return stamp;
+}
+
+bool RendersPlainDigits(const RegionalFormats& formats) {
+    if (formats.short_date_pattern != "yyyy/MM/dd" || formats.date_separator != "/" ||
+        formats.time_separator != ":")
+        return false;
+    const std::string time_pattern = formats.LongTimePattern();
+    return time_pattern == "h:mm:ss" || time_pattern == "hh:mm:ss";
+}
+
+std::string StampTextFor(const StampTime& time, int stamp_type, const RegionalFormats& formats) {
+    if (stamp_type < 1 || !RendersPlainDigits(formats))
+        return StampTextByPasses(time, stamp_type, formats);
+    // "yyyy/MM/dd h:mm:ss" goes through the passes as the fields year, month,
+    // day, "-", hour, minute, second, the one-digit hour led by "0": the stamp
+    // is the digits themselves. Written directly, since this runs once a file.
+    char text[17];
+    auto two = [&](char* at, int value) {
+        at[0] = static_cast<char>('0' + value / 10 % 10);
+        at[1] = static_cast<char>('0' + value % 10);
+    };
+    two(text, time.year / 100);
+    two(text + 2, time.year % 100);
+    two(text + 4, time.month);
+    two(text + 6, time.day);
+    if (stamp_type == 1) {
+        text[8] = '_';
+        return std::string(text, 9);
+    }
+    text[8] = '-';
+    two(text + 9, time.hour);
+    two(text + 11, time.minute);
+    two(text + 13, time.second);
+    text[15] = '_';
+    return std::string(text, 16);
 }
 
 std::string MakeStampText(const std::string& path, int stamp_type, FileSystem& file_system,

@@ -36,6 +36,14 @@ std::string AssembleStampText(const std::vector<std::string>& fields, int stamp_
 // move the file into another directory, so it is replaced by "-".
 std::string StampTextFor(const StampTime& time, int stamp_type, const RegionalFormats& formats);
 
+// StampTextFor by rendering and the passes, whatever the formats. StampTextFor
+// writes the digits directly where the formats render the date and time as
+// "yyyy/MM/dd h:mm:ss" (or "hh:mm:ss"), the reference settings among them: the
+// passes would give just those digits.
+std::string StampTextByPasses(const StampTime& time, int stamp_type,
+                              const RegionalFormats& formats);
+bool RendersPlainDigits(const RegionalFormats& formats);
+
 // Reads the file's last-write time and returns its stamp text; raises
 // DateConversionError when the file cannot be opened for reading (missing, a
 // directory, unreadable) or its time lies outside the stamp's range. The file is
