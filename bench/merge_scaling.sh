@@ -12,7 +12,8 @@ for ((run = 1; run <= RUNS; ++run)); do
     read -r seconds _ _ < <("$BIN/bench_merge" 1000000 2000000)
     two+=("$seconds")
 done
-a=$(median "${one[@]}") b=$(median "${two[@]}") m=$(median "${peak[@]}") r=$(ratio "$b" "$a")
+a=$(median "${one[@]}") b=$(median "${two[@]}") r=$(ratio "$b" "$a")
+m=$(printf '%.1f' "$(median "${peak[@]}")")
 echo "batch 1M: ${one[*]} s (peak ${peak[*]} MB); batch 2M: ${two[*]} s"
 status=ok
 at_most "$r" 2.3 && at_most "$m" 400 || status=FAIL

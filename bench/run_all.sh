@@ -17,7 +17,7 @@ for script in "${SCRIPTS[@]}"; do
     fi
     line=$(grep '^RESULT |' "$log" | tail -1 || true)
     [ -n "$line" ] || { rows+=("| $script | (no result) | | | | FAIL |"); failed=1; continue; }
-    rows+=("${line#RESULT }|")
+    rows+=("${line#RESULT } |")
     [[ "$line" == *"| ok" ]] || failed=1
 done
 

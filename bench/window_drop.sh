@@ -20,7 +20,7 @@ done
 # The command-line run renames the files: the tree is made afresh next time.
 rm -f "$WORK/million.ready"
 cli=$(peak_mb_of "$TAVREL" "$tree")
-s=$(median "${shown[@]}") m=$(median "${peak[@]}")
+s=$(median "${shown[@]}") m=$(printf '%.1f' "$(median "${peak[@]}")")
 r=$(ratio "$s" "$walk") q=$(ratio "$m" "$cli")
 echo "window: ${shown[*]} s, peak ${peak[*]} MB; walk only $walk s; command line peak $cli MB"
 status=ok
