@@ -19,13 +19,13 @@
 #include <unistd.h>
 
 struct names {
-    char *text;      /* the names, each ended by a NUL */
+    char* text; /* the names, each ended by a NUL */
     size_t used, size;
-    unsigned char *is_folder;
+    unsigned char* is_folder;
     size_t count, capacity;
 };
 
-static void add_name(struct names *list, const char *name, int is_folder) {
+static void add_name(struct names* list, const char* name, int is_folder) {
     const size_t length = strlen(name) + 1;
     if (list->used + length > list->size) {
         list->size = (list->size + length) * 2;
@@ -47,13 +47,13 @@ static void add_name(struct names *list, const char *name, int is_folder) {
 static long renamed;
 
 static void stamp_folder(int folder_fd) {
-    DIR *folder = fdopendir(folder_fd);
+    DIR* folder = fdopendir(folder_fd);
     if (!folder) {
         close(folder_fd);
         return;
     }
     struct names list = {0};
-    struct dirent *entry;
+    struct dirent* entry;
     while ((entry = readdir(folder)) != NULL) {
         if (strcmp(entry->d_name, ".") == 0 || strcmp(entry->d_name, "..") == 0) continue;
         int is_folder = entry->d_type == DT_DIR;
@@ -64,7 +64,7 @@ static void stamp_folder(int folder_fd) {
         add_name(&list, entry->d_name, is_folder);
     }
 
-    const char *name = list.text;
+    const char* name = list.text;
     char candidate[4096];
     for (size_t i = 0; i < list.count; name += strlen(name) + 1, ++i) {
         if (list.is_folder[i]) {
@@ -91,7 +91,7 @@ static void stamp_folder(int folder_fd) {
     closedir(folder);
 }
 
-int main(int argc, char **argv) {
+int main(int argc, char** argv) {
     if (argc != 2) {
         fputs("usage: floor DIR\n", stderr);
         return 2;

@@ -26,17 +26,17 @@ static uint64_t next_random(void) {
     return z ^ (z >> 31);
 }
 
-static void fail(const char *what, const char *name) {
+static void fail(const char* what, const char* name) {
     fprintf(stderr, "make_tree: %s %s: %s\n", what, name, strerror(errno));
     exit(1);
 }
 
-int main(int argc, char **argv) {
+int main(int argc, char** argv) {
     if (argc < 4 || argc > 5) {
         fprintf(stderr, "usage: make_tree DIR COUNT PER_FOLDER [SEED]\n");
         return 2;
     }
-    const char *root = argv[1];
+    const char* root = argv[1];
     const long count = atol(argv[2]);
     const long per_folder = atol(argv[3]);
     state = argc == 5 ? strtoull(argv[4], NULL, 10) : 20261207;
@@ -44,8 +44,8 @@ int main(int argc, char **argv) {
         fprintf(stderr, "make_tree: COUNT must be >= 0 and PER_FOLDER > 0\n");
         return 2;
     }
-    const int64_t first = 1104537600;   /* 2005-01-01 00:00:00 UTC */
-    const int64_t last = 1735689599;    /* 2024-12-31 23:59:59 UTC */
+    const int64_t first = 1104537600; /* 2005-01-01 00:00:00 UTC */
+    const int64_t last = 1735689599;  /* 2024-12-31 23:59:59 UTC */
 
     if (mkdir(root, 0755) != 0) fail("cannot make", root);
     const int root_fd = open(root, O_RDONLY | O_DIRECTORY | O_CLOEXEC);

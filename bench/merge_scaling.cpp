@@ -23,8 +23,8 @@ namespace {
 
 std::string PathOf(std::size_t number) {
     char path[64];
-    std::snprintf(path, sizeof path, "/home/user/Pictures/folder%05zu/IMG_%07zu.jpg",
-                  number / 1000, number);
+    std::snprintf(path, sizeof path, "/home/user/Pictures/folder%05zu/IMG_%07zu.jpg", number / 1000,
+                  number);
     return path;
 }
 

@@ -62,9 +62,10 @@ int main(int argc, char** argv) {
     const int rows = list.model()->rowCount();
     const QModelIndex bottom = list.indexAt(QPoint(1, list.viewport()->height() - 2));
     const QModelIndex shown = bottom.isValid() ? bottom : list.indexAt(QPoint(1, 1));
-    if (rows == 0 || !shown.isValid() || list.visualRect(list.model()->index(rows - 1, 0))
-                                             .intersected(list.viewport()->rect())
-                                             .isEmpty()) {
+    if (rows == 0 || !shown.isValid() ||
+        list.visualRect(list.model()->index(rows - 1, 0))
+            .intersected(list.viewport()->rect())
+            .isEmpty()) {
         std::fprintf(stderr, "bench_window_drop: the end of the list is not shown\n");
         return 1;
     }

@@ -113,8 +113,9 @@ TEST(SortBatch, CollatesIgnoringCaseWithRepeatableTies) {
 // A big batch is keyed and sorted in parts at once; the parts must come
 // together in exactly the order a plain sort by key and then by bytes gives.
 TEST(SortBatch, BigBatchInTheSameOrderAsAPlainSort) {
-    const char* names[] = {"IMG_%05d.jpg", "img_%05d.JPG", "Été %05d", "写真%05d.png",
-                           "bad\xFF%05d", "same",  "ーの%05d",  "chyba%05d", "côte%05d"};
+    const char* names[] = {"IMG_%05d.jpg", "img_%05d.JPG", "Été %05d",
+                           "写真%05d.png", "bad\xFF%05d",  "same",
+                           "ーの%05d",     "chyba%05d",    "côte%05d"};
     // Locales with contractions, prefix contexts and accents ordered from the end.
     for (const char* locale : {"C", "ja_JP.UTF-8", "sk_SK.UTF-8", "fr_CA.UTF-8"}) {
         const auto ordering = MakeIcuTextOrdering(locale);

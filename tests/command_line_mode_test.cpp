@@ -371,10 +371,10 @@ TEST(CommandLineStartUp, WindowModeWithoutItsModuleSaysSo) {
     const std::string program = home / "tavrel";
     std::filesystem::copy_file(TAVREL_BINARY, program);
     ::chmod(program.c_str(), 0755);
-    const RunResult result = test::Run({program}, {"DISPLAY=:0", "TZ=UTC", "LC_ALL=C"}, home.path());
+    const RunResult result =
+        test::Run({program}, {"DISPLAY=:0", "TZ=UTC", "LC_ALL=C"}, home.path());
     EXPECT_EQ(result.exit_code, 1);
-    EXPECT_NE(result.err.find("cannot load the window module tavrel-window.so"),
-              std::string::npos)
+    EXPECT_NE(result.err.find("cannot load the window module tavrel-window.so"), std::string::npos)
         << result.err;
     EXPECT_EQ(Names(home.path()), Strings{"tavrel"});
 }

@@ -53,7 +53,8 @@ void BM_MergeIntoEmpty(benchmark::State& state) {
     for (auto _ : state) {
         FileList list(ordering);
         PendingList pending = batch;
-        state.SetIterationTime(SecondsOf([&] { tavrel::MergePendingFiles(list, pending, ordering); }));
+        state.SetIterationTime(
+            SecondsOf([&] { tavrel::MergePendingFiles(list, pending, ordering); }));
         if (list.size() != n) state.SkipWithError("the merged list has the wrong size");
     }
     SetBatchCounters(state);
@@ -83,7 +84,8 @@ void BM_MergeIntoFilled(benchmark::State& state) {
     for (auto _ : state) {
         FileList list = filled;
         PendingList pending = batch;
-        state.SetIterationTime(SecondsOf([&] { tavrel::MergePendingFiles(list, pending, ordering); }));
+        state.SetIterationTime(
+            SecondsOf([&] { tavrel::MergePendingFiles(list, pending, ordering); }));
         if (list.size() != n + n / 2) state.SkipWithError("the merged list has the wrong size");
     }
     SetBatchCounters(state);

@@ -25,7 +25,8 @@ void BM_SplitPathOf(benchmark::State& state, std::string_view path) {
     }
     state.SetItemsProcessed(state.iterations());
 }
-BENCHMARK_CAPTURE(BM_SplitPathOf, camera, std::string_view("/home/user/Pictures/2011/IMG_0001.jpg"));
+BENCHMARK_CAPTURE(BM_SplitPathOf, camera,
+                  std::string_view("/home/user/Pictures/2011/IMG_0001.jpg"));
 BENCHMARK_CAPTURE(BM_SplitPathOf, japanese,
                   std::string_view("/home/user/写真/2011年/京都旅行の写真_0001.jpeg"));
 BENCHMARK_CAPTURE(BM_SplitPathOf, no_extension, std::string_view("/home/user/Documents/README"));
@@ -63,7 +64,8 @@ void BM_RecognisedStampLength(benchmark::State& state, std::string_view base_nam
 BENCHMARK_CAPTURE(BM_RecognisedStampLength, too_short, std::string_view("IMG_0001"));
 BENCHMARK_CAPTURE(BM_RecognisedStampLength, plain, std::string_view("DSC_00123_beach"));
 BENCHMARK_CAPTURE(BM_RecognisedStampLength, date, std::string_view("20110914_IMG_0001"));
-BENCHMARK_CAPTURE(BM_RecognisedStampLength, date_time, std::string_view("20110914-153022_IMG_0001"));
+BENCHMARK_CAPTURE(BM_RecognisedStampLength, date_time,
+                  std::string_view("20110914-153022_IMG_0001"));
 BENCHMARK_CAPTURE(BM_RecognisedStampLength, bad_month, std::string_view("20111314_IMG_0001"));
 BENCHMARK_CAPTURE(BM_RecognisedStampLength, bad_hour, std::string_view("20110914-253022_IMG_0001"));
 BENCHMARK_CAPTURE(BM_RecognisedStampLength, unreadable_time,
@@ -85,8 +87,10 @@ void BM_IsAlreadyStamped(benchmark::State& state, StampedCase c) {
     }
     state.SetItemsProcessed(state.iterations());
 }
-BENCHMARK_CAPTURE(BM_IsAlreadyStamped, stamped, StampedCase{"20110914-153022__IMG_0001", "20110914-153022_"});
-BENCHMARK_CAPTURE(BM_IsAlreadyStamped, near_miss, StampedCase{"20110914-153022_IMG_0001", "20110914-153022_"});
+BENCHMARK_CAPTURE(BM_IsAlreadyStamped, stamped,
+                  StampedCase{"20110914-153022__IMG_0001", "20110914-153022_"});
+BENCHMARK_CAPTURE(BM_IsAlreadyStamped, near_miss,
+                  StampedCase{"20110914-153022_IMG_0001", "20110914-153022_"});
 BENCHMARK_CAPTURE(BM_IsAlreadyStamped, plain, StampedCase{"IMG_0001_beach", "20110914-153022_"});
 BENCHMARK_CAPTURE(BM_IsAlreadyStamped, empty_stamp, StampedCase{"_IMG_0001", ""});
 

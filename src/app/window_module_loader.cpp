@@ -24,16 +24,15 @@ void* LoadModule(std::string& failures) {
 std::vector<std::string> WindowModuleCandidates(const std::string& executable) {
     const auto slash = executable.rfind('/');
     const std::string directory = slash == std::string::npos ? "." : executable.substr(0, slash);
-    return {directory + "/" + kWindowModuleName,
-            directory + "/../lib/tavrel/" + kWindowModuleName};
+    return {directory + "/" + kWindowModuleName, directory + "/../lib/tavrel/" + kWindowModuleName};
 }
 
 int RunWindowModeFromModule(int& argc, char** argv) {
     std::string failures;
     void* module = LoadModule(failures);
     using Entry = int (*)(int*, char**);
-    auto* entry = module ? reinterpret_cast<Entry>(::dlsym(module, "tavrel_run_window_mode"))
-                         : nullptr;
+    auto* entry =
+        module ? reinterpret_cast<Entry>(::dlsym(module, "tavrel_run_window_mode")) : nullptr;
     if (!entry) {
         std::fprintf(stderr, "tavrel: cannot load the window module %s:%s\n", kWindowModuleName,
                      failures.empty() ? " it has no window entry" : failures.c_str());
@@ -47,8 +46,8 @@ void ShowLastResortBoxFromModule(const std::string& text) {
     std::string failures;
     void* module = LoadModule(failures);
     using Entry = void (*)(const char*);
-    auto* entry = module ? reinterpret_cast<Entry>(::dlsym(module, "tavrel_show_last_resort_box"))
-                         : nullptr;
+    auto* entry =
+        module ? reinterpret_cast<Entry>(::dlsym(module, "tavrel_show_last_resort_box")) : nullptr;
     if (entry) entry(text.c_str());
 }
 

@@ -6,8 +6,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <climits>
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
 
 #include "platform/retry.h"
@@ -69,9 +69,8 @@ PosixFileSystem::Located PosixFileSystem::Locate(const std::string& path) {
         held_directory_.assign(directory);
         // O_PATH: the directory needs no read permission to be named from;
         // every call made relative to it is checked as a whole path would be.
-        held_fd_ = RetryOnInterrupt([&] {
-            return ::open(held_directory_.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-        });
+        held_fd_ = RetryOnInterrupt(
+            [&] { return ::open(held_directory_.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC); });
         if (held_fd_ < 0) {
             held_directory_.clear();
             return {AT_FDCWD, path.c_str()};
@@ -82,8 +81,7 @@ PosixFileSystem::Located PosixFileSystem::Locate(const std::string& path) {
 
 std::optional<std::int64_t> PosixFileSystem::ReadLastWriteTime(const std::string& path) {
     const Located at = Locate(path);
-    const int fd =
-        RetryOnInterrupt([&] { return ::openat(at.directory_fd, at.name, kReadFlags); });
+    const int fd = RetryOnInterrupt([&] { return ::openat(at.directory_fd, at.name, kReadFlags); });
     if (fd < 0) return std::nullopt;
     struct stat st;
     const int rc = RetryOnInterrupt([&] { return ::fstat(fd, &st); });
@@ -106,14 +104,13 @@ bool PosixFileSystem::IsExistingFile(const std::string& path) {
 bool PosixFileSystem::IsNameTaken(const std::string& path) {
     const Located at = Locate(path);
     struct stat st;
-    if (RetryOnInterrupt([&] {
-            return ::fstatat(at.directory_fd, at.name, &st, AT_SYMLINK_NOFOLLOW);
-        }) == 0) {
+    if (RetryOnInterrupt(
+            [&] { return ::fstatat(at.directory_fd, at.name, &st, AT_SYMLINK_NOFOLLOW); }) == 0) {
         if (S_ISDIR(st.st_mode)) return false;
         if (S_ISLNK(st.st_mode)) {
             struct stat target;
-            if (RetryOnInterrupt(
-                    [&] { return ::fstatat(at.directory_fd, at.name, &target, 0); }) == 0 &&
+            if (RetryOnInterrupt([&] { return ::fstatat(at.directory_fd, at.name, &target, 0); }) ==
+                    0 &&
                 S_ISDIR(target.st_mode))
                 return false;
         }
@@ -136,8 +133,8 @@ int PosixFileSystem::RenameNoReplace(const std::string& from, const std::string&
     const Located source = Locate(from);
     // Relative to the held directory only when the target is a name in it too.
     const std::size_t directory_length = source.name - from.c_str();
-    if (source.directory_fd != AT_FDCWD && to.size() < PATH_MAX &&
-        to.size() > directory_length && to.compare(0, directory_length, from, 0, directory_length) == 0 &&
+    if (source.directory_fd != AT_FDCWD && to.size() < PATH_MAX && to.size() > directory_length &&
+        to.compare(0, directory_length, from, 0, directory_length) == 0 &&
         to.find('/', directory_length) == std::string::npos) {
         if (held_calls_for_ != held_fd_) {
             held_calls_ = KernelRenameSystemCallsIn(held_fd_);

@@ -1,15 +1,15 @@
 #include "platform/text_ordering.h"
 
-#include <mutex>
-
 #include <unicode/coll.h>
+#include <unicode/ucasemap.h>
 #include <unicode/ucol.h>
 #include <unicode/uniset.h>
-#include <unicode/usetiter.h>
-#include <unicode/ucasemap.h>
 #include <unicode/unistr.h>
+#include <unicode/usetiter.h>
 #include <unicode/utf16.h>
 #include <unicode/utf8.h>
+
+#include <mutex>
 
 namespace tavrel {
 namespace {
@@ -109,9 +109,9 @@ public:
         out.resize(start + text.size() * 4 + 16);
         for (;;) {
             const auto room = static_cast<int32_t>(out.size() - start);
-            const int32_t needed = collator_->getSortKey(
-                text.data(), static_cast<int32_t>(text.size()),
-                reinterpret_cast<uint8_t*>(out.data() + start), room);
+            const int32_t needed =
+                collator_->getSortKey(text.data(), static_cast<int32_t>(text.size()),
+                                      reinterpret_cast<uint8_t*>(out.data() + start), room);
             if (needed <= room) {
                 // The key ends in a 0 byte, which sorts nothing.
                 out.resize(start + (needed > 0 ? static_cast<std::size_t>(needed - 1) : 0));
@@ -126,12 +126,11 @@ private:
     // secondary level is not compared backwards (French accent order).
     bool NothingReachesAcrossSlash() const {
         UErrorCode status = U_ZERO_ERROR;
-        if (collator_->getAttribute(UCOL_FRENCH_COLLATION, status) != UCOL_OFF ||
-            U_FAILURE(status))
+        if (collator_->getAttribute(UCOL_FRENCH_COLLATION, status) != UCOL_OFF || U_FAILURE(status))
             return false;
         icu::UnicodeSet contractions;
-        ucol_getContractionsAndExpansions(collator_->toUCollator(), contractions.toUSet(),
-                                          nullptr, /*addPrefixes=*/true, &status);
+        ucol_getContractionsAndExpansions(collator_->toUCollator(), contractions.toUSet(), nullptr,
+                                          /*addPrefixes=*/true, &status);
         if (U_FAILURE(status)) return false;
         for (icu::UnicodeSetIterator it(contractions); it.next();) {
             if (it.isString() ? it.getString().indexOf(u'/') >= 0 : it.getCodepoint() == u'/')
