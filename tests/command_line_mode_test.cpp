@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "app/window_module_loader.h"
 #include "test_support.h"
 
 namespace tavrel::test {
@@ -364,6 +365,15 @@ TEST(CommandLineStartUp, ProgramItselfDoesNotLinkQt) {
     ASSERT_EQ(result.exit_code, 0) << result.err;
     EXPECT_NE(result.out.find("libicu"), std::string::npos) << result.out;
     EXPECT_EQ(result.out.find("libQt"), std::string::npos) << result.out;
+}
+
+TEST(CommandLineStartUp, WindowModuleOnlyFromTheProgramsOwnPlace) {
+    EXPECT_EQ(
+        WindowModuleCandidates("/opt/t/bin/tavrel"),
+        (Strings{"/opt/t/bin/tavrel-window.so", "/opt/t/bin/../lib/tavrel/tavrel-window.so"}));
+    EXPECT_EQ(WindowModuleCandidates(""), Strings{});
+    EXPECT_EQ(WindowModuleCandidates("tavrel"), Strings{});
+    EXPECT_EQ(WindowModuleCandidates("bin/tavrel"), Strings{});
 }
 
 TEST(CommandLineStartUp, WindowModeWithoutItsModuleSaysSo) {

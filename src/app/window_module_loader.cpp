@@ -22,8 +22,11 @@ void* LoadModule(std::string& failures) {
 }  // namespace
 
 std::vector<std::string> WindowModuleCandidates(const std::string& executable) {
+    // Only ever from the program's own place: a module is code, and one lying in
+    // whatever folder Tavrel was started from must never be run.
     const auto slash = executable.rfind('/');
-    const std::string directory = slash == std::string::npos ? "." : executable.substr(0, slash);
+    if (executable.empty() || executable.front() != '/' || slash == std::string::npos) return {};
+    const std::string directory = executable.substr(0, slash);
     return {directory + "/" + kWindowModuleName, directory + "/../lib/tavrel/" + kWindowModuleName};
 }
 
@@ -35,7 +38,9 @@ int RunWindowModeFromModule(int& argc, char** argv) {
         module ? reinterpret_cast<Entry>(::dlsym(module, "tavrel_run_window_mode")) : nullptr;
     if (!entry) {
         std::fprintf(stderr, "tavrel: cannot load the window module %s:%s\n", kWindowModuleName,
-                     failures.empty() ? " it has no window entry" : failures.c_str());
+                     failures.empty() ? (module ? " it has no window entry"
+                                                : " the program's own folder is unknown")
+                                      : failures.c_str());
         return 1;
     }
     return entry(&argc, argv);

@@ -10,7 +10,8 @@ namespace tavrel {
 
 // The module's file name, and the places it is looked for, in order: beside the
 // executable (the build tree) and in ../lib/tavrel/ from the executable's
-// directory (an installed prefix).
+// directory (an installed prefix). None when the executable's full path is not
+// known: the working directory is never searched.
 inline constexpr const char* kWindowModuleName = "tavrel-window.so";
 std::vector<std::string> WindowModuleCandidates(const std::string& executable);
 
