@@ -58,7 +58,7 @@ RunResult RunWithoutOverride(const std::string& binary, const Strings& arguments
 // Runs the program under a time limit, so that a hang fails the test (exit code
 // 124) instead of stopping the whole test run.
 RunResult RunWithTimeLimit(const Strings& arguments) {
-    Strings argv{"/usr/bin/timeout", "20", TAVREL_BINARY};
+    Strings argv{"/usr/bin/timeout", "120", TAVREL_BINARY};
     argv.insert(argv.end(), arguments.begin(), arguments.end());
     return Run(argv, {"TZ=UTC", "LC_ALL=C", "PATH=/usr/bin:/bin"});
 }

@@ -1,5 +1,5 @@
 // Crashes: a rename pass, or a write of the settings file, killed with SIGKILL
-// at a random moment. Afterwards every file is there exactly once with all its
+// at a random point of its work. Afterwards every file is there exactly once with all its
 // bytes, and the settings file holds the old text or the new one.
 
 #include <fcntl.h>
@@ -7,7 +7,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <fstream>
 #include <iostream>
 
@@ -18,8 +17,6 @@
 
 namespace tavrel::test {
 namespace {
-
-using std::chrono::microseconds;
 
 // 2011-09-15 12:34:57 UTC: the stamps "20110915_" and "20110915-123456_".
 const std::int64_t kWritten = UtcSeconds(2011, 9, 15, 12, 34, 57);
@@ -50,26 +47,41 @@ int InForm(const std::string& root, int folders, int stamp_type) {
 }
 
 struct KillFigures {
+    int rounds = 0;
     int kills = 0;
     int mid_pass = 0;  // kills that came after some renames and before the last
     int fewest = -1;
     int most = 0;
 
-    void Add(int renamed, int count, bool killed) {
+    // Counts one round; true when it was a kill in the middle of a pass.
+    bool Add(int renamed, int count, bool killed) {
+        ++rounds;
         kills += killed ? 1 : 0;
-        if (killed && renamed > 0 && renamed < count) ++mid_pass;
+        const bool in_the_middle = killed && renamed > 0 && renamed < count;
+        mid_pass += in_the_middle ? 1 : 0;
         fewest = fewest < 0 ? renamed : std::min(fewest, renamed);
         most = std::max(most, renamed);
+        return in_the_middle;
     }
     std::string Text() const {
-        return std::to_string(kills) + " kills, " + std::to_string(mid_pass) +
+        return std::to_string(rounds) + " rounds, " + std::to_string(kills) + " kills, " +
+               std::to_string(mid_pass) +
                " of them mid-pass, renamed before the kill: " + std::to_string(fewest) + " to " +
                std::to_string(most);
     }
 };
 
+// Kills land after a tenth to nine tenths of a pass's renames, whatever the speed.
+KillPlan KillsWithinAPass(const std::string& root, int folders, int count) {
+    KillPlan plan;
+    for (const auto& folder : OriginalFolders(folders)) plan.folders.push_back(root + "/" + folder);
+    plan.fewest_names = count / 10;
+    plan.most_names = count * 9 / 10;
+    return plan;
+}
+
 TEST(CrashTest, KilledCommandLinePassesNeverLoseOrDuplicateAFile) {
-    constexpr int kCount = 50000;
+    constexpr int kCount = 20000;
     constexpr int kFolders = 10;
     constexpr int kKills = 12;
     TempDir home, work;
@@ -78,20 +90,16 @@ TEST(CrashTest, KilledCommandLinePassesNeverLoseOrDuplicateAFile) {
     const std::string root = work / "photos";
     const auto originals = MakeOriginals(root, kFolders, kCount, kWritten);
 
-    // One whole pass first: its length here sets the range of the kill moments.
     StoreStampType(settings, 1);
-    const auto start = std::chrono::steady_clock::now();
     const RunResult first = RunGuarded({binary, root});
-    const auto pass_time =
-        std::chrono::duration_cast<microseconds>(std::chrono::steady_clock::now() - start);
     ASSERT_EQ(first.exit_code, 0) << first.err;
     ASSERT_EQ(InForm(root, kFolders, 1), kCount);
 
     KillFigures figures;
     int before = InForm(root, kFolders, kTypeOfRound[0]);
     StoreStampType(settings, kTypeOfRound[0]);
-    CrashRepeatedly(
-        kKills, pass_time * 6 / 5, 20110915,
+    const int rounds = CrashUntilKilled(
+        kKills, 3 * kKills, KillsWithinAPass(root, kFolders, kCount), 20110915,
         [&](int) {
             const int null_fd = ::open("/dev/null", O_WRONLY);
             ::dup2(null_fd, 1);
@@ -100,16 +108,18 @@ TEST(CrashTest, KilledCommandLinePassesNeverLoseOrDuplicateAFile) {
             ::execve(argv[0], const_cast<char**>(argv), const_cast<char**>(env));
             ::_exit(127);
         },
-        [&](int round, bool killed) {
+        [&](int round, const KillOutcome& outcome) {
             const TreeCheck check = CheckEveryFileKept(root, originals, kStamps, {});
             EXPECT_TRUE(check.faults.empty()) << "round " << round << ": " << FaultSummary(check);
             // Every new name was free: a tag would mean a name was seen twice.
             EXPECT_EQ(check.tagged_names, 0) << "round " << round;
             const int type = kTypeOfRound[round % 3];
-            figures.Add(InForm(root, kFolders, type) - before, kCount, killed);
+            const bool mid_pass =
+                figures.Add(InForm(root, kFolders, type) - before, kCount, outcome.killed);
             const int next = kTypeOfRound[(round + 1) % 3];
             before = InForm(root, kFolders, next);
             StoreStampType(settings, next);
+            return mid_pass;
         });
 
     // A pass left to run to its end finishes the work of the killed ones.
@@ -118,10 +128,9 @@ TEST(CrashTest, KilledCommandLinePassesNeverLoseOrDuplicateAFile) {
     EXPECT_EQ(last.err, "");
     const TreeCheck check = CheckEveryFileKept(root, originals, kStamps, {});
     EXPECT_TRUE(check.faults.empty()) << FaultSummary(check);
-    EXPECT_EQ(InForm(root, kFolders, kTypeOfRound[kKills % 3]), kCount);
-    EXPECT_GE(figures.mid_pass, kKills / 2) << figures.Text();
-    std::cout << "[ figures  ] command line, " << kCount << " files, one pass "
-              << pass_time.count() / 1000 << " ms: " << figures.Text() << "\n";
+    EXPECT_EQ(InForm(root, kFolders, kTypeOfRound[rounds % 3]), kCount);
+    EXPECT_GE(figures.mid_pass, kKills) << figures.Text();
+    std::cout << "[ figures  ] command line, " << kCount << " files: " << figures.Text() << "\n";
 }
 
 // The same in-process, on each branch of the rename chain. The link + unlink
@@ -147,10 +156,7 @@ TEST(CrashTest, KilledPassesOnEachBranchOfTheRenameChainLoseNothing) {
             session.InitForm({root});
         };
         StoreStampType(settings, 1);
-        const auto start = std::chrono::steady_clock::now();
         pass();
-        const auto pass_time =
-            std::chrono::duration_cast<microseconds>(std::chrono::steady_clock::now() - start);
 
         Allowances allowed;
         allowed.link_doubles = c.branch == ChainBranch::kLinkAndUnlink;
@@ -158,18 +164,22 @@ TEST(CrashTest, KilledPassesOnEachBranchOfTheRenameChainLoseNothing) {
         int before = InForm(root, kFolders, kTypeOfRound[0]);
         StoreStampType(settings, kTypeOfRound[0]);
         TreeCheck check;
-        CrashRepeatedly(
-            kKills, pass_time * 6 / 5, 20110915, [&](int) { pass(); },
-            [&](int round, bool killed) {
+        CrashUntilKilled(
+            kKills, 3 * kKills, KillsWithinAPass(root, kFolders, kCount), 20110915,
+            [&](int) { pass(); },
+            [&](int round, const KillOutcome& outcome) {
                 check = CheckEveryFileKept(root, originals, kStamps, {}, allowed);
                 EXPECT_TRUE(check.faults.empty())
                     << "round " << round << ": " << FaultSummary(check);
-                figures.Add(InForm(root, kFolders, kTypeOfRound[round % 3]) - before, kCount,
-                            killed);
+                const bool mid_pass =
+                    figures.Add(InForm(root, kFolders, kTypeOfRound[round % 3]) - before, kCount,
+                                outcome.killed);
                 const int next = kTypeOfRound[(round + 1) % 3];
                 before = InForm(root, kFolders, next);
                 StoreStampType(settings, next);
+                return mid_pass;
             });
+        EXPECT_GE(figures.mid_pass, kKills) << figures.Text();
         std::cout << "[ figures  ] in-process, " << c.label << ", " << kCount
                   << " files: " << figures.Text() << "; left under two names " << check.link_doubles
                   << "\n";
@@ -177,25 +187,31 @@ TEST(CrashTest, KilledPassesOnEachBranchOfTheRenameChainLoseNothing) {
 }
 
 // Whatever writes the settings file - the window's close will - may be killed
-// at any moment; the file must then hold the old text or the new one.
+// at any moment; the file must then hold the old text or the new one. Each
+// write makes two new names beside it (the temporary file, then the rename),
+// so kills land anywhere within the first fifty writes.
 TEST(CrashTest, KilledSettingsWriterLeavesTheOldOrTheNewFile) {
     constexpr int kKills = 40;
     TempDir home;
     const std::string path = home / "setup.ini";
     PosixFileSystem file_system;
     WriteSettingsFile(path, 1, file_system);
+    KillPlan plan;
+    plan.folders = {home.path()};
+    plan.most_names = 100;
     int kills = 0;
-    CrashRepeatedly(
-        kKills, microseconds(20000), 20110915,
+    CrashUntilKilled(
+        kKills, kKills, plan, 20110915,
         [&](int round) {
             PosixFileSystem child_file_system;
             for (int i = 0;; ++i) WriteSettingsFile(path, (round + i) % 3, child_file_system);
         },
-        [&](int round, bool killed) {
-            kills += killed ? 1 : 0;
+        [&](int round, const KillOutcome& outcome) {
+            kills += outcome.killed ? 1 : 0;
             const std::string text = ReadFile(path);
             EXPECT_TRUE(IsWholeSettingsFile(text)) << "round " << round << ": " << text;
             EXPECT_TRUE(ReadSettingsFile(path, file_system).has_value());
+            return outcome.killed;
         });
     EXPECT_EQ(kills, kKills);
     // A kill before the rename leaves its temporary file behind, beside the

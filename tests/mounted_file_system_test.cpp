@@ -82,7 +82,7 @@ ToolRun RunTool(const std::vector<std::string>& argv) {
     char log[] = "/tmp/tavrel-tool-XXXXXX";
     const int log_fd = ::mkstemp(log);
     if (log_fd < 0) return {};
-    std::vector<std::string> guarded{"/usr/bin/timeout", "30"};
+    std::vector<std::string> guarded{"/usr/bin/timeout", "120"};
     guarded.insert(guarded.end(), argv.begin(), argv.end());
     const pid_t pid = ::fork();
     if (pid == 0) {
@@ -332,7 +332,7 @@ TEST_P(MountedFileSystemTest, RivalTakingNamesDuringAPassLosesNothing) {
     for (int n = 5; n < kCount; n += concurrent ? 10 : 3) rival.TakeInAdvance(n, kWritten);
     if (concurrent) rival.Start();
     GuardOptions options;
-    options.time_limit_seconds = 120;
+    options.time_limit_seconds = 300;
     const RunResult result = RunGuarded({TAVREL_BINARY, root}, options);
     const SquatterReport report = rival.Stop();
 

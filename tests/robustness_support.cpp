@@ -511,7 +511,49 @@ int BranchFileSystem::RenameNoReplace(const std::string& from, const std::string
 
 // ---------------------------------------------------------------- crashes
 
-bool RunAndKill(const std::function<void()>& body, std::chrono::microseconds delay) {
+namespace {
+
+// An inotify descriptor watching folders for new names; closed on destruction.
+class NewNameWatch {
+public:
+    explicit NewNameWatch(const std::vector<std::string>& folders)
+        : fd_(::inotify_init1(IN_CLOEXEC)) {
+        if (fd_ < 0) throw std::runtime_error("inotify_init1 failed");
+        for (const auto& folder : folders) {
+            if (::inotify_add_watch(fd_, folder.c_str(), IN_CREATE | IN_MOVED_TO) < 0)
+                throw std::runtime_error("cannot watch " + folder);
+        }
+    }
+    ~NewNameWatch() { ::close(fd_); }
+    NewNameWatch(const NewNameWatch&) = delete;
+    NewNameWatch& operator=(const NewNameWatch&) = delete;
+
+    // Waits up to timeout_ms for events and adds the new names among them to
+    // `names`. False when the queue overflowed and the count is lost.
+    bool Collect(int timeout_ms, int& names) {
+        pollfd ready{fd_, POLLIN, 0};
+        if (::poll(&ready, 1, timeout_ms) <= 0) return true;
+        alignas(inotify_event) char buffer[64 * 1024];
+        const ssize_t got = ::read(fd_, buffer, sizeof buffer);
+        for (ssize_t at = 0; at < got;) {
+            const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
+            at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+            if (event->mask & IN_Q_OVERFLOW) return false;
+            if (event->mask & (IN_CREATE | IN_MOVED_TO)) ++names;
+        }
+        return true;
+    }
+
+private:
+    int fd_;
+};
+
+}  // namespace
+
+KillOutcome RunAndKillAtProgress(const std::function<void()>& body,
+                                 const std::vector<std::string>& folders, int names) {
+    // Watching starts before the child does, so none of its names is missed.
+    NewNameWatch watch(folders);
     const pid_t pid = ::fork();
     if (pid < 0) throw std::runtime_error("fork failed");
     if (pid == 0) {
@@ -519,26 +561,33 @@ bool RunAndKill(const std::function<void()>& body, std::chrono::microseconds del
         body();
         ::_exit(0);
     }
-    std::this_thread::sleep_for(delay);
+    KillOutcome outcome;
     int status = 0;
-    const bool running = ::waitpid(pid, &status, WNOHANG) == 0;
-    if (running) {
+    for (;;) {
+        const bool counted = watch.Collect(100, outcome.names_seen);
+        if (!counted || outcome.names_seen >= names) break;
+        if (::waitpid(pid, &status, WNOHANG) == pid) return outcome;  // ended by itself
+    }
+    outcome.killed = ::waitpid(pid, &status, WNOHANG) == 0;
+    if (outcome.killed) {
         ::kill(pid, SIGKILL);
         ::waitpid(pid, &status, 0);
     }
-    return running;
+    return outcome;
 }
 
-void CrashRepeatedly(int rounds, std::chrono::microseconds max_delay, std::uint32_t seed,
+int CrashUntilKilled(int kills_wanted, int max_rounds, const KillPlan& plan, std::uint32_t seed,
                      const std::function<void(int round)>& body,
-                     const std::function<void(int round, bool killed)>& check) {
+                     const std::function<bool(int round, const KillOutcome& outcome)>& check) {
     std::mt19937 random(seed);
-    std::uniform_int_distribution<std::int64_t> delay(0, max_delay.count());
-    for (int round = 0; round < rounds; ++round) {
-        const bool killed =
-            RunAndKill([&] { body(round); }, std::chrono::microseconds(delay(random)));
-        check(round, killed);
+    std::uniform_int_distribution<int> names(plan.fewest_names, plan.most_names);
+    int kills = 0, round = 0;
+    for (; round < max_rounds && kills < kills_wanted; ++round) {
+        const KillOutcome outcome =
+            RunAndKillAtProgress([&] { body(round); }, plan.folders, names(random));
+        if (check(round, outcome)) ++kills;
     }
+    return round;
 }
 
 bool IsWholeSettingsFile(const std::string& text) {

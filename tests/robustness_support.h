@@ -163,17 +163,38 @@ private:
 
 // ---------------------------------------------------------------- crashes
 
-// Runs body in a forked child and kills it with SIGKILL after the delay.
-// True when the child was still running at that moment.
-bool RunAndKill(const std::function<void()>& body, std::chrono::microseconds delay);
+// When a child is killed: after it has made a number of new names, seen as
+// inotify events (a name created or moved in) in the watched folders. Counting
+// what the child has visibly done, not time, lands every kill at the chosen
+// point of its work however fast or busy the machine is.
+struct KillPlan {
+    std::vector<std::string> folders;  // watched; not their subfolders
+    int fewest_names = 1;              // each kill comes after between these
+    int most_names = 1;                // two numbers of new names, drawn at random
+};
 
-// Kills `rounds` children, each after a random delay below max_delay (the seed
-// makes a run repeatable), and calls check(round, killed) after each. The body
-// runs in the child: it may exec a program or call Tavrel's routines directly,
-// e.g. whatever writes the settings file.
-void CrashRepeatedly(int rounds, std::chrono::microseconds max_delay, std::uint32_t seed,
+// What one round of RunAndKillAtProgress saw.
+struct KillOutcome {
+    bool killed = false;  // the child was still running when it was killed
+    int names_seen = 0;   // new names seen before the kill (or the child's end)
+};
+
+// Runs body in a forked child and kills it with SIGKILL once `names` new names
+// have appeared in the watched folders. A child that ends before that is not
+// killed. If the kernel's event queue overflows, the count is lost and the
+// child is killed at once.
+KillOutcome RunAndKillAtProgress(const std::function<void()>& body,
+                                 const std::vector<std::string>& folders, int names);
+
+// Kills children until `kills_wanted` of them were killed with work done and
+// work left (accepted(outcome) says which ones count), or until max_rounds
+// rounds have run, each at a random number of names from the plan (the seed
+// makes a run repeatable), and calls check(round, outcome) after each. The body
+// runs in the child: it may exec a program or call Tavrel's routines directly.
+// Returns the number of rounds run.
+int CrashUntilKilled(int kills_wanted, int max_rounds, const KillPlan& plan, std::uint32_t seed,
                      const std::function<void(int round)>& body,
-                     const std::function<void(int round, bool killed)>& check);
+                     const std::function<bool(int round, const KillOutcome& outcome)>& check);
 
 // True for a whole settings file as Tavrel writes it: "StampType:<n>" CR LF
 // with n from -1 to 2. Whatever writes the file may be killed at any moment
@@ -184,7 +205,9 @@ bool IsWholeSettingsFile(const std::string& text);
 
 struct GuardOptions {
     bool without_override = false;  // drop root's power to read and write anything
-    int time_limit_seconds = 60;    // a hang ends with exit code 124
+    // A hang ends with exit code 124; the bound leaves room for a sanitizer
+    // build on a busy machine.
+    int time_limit_seconds = 300;
     std::string working_directory;
     std::vector<std::string> environment = {"TZ=UTC", "LC_ALL=C", "PATH=/usr/bin:/bin"};
 };

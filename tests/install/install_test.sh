@@ -264,12 +264,14 @@ case_menu_launch() {
 
     openbox > /dev/null 2>&1 &
     local wm=$!
-    sleep 1
+    # Waits are for what is seen, up to bounds that only a broken program
+    # reaches (a sanitizer build on a busy machine is slow to open a window).
+    for _ in $(seq 1 900); do wmctrl -m > /dev/null 2>&1 && break; sleep 0.1; done
     env TZ=UTC LC_ALL=C PATH="$prefix/bin:/usr/bin:/bin" "${argv[@]}" \
         > "$work/window.out" 2>&1 &
     local pid=$!
     local window="" id
-    for _ in $(seq 1 100); do
+    for _ in $(seq 1 900); do
         for id in $(xdotool search --onlyvisible --name . 2>/dev/null); do
             [[ "$(xdotool getwindowname "$id" 2>/dev/null)" == "Tavrel v"* ]] && window=$id
         done
@@ -281,7 +283,7 @@ case_menu_launch() {
     else
         wmctrl -i -c "$window"
         local code=timeout
-        for _ in $(seq 1 100); do
+        for _ in $(seq 1 900); do
             if ! kill -0 "$pid" 2>/dev/null; then
                 wait "$pid"
                 code=$?

@@ -1,6 +1,11 @@
 # Shared steps of the window tests that run in a virtual X server: a work
 # folder, processes that are ended on exit, and waits for windows and processes.
 # Source it after setting "screenshots" (where a failure leaves a picture).
+#
+# Every wait is for something seen (a window, a file, a process gone), up to a
+# bound that only a broken program reaches: a sanitizer build on a busy machine
+# may take many seconds to open a window.
+wait_tenths=${TAVREL_WAIT_TENTHS:-900}
 
 work=$(mktemp -d /tmp/tavrel-window-XXXXXX)
 pids=()
@@ -22,7 +27,7 @@ fail() {
 # not ASCII.
 wait_for_window() {
     local title=$1 id
-    for _ in $(seq 1 100); do
+    for _ in $(seq 1 "$wait_tenths"); do
         for id in $(xdotool search --onlyvisible --name . 2>/dev/null); do
             if [ "$(LC_ALL=C.UTF-8 xdotool getwindowname "$id" 2>/dev/null)" = "$title" ]; then
                 echo "$id"
@@ -34,9 +39,9 @@ wait_for_window() {
     return 1
 }
 
-# Waits until a command succeeds, for up to 15 seconds.
+# Waits until a command succeeds.
 wait_until() {
-    for _ in $(seq 1 150); do
+    for _ in $(seq 1 "$wait_tenths"); do
         if "$@"; then return 0; fi
         sleep 0.1
     done
@@ -62,7 +67,7 @@ point_at() {
 wait_for_exit() {
     local pid=$1
     code=timeout
-    for _ in $(seq 1 100); do
+    for _ in $(seq 1 "$wait_tenths"); do
         if ! kill -0 "$pid" 2>/dev/null; then
             wait "$pid"
             code=$?
@@ -76,5 +81,5 @@ wait_for_exit() {
 start_window_manager() {
     openbox >/dev/null 2>&1 &
     pids+=($!)
-    sleep 1
+    wait_until wmctrl -m >/dev/null 2>&1 || fail "the window manager did not start"
 }
