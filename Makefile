@@ -67,9 +67,19 @@ unit-test: test
 
 # Everything CI runs, in order: the quick suite, the same tests under the
 # sanitizers, then every fuzz target for FUZZ_SECONDS.
-check: test
-	$(MAKE) --no-print-directory sanitize
-	$(MAKE) --no-print-directory fuzz
+# Each stage says how long it took.
+check:
+	$(call timed_stage,test)
+	$(call timed_stage,sanitize)
+	$(call timed_stage,fuzz)
+	@cat $(BUILD)/check-stages.txt
+
+# Runs `make STAGE` and appends its time to $(BUILD)/check-stages.txt.
+define timed_stage
+@mkdir -p $(BUILD); [ "$(1)" != test ] || : > $(BUILD)/check-stages.txt; \
+start=$$(date +%s); $(MAKE) --no-print-directory $(1) && \
+echo "make check: stage '$(1)' took $$(( $$(date +%s) - start )) s" | tee -a $(BUILD)/check-stages.txt
+endef
 
 # The whole project and its tests built with ASan, LSan and UBSan; any report
 # fails the test that caught it (the options are built into every program).
