@@ -46,7 +46,8 @@ int MemoryFileSystem::RenameNoReplace(const std::string& from, const std::string
     return 0;
 }
 
-std::optional<DirectoryListing> MemoryFileSystem::ReadDirectory(const std::string& path) {
+std::optional<DirectoryListing> MemoryFileSystem::ReadDirectory(const std::string& path,
+                                                                LastStepLink) {
     if (!IsDirectory(path)) return std::nullopt;
     DirectoryListing listing;
     const std::string prefix = path + "/";

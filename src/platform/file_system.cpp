@@ -122,7 +122,7 @@ bool PosixFileSystem::IsNameTaken(const std::string& path) {
     // The name's attributes cannot be read (a directory we may list but not search,
     // for example): fall back to the directory's listing.
     std::string name;
-    const auto listing = ReadDirectory(DirectoryOf(path, name));
+    const auto listing = ReadDirectory(DirectoryOf(path, name), LastStepLink::kFollow);
     if (!listing) return false;
     for (const auto& entry : listing->entries)
         if (entry.name == name) return !entry.is_directory;
@@ -145,9 +145,13 @@ int PosixFileSystem::RenameNoReplace(const std::string& from, const std::string&
     return RenameWithoutReplacing(from, to, KernelRenameSystemCalls());
 }
 
-std::optional<DirectoryListing> PosixFileSystem::ReadDirectory(const std::string& path) {
-    const int fd = RetryOnInterrupt(
-        [&] { return ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NONBLOCK | O_CLOEXEC); });
+std::optional<DirectoryListing> PosixFileSystem::ReadDirectory(const std::string& path,
+                                                               LastStepLink link) {
+    // O_NOFOLLOW: a folder met inside a walk that has been swapped for a link
+    // since its parent was listed is refused, not entered.
+    const int flags = O_RDONLY | O_DIRECTORY | O_NONBLOCK | O_CLOEXEC |
+                      (link == LastStepLink::kRefuse ? O_NOFOLLOW : 0);
+    const int fd = RetryOnInterrupt([&] { return ::open(path.c_str(), flags); });
     if (fd < 0) return std::nullopt;
     DIR* dir = ::fdopendir(fd);
     if (dir == nullptr) {
@@ -166,10 +170,20 @@ std::optional<DirectoryListing> PosixFileSystem::ReadDirectory(const std::string
         if (entry == nullptr) break;  // the end, or an error: keep what was read
         DirectoryEntry item;
         item.name = entry->d_name;
-        if (entry->d_type == DT_DIR) {
+        unsigned char type = entry->d_type;
+        if (type == DT_UNKNOWN) {
+            // The file system does not say: ask for the entry itself, not its target.
+            struct stat own;
+            if (RetryOnInterrupt(
+                    [&] { return ::fstatat(fd, entry->d_name, &own, AT_SYMLINK_NOFOLLOW); }) == 0)
+                type = S_ISDIR(own.st_mode) ? DT_DIR : S_ISLNK(own.st_mode) ? DT_LNK : DT_REG;
+        }
+        if (type == DT_DIR) {
             item.is_directory = true;
-        } else if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
-            // Links are followed: a link to a directory is walked like one.
+        } else if (type == DT_LNK) {
+            // Whether the link leads to a directory (the walk then leaves it out,
+            // the taken-name test does not count it).
+            item.is_link = true;
             struct stat target;
             item.is_directory =
                 RetryOnInterrupt([&] { return ::fstatat(fd, entry->d_name, &target, 0); }) == 0 &&

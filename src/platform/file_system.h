@@ -19,7 +19,12 @@ namespace tavrel {
 struct DirectoryEntry {
     std::string name;
     bool is_directory = false;  // a link to a directory counts as a directory
+    bool is_link = false;       // the entry itself is a symbolic link
 };
+
+// Whether a directory may be read through a symbolic link in the last step of
+// its path (links in the steps before are always followed).
+enum class LastStepLink { kFollow, kRefuse };
 
 // A directory's identity and its entries, in the file system's own order.
 struct DirectoryListing {
@@ -50,8 +55,10 @@ public:
     virtual int RenameNoReplace(const std::string& from, const std::string& to) = 0;
 
     // Reads a directory whole. Empty when it cannot be opened or read from the
-    // start; a listing that breaks off part-way keeps the entries read so far.
-    virtual std::optional<DirectoryListing> ReadDirectory(const std::string& path) = 0;
+    // start, or when its path ends in a symbolic link that may not be followed;
+    // a listing that breaks off part-way keeps the entries read so far.
+    virtual std::optional<DirectoryListing> ReadDirectory(const std::string& path,
+                                                          LastStepLink link) = 0;
 
     // True when the path names an existing entry that is not a directory.
     virtual bool IsExistingFile(const std::string& path) = 0;
@@ -91,7 +98,8 @@ public:
     bool IsDirectory(const std::string& path) override;
     bool IsNameTaken(const std::string& path) override;
     int RenameNoReplace(const std::string& from, const std::string& to) override;
-    std::optional<DirectoryListing> ReadDirectory(const std::string& path) override;
+    std::optional<DirectoryListing> ReadDirectory(const std::string& path,
+                                                  LastStepLink link) override;
     bool IsExistingFile(const std::string& path) override;
     int ReadWholeFile(const std::string& path, std::string& contents) override;
     int ReplaceFileContents(const std::string& path, const std::string& contents) override;
