@@ -38,7 +38,7 @@ public:
     std::optional<DirectoryListing> ReadDirectory(const std::string& path,
                                                   LastStepLink link) override;
     bool IsExistingFile(const std::string& path) override;
-    int ReadWholeFile(const std::string& path, std::string& contents) override;
+    int ReadFileStart(const std::string& path, std::size_t limit, std::string& contents) override;
     int ReplaceFileContents(const std::string& path, const std::string& contents) override;
 
 private:

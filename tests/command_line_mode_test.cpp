@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <optional>
 #include <regex>
 #include <string>
@@ -256,6 +257,53 @@ TEST(CommandLineSettings, UnreadableSetupIniStopsBeforeAnyRename) {
     ExpectStopped(result, "FileOpenError",
                   "ファイル " + home.path() + "/setup.ini は開けません。 Permission denied .");
     EXPECT_EQ(Names(work.path()), Strings{"IMG.jpg"});
+}
+
+// Built with AddressSanitizer, whose shadow memory does not fit under a limit of
+// the address space: there the sanitizer's own limit of resident memory holds.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kAddressSanitizer = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kAddressSanitizer = true;
+#else
+constexpr bool kAddressSanitizer = false;
+#endif
+#else
+constexpr bool kAddressSanitizer = false;
+#endif
+
+// A settings file read without limit would take all memory; under a limit of
+// 256 MiB the run ends with the default stamp type instead.
+TEST(CommandLineSettings, OnlyTheFirst64KiBOfSetupIniAreRead) {
+    struct Case {
+        const char* name;
+        std::function<void(const std::string& settings)> make;
+    } cases[] = {
+        {"a link to /dev/zero",
+         [](const std::string& settings) {
+             ASSERT_EQ(::symlink("/dev/zero", settings.c_str()), 0);
+         }},
+        {"1 MiB whose usable line is at the end",
+         [](const std::string& settings) {
+             std::string text;
+             while (text.size() < (1u << 20)) text += "# not a setting, just a long line\r\n";
+             std::ofstream(settings, std::ios::binary) << text << "StampType:2\r\n";
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir home, work;
+        const std::string binary = CopyTavrelTo(home.path());
+        c.make(home / "setup.ini");
+        MakeFile(work / "IMG.jpg", kWritten);
+        Strings argv{"/usr/bin/timeout", "60"};
+        if (!kAddressSanitizer) argv.insert(argv.end(), {"/usr/bin/prlimit", "--as=268435456"});
+        argv.insert(argv.end(), {binary, work.path()});
+        ExpectQuietSuccess(test::Run(argv, {"TZ=UTC", "LC_ALL=C", "PATH=/usr/bin:/bin",
+                                            "ASAN_OPTIONS=hard_rss_limit_mb=512"}));
+        EXPECT_EQ(Names(work.path()), Strings{"20110915_IMG.jpg"});
+    }
 }
 
 // ---------------------------------------------------------------- collecting

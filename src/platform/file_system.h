@@ -68,11 +68,18 @@ public:
     // it ends, so that nothing stays open while the program waits.
     virtual void ReleaseHeldDirectory() {}
 
-    // Reads a whole file. Returns 0 on success, otherwise the errno value.
-    virtual int ReadWholeFile(const std::string& path, std::string& contents) = 0;
+    // Reads a file from its start up to its end or up to `limit` bytes, whichever
+    // comes first, so a file that never ends (a device, a pipe) costs no more
+    // than the limit. Returns 0 on success, otherwise the errno value.
+    virtual int ReadFileStart(const std::string& path, std::size_t limit,
+                              std::string& contents) = 0;
 
-    // Replaces the file's contents atomically: writes a temporary file beside it,
-    // flushes it and renames it over the old one. Returns 0 or the errno value.
+    // Replaces a file's contents atomically: writes a temporary file beside it,
+    // flushes it and renames it over the old one. When the path is a symbolic
+    // link (or a chain of them), the file the link leads to is replaced and the
+    // link stays. A file that exists keeps its mode (and, where allowed, its
+    // owner); one that exists but may not be written is left as it is, with
+    // the refusal as the result. Returns 0 or the errno value.
     virtual int ReplaceFileContents(const std::string& path, const std::string& contents) = 0;
 };
 
@@ -101,7 +108,7 @@ public:
     std::optional<DirectoryListing> ReadDirectory(const std::string& path,
                                                   LastStepLink link) override;
     bool IsExistingFile(const std::string& path) override;
-    int ReadWholeFile(const std::string& path, std::string& contents) override;
+    int ReadFileStart(const std::string& path, std::size_t limit, std::string& contents) override;
     int ReplaceFileContents(const std::string& path, const std::string& contents) override;
     void ReleaseHeldDirectory() override;
 
@@ -127,5 +134,11 @@ std::string ErrorText(int error_number);
 
 // The process's file mode creation mask, read without changing it.
 mode_t CurrentUmask();
+
+// Where writing to the path ends up: the path itself, or, while it is a
+// symbolic link, the path the link leads to (a relative link read from the
+// link's own directory). Gives up with ELOOP after 40 links, like the kernel.
+// Returns 0 or the errno value.
+int FinalLinkTarget(const std::string& path, std::string& target);
 
 }  // namespace tavrel
