@@ -277,7 +277,7 @@ void TFormMain::dragMoveEvent(QDragMoveEvent* event) {
 void TFormMain::dropEvent(QDropEvent* event) {
     if (!event->mimeData()->hasUrls()) return;
     event->acceptProposedAction();
-    WMDropFiles(DroppedPaths(event->mimeData()->urls()));
+    WMDropFiles(DroppedPaths(event->mimeData()->urls(), services_.host_name));
 }
 
 void TFormMain::AnchorButtons(QSize old_panel_size, QSize new_panel_size) {

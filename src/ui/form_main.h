@@ -27,6 +27,8 @@ struct WindowServices {
     // The program file: the source of the version text and the application title.
     std::string executable_path;
     ErrorReporter& errors;
+    // This machine's host name: dropped file URLs that name it are local files.
+    std::string host_name = {};
 };
 
 class TFormMain final : public QWidget {

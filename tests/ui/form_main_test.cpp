@@ -15,6 +15,7 @@
 #include <QTest>
 
 #include "app/errors.h"
+#include "platform/process.h"
 #include "window_fixture.h"
 
 namespace tavrel {
@@ -220,13 +221,19 @@ TEST(Drop, DroppedUrlsBecomeOneBatchOfRawPaths) {
     test::MakeFile(w.files / "dir/b.jpg", kFileTime);
     test::MakeFile(w.files / "a\xff.jpg", kFileTime);
     test::MakeFile(w.files / "earlier.jpg", kFileTime);
+    test::MakeFile(w.files / "named-host.jpg", kFileTime);
     w.form.WMDropFiles({w.files / "earlier.jpg"});
 
     QMimeData mime;
     mime.setUrls({QUrl::fromEncoded(QByteArray("file://") + QByteArray(w.files.path().c_str()) +
                                     "/a%FF.jpg"),
                   QUrl::fromLocalFile(QString::fromStdString(w.files / "dir")),
-                  QUrl("https://example.org/c.jpg")});
+                  QUrl("https://example.org/c.jpg"),
+                  // As some programs send it: this machine named as the host.
+                  QUrl::fromEncoded(QByteArray("file://") + QByteArray(HostName().c_str()) +
+                                    QByteArray(w.files.path().c_str()) + "/named-host.jpg"),
+                  QUrl::fromEncoded(QByteArray("file://not-") + QByteArray(HostName().c_str()) +
+                                    QByteArray(w.files.path().c_str()) + "/earlier.jpg")});
     // As a drag arrives: enter, move, drop; on the list, which passes it to the window.
     QWidget* target = w.form.ListBoxFileList->viewport();
     QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
@@ -235,8 +242,8 @@ TEST(Drop, DroppedUrlsBecomeOneBatchOfRawPaths) {
     QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(target, &drop);
     EXPECT_TRUE(drop.isAccepted());
-    EXPECT_EQ(w.Entries(),
-              (Paths{w.files / "earlier.jpg", w.files / "a\xff.jpg", w.files / "dir/b.jpg"}));
+    EXPECT_EQ(w.Entries(), (Paths{w.files / "earlier.jpg", w.files / "a\xff.jpg",
+                                  w.files / "dir/b.jpg", w.files / "named-host.jpg"}));
     // Shown leniently decoded; renamed byte for byte.
     EXPECT_EQ(w.form.ListBoxFileList->model()->index(1, 0).data().toString(),
               QString::fromStdString(w.files.path()) + QString::fromUtf8("/a\xEF\xBF\xBD.jpg"));
