@@ -24,6 +24,7 @@
 #include "ui/dropped_paths.h"
 #include "ui/error_reporter.h"
 #include "ui/file_list_model.h"
+#include "ui/list_marks.h"
 #include "ui/version_string.h"
 
 namespace tavrel {
@@ -209,8 +210,15 @@ bool TFormMain::ButtonExecuteClick() {
             TFormMain& form;
             ~Refresh() {
                 form.model_->TextsChanged();
-                // Rewritten entries lose their selection; the current item stays.
-                form.ListBoxFileList->selectionModel()->clearSelection();
+                // An entry written back loses its mark, as a replaced list box
+                // entry does; entries the pass did not reach (it stopped at an
+                // error) keep theirs, and the current entry stays.
+                const int written = static_cast<int>(std::min<std::size_t>(
+                    form.services_.session.entries_written_back(), form.model_->rowCount()));
+                if (written > 0)
+                    form.ListBoxFileList->selectionModel()->select(
+                        QItemSelection(form.model_->index(0), form.model_->index(written - 1)),
+                        QItemSelectionModel::Deselect);
             }
         } refresh{*this};
         services_.session.RenamePass();
@@ -228,15 +236,27 @@ bool TFormMain::ListBoxFileListKeyDown(int key) {
         for (const QModelIndex& index : ListBoxFileList->selectionModel()->selectedIndexes())
             selected.push_back(static_cast<std::size_t>(index.row()));
         if (selected.empty()) return;
-        FileListModel::Change change(*model_);
-        services_.session.file_list().RemoveAt(std::move(selected));
+        std::sort(selected.begin(), selected.end());
+        const ListMarks marks(*ListBoxFileList);
+        {
+            FileListModel::Change change(*model_);
+            services_.session.file_list().RemoveAt(selected);
+        }
+        // The entries that stay keep the current entry where it was.
+        marks.RestoreAfterRemoving(*ListBoxFileList, selected);
     });
 }
 
 bool TFormMain::WMDropFiles(const std::vector<std::string>& paths) {
     return Guarded([this, &paths] {
-        FileListModel::Change change(*model_);
-        services_.session.AddBatch(paths);
+        const ListMarks marks(*ListBoxFileList);
+        std::vector<std::size_t> removed;
+        {
+            FileListModel::Change change(*model_);
+            removed = services_.session.AddBatch(paths);
+        }
+        // The entries that stay keep their marks and the current entry.
+        marks.RestoreAfterRemoving(*ListBoxFileList, removed);
     });
 }
 

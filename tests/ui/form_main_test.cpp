@@ -13,6 +13,8 @@
 #include <QPushButton>
 #include <QStyle>
 #include <QTest>
+#include <functional>
+#include <ostream>
 
 #include "app/errors.h"
 #include "platform/process.h"
@@ -129,6 +131,112 @@ TEST(ListKeys, DeleteRemovesTheSelectedEntries) {
         EXPECT_EQ(w.Entries(), c.remaining) << c.name;
         EXPECT_TRUE(w.errors.shown.empty()) << c.name;
     }
+}
+
+// The texts of the marked entries, in list order, and the current entry's text.
+struct Marks {
+    Paths marked;
+    std::string current;
+    bool operator==(const Marks&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const Marks& marks) {
+    out << "marked {";
+    for (const auto& entry : marks.marked) out << " " << entry;
+    return out << " } current '" << marks.current << "'";
+}
+
+Marks MarksOf(const WindowFixture& w) {
+    Marks marks;
+    const Paths entries = w.Entries();
+    for (int row : w.SelectedRows()) marks.marked.push_back(entries[static_cast<std::size_t>(row)]);
+    const QModelIndex current = w.form.ListBoxFileList->currentIndex();
+    if (current.isValid()) marks.current = entries[static_cast<std::size_t>(current.row())];
+    return marks;
+}
+
+TEST(ListMarks, EntriesThatStayKeepTheirMarksAndTheCurrentEntry) {
+    struct Case {
+        const char* name;
+        std::vector<int> marked;  // rows of a, b, c, d, e, f
+        int current;
+        std::function<void(WindowFixture&)> change;
+        Paths entries;
+        Marks marks;
+    } cases[] = {
+        {"a drop of new entries",
+         {1, 4},
+         2,
+         [](WindowFixture& w) {
+             EXPECT_TRUE(w.form.WMDropFiles({"h", "g"}));
+         },
+         {"a", "b", "c", "d", "e", "f", "g", "h"},
+         {{"b", "e"}, "c"}},
+        {"a drop bringing a marked entry again",
+         {1, 4},
+         4,
+         [](WindowFixture& w) { EXPECT_TRUE(w.form.WMDropFiles({"b"})); },
+         {"a", "c", "d", "e", "f", "b"},
+         {{"e"}, "e"}},
+        {"a drop bringing entries before and between the marks again",
+         {2, 3, 5},
+         3,
+         [](WindowFixture& w) {
+             EXPECT_TRUE(w.form.WMDropFiles({"A", "e"}));
+         },
+         {"b", "c", "d", "f", "A", "e"},
+         {{"c", "d", "f"}, "d"}},
+        {"Delete",
+         {1, 4},
+         2,
+         [](WindowFixture& w) {
+             w.form.ListBoxFileList->setFocus();
+             QTest::keyClick(w.form.ListBoxFileList, Qt::Key_Delete);
+         },
+         {"a", "c", "d", "f"},
+         {{}, "c"}},
+        {"Delete of the current entry: the next one is current",
+         {1, 4},
+         4,
+         [](WindowFixture& w) { EXPECT_TRUE(w.form.ListBoxFileListKeyDown(Qt::Key_Delete)); },
+         {"a", "c", "d", "f"},
+         {{}, "f"}},
+        {"Clear",
+         {1, 4},
+         2,
+         [](WindowFixture& w) { EXPECT_TRUE(w.form.ButtonClearClick()); },
+         {},
+         {{}, ""}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        WindowFixture w;
+        w.form.show();
+        // Listed unchecked, as names that do not exist are.
+        w.form.WMDropFiles({"a", "b", "c", "d", "e", "f"});
+        w.form.ListBoxFileList->setCurrentIndex(
+            w.form.ListBoxFileList->model()->index(c.current, 0));
+        w.form.ListBoxFileList->selectionModel()->clearSelection();
+        w.Select(c.marked);
+        c.change(w);
+        EXPECT_EQ(w.Entries(), c.entries);
+        EXPECT_EQ(MarksOf(w), c.marks);
+        EXPECT_TRUE(w.errors.shown.empty());
+    }
+}
+
+TEST(ListMarks, APassStoppedByAnErrorUnmarksOnlyTheEntriesItWroteBack) {
+    WindowFixture w;
+    w.form.show();
+    test::MakeFile(w.files / "a.jpg", kFileTime);
+    test::MakeFile(w.files / "c.jpg", kFileTime);
+    w.form.WMDropFiles({w.files / "a.jpg", w.files / "b.jpg", w.files / "c.jpg"});
+    w.form.ListBoxFileList->setCurrentIndex(w.form.ListBoxFileList->model()->index(2, 0));
+    w.Select({0, 1, 2});
+    EXPECT_FALSE(w.form.ButtonExecuteClick());
+    EXPECT_EQ(w.Entries(),
+              (Paths{w.files / "20110915_a.jpg", w.files / "b.jpg", w.files / "c.jpg"}));
+    EXPECT_EQ(MarksOf(w), (Marks{{w.files / "b.jpg", w.files / "c.jpg"}, w.files / "c.jpg"}));
 }
 
 TEST(Handlers, ExecuteRenamesEveryEntryAndClearsTheSelection) {
