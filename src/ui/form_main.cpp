@@ -5,7 +5,6 @@
 #include <QComboBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFontDatabase>
 #include <QFrame>
 #include <QHelpEvent>
 #include <QItemSelectionModel>
@@ -26,6 +25,7 @@
 #include "ui/file_list_model.h"
 #include "ui/list_marks.h"
 #include "ui/version_string.h"
+#include "ui/window_font.h"
 
 namespace tavrel {
 namespace {
@@ -46,22 +46,34 @@ public:
     }
 };
 
-// "Tahoma" at 8 points, or the desktop's sans font where Tahoma is missing.
-QFont WindowFont() {
-    QFont font;
-    font.setFamilies(
-        {QStringLiteral("Tahoma"), QFontDatabase::systemFont(QFontDatabase::GeneralFont).family()});
-    font.setStyleHint(QFont::SansSerif);
-    font.setPointSize(8);
-    return font;
-}
+// The application's style with a narrower arrow button on the stamp-type
+// selector. The window was laid out for a desktop whose combo box arrow is 17
+// pixels wide; the usual Qt styles take 19 and more, and their text field,
+// with its own margins, would then cut "YYYYMMDD-hhmmss_" at the left even in
+// a font with Tahoma's metrics. The room goes to the text field instead.
+class SelectorStyle final : public QProxyStyle {
+public:
+    SelectorStyle() : QProxyStyle(QStyleFactory::create(QApplication::style()->name())) {}
+
+    QRect subControlRect(ComplexControl control, const QStyleOptionComplex* option,
+                         SubControl sub_control, const QWidget* widget) const override {
+        QRect rect = QProxyStyle::subControlRect(control, option, sub_control, widget);
+        if (control != CC_ComboBox) return rect;
+        if (sub_control == SC_ComboBoxEditField) rect.setRight(rect.right() + kRoomTaken);
+        if (sub_control == SC_ComboBoxArrow) rect.setLeft(rect.left() + kRoomTaken);
+        return rect;
+    }
+
+private:
+    static constexpr int kRoomTaken = 6;
+};
 
 }  // namespace
 
 TFormMain::TFormMain(WindowServices services) : services_(std::move(services)) {
     setObjectName(QStringLiteral("FormMain"));
     setWindowTitle(QStringLiteral("FormMain"));
-    setFont(WindowFont());
+    setFont(WindowFont(services_.font_files));
     setBackgroundRole(QPalette::Button);
     setAutoFillBackground(true);
     setAcceptDrops(true);
@@ -114,6 +126,9 @@ void TFormMain::BuildControls() {
     ComboBoxType->addItems(
         {QStringLiteral("none"), QStringLiteral("YYYYMMDD_"), QStringLiteral("YYYYMMDD-hhmmss_")});
     ComboBoxType->setGeometry(88, 10, 132, 21);
+    auto* selector_style = new SelectorStyle;
+    selector_style->setParent(ComboBoxType);
+    ComboBoxType->setStyle(selector_style);
     ShowStampType();
     connect(ComboBoxType, &QComboBox::currentIndexChanged, this,
             [this](int index) { services_.session.SelectStampType(index); });

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/rename_session.h"
+#include "ui/window_font.h"
 
 class QComboBox;
 class QFrame;
@@ -29,6 +30,8 @@ struct WindowServices {
     ErrorReporter& errors;
     // This machine's host name: dropped file URLs that name it are local files.
     std::string host_name = {};
+    // Font files to load for the window's font (see WindowFont).
+    std::vector<std::string> font_files = TahomaMetricFontFiles();
 };
 
 class TFormMain final : public QWidget {

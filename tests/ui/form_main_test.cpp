@@ -5,7 +5,9 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDropEvent>
+#include <QFontInfo>
 #include <QFrame>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -53,6 +55,53 @@ TEST(FormLayout, ShownAtDesignSize) {
                   QStyle::SH_ToolTip_WakeUpDelay, nullptr, w.form.ListBoxFileList->viewport()),
               500);
     EXPECT_TRUE(w.errors.shown.empty());
+}
+
+// With the font the window takes, its texts fit their controls at the design
+// sizes: the selector shows "YYYYMMDD-hhmmss_" whole, from its first letter,
+// the bold label stays clear of the selector, and the captions fit the buttons.
+TEST(FormLayout, TextsFitTheirControls) {
+    struct Case {
+        const char* name;
+        std::vector<std::string> font_files;
+        const char* family;  // nullptr: any
+    } cases[] = {
+        // First: once loaded, Tahoma stays in the process for later windows.
+        {"no such font file: a condensed sans", {"/nonexistent/tahoma.ttf"}, nullptr},
+        {"a font with Tahoma's metrics", TahomaMetricFontFiles(), "Tahoma"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.family && !test::Exists(c.font_files.front())) {
+            ADD_FAILURE() << c.font_files.front() << " is missing: install fonts-wine";
+            continue;
+        }
+        WindowFixture w(TAVREL_BINARY, "setup.ini", c.font_files);
+        w.form.show();
+        const QFontInfo font(w.form.font());
+        if (c.family) {
+            EXPECT_EQ(font.family().toStdString(), c.family);
+        }
+        w.form.ComboBoxType->setCurrentIndex(2);
+        QLineEdit* edit = w.form.ComboBoxType->lineEdit();
+        ASSERT_EQ(edit->text(), "YYYYMMDD-hhmmss_");
+        // A text too wide for its field is scrolled to show the cursor: drawn
+        // with the cursor at its end it would then lie elsewhere than drawn with
+        // the cursor at its start.
+        edit->end(false);
+        const QImage at_end = edit->grab().toImage();
+        edit->home(false);
+        const QImage at_start = edit->grab().toImage();
+        EXPECT_TRUE(at_end == at_start)
+            << font.family().toStdString() << " " << font.pixelSize() << " px: the text is "
+            << edit->fontMetrics().horizontalAdvance(edit->text()) << " px wide, its field "
+            << edit->width() << " px";
+        EXPECT_LE(w.form.Label1->geometry().right(), w.form.ComboBoxType->x() - 2)
+            << w.form.Label1->sizeHint().width();
+        for (const QPushButton* button : {w.form.ButtonExecute, w.form.ButtonClear})
+            EXPECT_LE(button->fontMetrics().horizontalAdvance(button->text()) + 12, button->width())
+                << button->text().toStdString();
+    }
 }
 
 TEST(FormLayout, WideningMovesOnlyTheButtons) {
