@@ -297,6 +297,51 @@ case_menu_launch() {
     wait "$wm" 2>/dev/null
 }
 
+# With the desktop's own tools (GIO), as file managers use them: installed into
+# ~/.local, with update-desktop-database run there as other programs run it,
+# Tavrel is offered for no type of file, so a double click on a photo or a
+# video never starts it (the image viewer that is installed does); launched
+# with files ("Open with", a drop on its launcher) it renames them all.
+case_gio() {
+    local prefix="$HOME/.local"
+    install_into "$prefix"
+    # The user's folders in the temporary HOME; the system's after a folder of
+    # this test's own, with an image viewer installed. GIO offers only programs
+    # it finds on the PATH, which holds ~/.local/bin after a login.
+    local system="$work/system/share"
+    export XDG_DATA_HOME="$HOME/.local/share" XDG_CONFIG_HOME="$HOME/.config"
+    export XDG_DATA_DIRS="$system:/usr/share" PATH="$prefix/bin:/usr/bin:/bin"
+    mkdir -p "$system/applications"
+    printf '%s\n' "[Desktop Entry]" "Type=Application" "Name=Image Viewer" "Exec=true %U" \
+        "MimeType=image/jpeg;image/png;video/mp4;" > "$system/applications/viewer.desktop"
+    update-desktop-database "$system/applications" || fail "update-desktop-database (system)"
+    update-desktop-database "$prefix/share/applications" || fail "update-desktop-database (~/.local)"
+
+    local type answer
+    for type in image/jpeg image/png video/mp4 video/quicktime inode/directory; do
+        answer=$(gio mime "$type" 2>&1)
+        [[ "$answer" == *[Tt]avrel* ]] && fail "gio mime $type names Tavrel: $answer"
+    done
+    answer=$(gio mime image/jpeg 2>&1)
+    [[ "$answer" == *"viewer.desktop"* ]] || fail "gio mime image/jpeg misses the viewer: $answer"
+
+    # Launched with two files, as "Open with" does: both are renamed.
+    make_file "$work/photos/IMG_0001.jpg" "2011-09-15 12:34:56"
+    make_file "$work/photos/holiday clip.mp4" "2011-09-16 01:02:03"
+    env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM TZ=UTC LC_ALL=C \
+        gio launch "$prefix/share/applications/tavrel.desktop" \
+        "$work/photos/IMG_0001.jpg" "$work/photos/holiday clip.mp4" > "$work/gio.log" 2>&1 ||
+        fail "gio launch: $(cat "$work/gio.log")"
+    local expected
+    expected=$(printf '%s\n' "f 20110915_IMG_0001.jpg" "f 20110916_holiday clip.mp4")
+    # gio launch does not wait for the program: wait for the new names.
+    for _ in $(seq 1 300); do
+        [[ "$(tree_of "$work/photos")" == "$expected" ]] && break
+        sleep 0.1
+    done
+    expect_equal "names after gio launch with two files" "$expected" "$(tree_of "$work/photos")"
+}
+
 # `make uninstall` takes away what the install put there and nothing else.
 case_uninstall() {
     # A fresh prefix, with the setup.ini the window writes beside the program.
@@ -378,6 +423,7 @@ case "$case_name" in
     desktop-entry-launch) case_desktop_entry_launch ;;
     manual-page) case_manual_page ;;
     menu-launch) case_menu_launch ;;
+    gio) case_gio ;;
     uninstall) case_uninstall ;;
     default-prefix) case_default_prefix ;;
     *) echo "unknown case: $case_name" >&2; exit 2 ;;
