@@ -244,6 +244,34 @@ case_manual_page() {
     no_display=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$prefix/bin/tavrel" 2>&1)
     [[ -n "$no_display" && "$text" == *"$no_display"* ]] ||
         fail "the manual lacks the message '$no_display'"
+    # ...and under regional formats unlike the reference ones, where a second
+    # run adds a second stamp: the manual and the README show the names the
+    # program really gives, run after run.
+    make_file "$work/en/IMG_0001.jpg" "2011-09-14 05:25:37"
+    local -a names=()
+    local run
+    for run in 1 2; do
+        env -u DISPLAY -u WAYLAND_DISPLAY TZ=UTC LC_ALL=en_US.UTF-8 "$prefix/bin/tavrel" \
+            "$work/en" > /dev/null 2>&1 || fail "en_US run $run failed"
+        names+=("$(ls "$work/en")")
+    done
+    [[ "${names[0]}" != IMG_0001.jpg && "${names[1]}" == *_"${names[0]}" ]] ||
+        fail "under en_US the runs gave '${names[*]}'"
+    [[ "$text" == *"becomes ${names[0]} on the first run and ${names[1]} on the second"* ]] ||
+        fail "the manual does not show the en_US names ${names[*]}"
+    grep -qF -- "IMG_0001.jpg       -> ${names[0]}" "$src/README.md" &&
+        grep -qF -- "${names[0]} -> ${names[1]}" "$src/README.md" ||
+        fail "the README does not show the en_US names ${names[*]}"
+    # ...and the title of the window's error box: the program file's name up to
+    # its first ".", the letters after the first in lower case.
+    local name stem rest title
+    name=$(basename "$prefix/bin/tavrel")
+    stem=${name%%.*}
+    rest=${stem:1}
+    title="${stem:0:1}${rest,,}"
+    [[ "$text" == *"titled “$title”"* ]] || fail "the manual lacks the box title “$title”"
+    [[ "$text" == *"titled “Tavrel”"* && "$title" != Tavrel ]] &&
+        fail "the manual names the box title “Tavrel”, the program shows “$title”"
     # ...and a program without its window module.
     mkdir -p "$work/alone"
     cp "$prefix/bin/tavrel" "$work/alone/"
