@@ -18,6 +18,8 @@ FUZZ_SECONDS ?= 60
 PACKAGES := cmake g++ make pkg-config libicu-dev libgtest-dev tzdata util-linux
 # The window, and its tests in a virtual X server.
 PACKAGES += qt6-base-dev fonts-vlgothic xvfb xauth xdotool imagemagick openbox wmctrl
+# The window's font with Tahoma's metrics (Wine's), and a condensed sans.
+PACKAGES += fonts-wine fonts-dejavu-extra
 # The FAT, exFAT and NTFS images the tests make and mount through FUSE.
 PACKAGES += fuse3 fusefat exfat-fuse exfatprogs ntfs-3g dosfstools mount
 # Clang and its runtimes for the sanitizer and fuzz builds, llvm for the
@@ -29,6 +31,8 @@ PACKAGES += libbenchmark-dev rename python3 time
 # The install tests: the desktop entry's validator, and man and groff to render
 # the manual page.
 PACKAGES += desktop-file-utils man-db groff-base
+# The desktop entry tried with the desktop's own tools: gio.
+PACKAGES += libglib2.0-bin
 # Where `make install` puts Tavrel, and `make uninstall` takes it away again.
 # The window writes setup.ini beside the program, so PREFIX/bin must stay
 # writable for whoever runs it: a per-user prefix, not /usr/local.

@@ -46,7 +46,8 @@ int MemoryFileSystem::RenameNoReplace(const std::string& from, const std::string
     return 0;
 }
 
-std::optional<DirectoryListing> MemoryFileSystem::ReadDirectory(const std::string& path) {
+std::optional<DirectoryListing> MemoryFileSystem::ReadDirectory(const std::string& path,
+                                                                LastStepLink) {
     if (!IsDirectory(path)) return std::nullopt;
     DirectoryListing listing;
     const std::string prefix = path + "/";
@@ -63,11 +64,12 @@ bool MemoryFileSystem::IsExistingFile(const std::string& path) {
     return File(path) != nullptr;
 }
 
-int MemoryFileSystem::ReadWholeFile(const std::string& path, std::string& contents) {
+int MemoryFileSystem::ReadFileStart(const std::string& path, std::size_t limit,
+                                    std::string& contents) {
     if (IsDirectory(path)) return EISDIR;
     const Entry* file = File(path);
     if (file == nullptr) return ENOENT;
-    contents = file->contents;
+    contents = file->contents.substr(0, limit);
     return 0;
 }
 

@@ -35,9 +35,10 @@ public:
     // Refuses like renameat2 with RENAME_NOREPLACE: an existing target of either
     // kind, a missing source, and a target whose name is empty, "." or "..".
     int RenameNoReplace(const std::string& from, const std::string& to) override;
-    std::optional<DirectoryListing> ReadDirectory(const std::string& path) override;
+    std::optional<DirectoryListing> ReadDirectory(const std::string& path,
+                                                  LastStepLink link) override;
     bool IsExistingFile(const std::string& path) override;
-    int ReadWholeFile(const std::string& path, std::string& contents) override;
+    int ReadFileStart(const std::string& path, std::size_t limit, std::string& contents) override;
     int ReplaceFileContents(const std::string& path, const std::string& contents) override;
 
 private:

@@ -173,18 +173,34 @@ TEST_F(CollectTest, ListsEveryFileBelowButNoDirectory) {
     EXPECT_EQ(Collect(dir_ / "missing"), Paths{});
 }
 
-TEST_F(CollectTest, FollowsLinksToDirectoriesButEndsCycles) {
+TEST_F(CollectTest, EntersALinkNamedDirectlyButNoLinkToADirectoryBelowIt) {
     MakeDir("real");
     Make("real/photo.jpg");
     MakeDir("walk");
+    Make("walk/own.jpg");
     ::symlink("../real", (dir_ / "walk/linked").c_str());
-    ::symlink("..", (dir_ / "walk/up").c_str());   // a cycle back to an ancestor
-    ::symlink(".", (dir_ / "real/self").c_str());  // a cycle onto itself
+    ::symlink("..", (dir_ / "walk/up").c_str());
+    ::symlink("/", (dir_ / "walk/root").c_str());
+    ::symlink(".", (dir_ / "real/self").c_str());
     ::symlink("photo.jpg", (dir_ / "real/alias.jpg").c_str());
+    ::symlink("nowhere", (dir_ / "real/dangling").c_str());
     ::mkfifo((dir_ / "real/pipe").c_str(), 0644);
-    EXPECT_EQ(Collect(dir_ / "walk"),
-              (Paths{"/walk/linked/alias.jpg", "/walk/linked/photo.jpg", "/walk/linked/pipe",
-                     "/walk/up/real/alias.jpg", "/walk/up/real/photo.jpg", "/walk/up/real/pipe"}));
+    ::symlink("real", (dir_ / "named").c_str());
+    struct Case {
+        const char* name;
+        std::string directory;
+        Paths files;
+    } cases[] = {
+        // Links to files (dangling ones too) are listed as files.
+        {"a folder",
+         dir_ / "real",
+         {"/real/alias.jpg", "/real/dangling", "/real/photo.jpg", "/real/pipe"}},
+        {"a link named directly",
+         dir_ / "named",
+         {"/named/alias.jpg", "/named/dangling", "/named/photo.jpg", "/named/pipe"}},
+        {"links to a sibling, an ancestor and the root inside", dir_ / "walk", {"/walk/own.jpg"}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(Collect(c.directory), c.files) << c.name;
 }
 
 }  // namespace

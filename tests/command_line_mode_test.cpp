@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <optional>
 #include <regex>
 #include <string>
@@ -258,9 +259,56 @@ TEST(CommandLineSettings, UnreadableSetupIniStopsBeforeAnyRename) {
     EXPECT_EQ(Names(work.path()), Strings{"IMG.jpg"});
 }
 
+// Built with AddressSanitizer, whose shadow memory does not fit under a limit of
+// the address space: there the sanitizer's own limit of resident memory holds.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kAddressSanitizer = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kAddressSanitizer = true;
+#else
+constexpr bool kAddressSanitizer = false;
+#endif
+#else
+constexpr bool kAddressSanitizer = false;
+#endif
+
+// A settings file read without limit would take all memory; under a limit of
+// 256 MiB the run ends with the default stamp type instead.
+TEST(CommandLineSettings, OnlyTheFirst64KiBOfSetupIniAreRead) {
+    struct Case {
+        const char* name;
+        std::function<void(const std::string& settings)> make;
+    } cases[] = {
+        {"a link to /dev/zero",
+         [](const std::string& settings) {
+             ASSERT_EQ(::symlink("/dev/zero", settings.c_str()), 0);
+         }},
+        {"1 MiB whose usable line is at the end",
+         [](const std::string& settings) {
+             std::string text;
+             while (text.size() < (1u << 20)) text += "# not a setting, just a long line\r\n";
+             std::ofstream(settings, std::ios::binary) << text << "StampType:2\r\n";
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir home, work;
+        const std::string binary = CopyTavrelTo(home.path());
+        c.make(home / "setup.ini");
+        MakeFile(work / "IMG.jpg", kWritten);
+        Strings argv{"/usr/bin/timeout", "60"};
+        if (!kAddressSanitizer) argv.insert(argv.end(), {"/usr/bin/prlimit", "--as=268435456"});
+        argv.insert(argv.end(), {binary, work.path()});
+        ExpectQuietSuccess(test::Run(argv, {"TZ=UTC", "LC_ALL=C", "PATH=/usr/bin:/bin",
+                                            "ASAN_OPTIONS=hard_rss_limit_mb=512"}));
+        EXPECT_EQ(Names(work.path()), Strings{"20110915_IMG.jpg"});
+    }
+}
+
 // ---------------------------------------------------------------- collecting
 
-TEST(CommandLineCollect, WalksEveryFileBelowDirectoriesAndFollowsLinks) {
+TEST(CommandLineCollect, WalksEveryFileBelowDirectoriesButNoLinkToADirectory) {
     TempDir root, outside, loose;
     MakeFile(root / "Top.txt", kWritten);
     MakeFile(root / ".hidden", kWritten);
@@ -281,12 +329,13 @@ TEST(CommandLineCollect, WalksEveryFileBelowDirectoriesAndFollowsLinks) {
     EXPECT_EQ(FilesBelow(root.path()),
               (Strings{".cache/20110915_x.bin", "20100101_folder/20110915_in.txt",
                        "20110915_.hidden", "20110915_Top.txt", "deep/er/20110915_file.txt"}));
-    EXPECT_EQ(Names(outside.path()), Strings{"20110915_o.txt"});
+    EXPECT_EQ(Names(outside.path()), Strings{"o.txt"});
     EXPECT_EQ(Names(loose.path()), Strings{"20110915_Single.txt"});
 
-    // Every name now carries its stamp, so a second run changes nothing.
+    // Every name now carries its stamp, so a second run changes nothing; the
+    // link named directly is walked.
     const Strings before = FilesBelow(root.path());
-    ExpectQuietSuccess(RunTavrel({root.path(), loose.path()}));
+    ExpectQuietSuccess(RunTavrel({root.path(), loose.path(), root / "linked"}));
     EXPECT_EQ(FilesBelow(root.path()), before);
     EXPECT_EQ(Names(outside.path()), Strings{"20110915_o.txt"});
     EXPECT_EQ(Names(loose.path()), Strings{"20110915_Single.txt"});
@@ -329,12 +378,19 @@ TEST(CommandLineCollect, UnreadableSubdirectoryAddsNothing) {
               (Strings{"20110915_before.txt", "20110915_zafter.txt", "locked/inside.txt"}));
 }
 
-TEST(CommandLineCollect, EmptyArgumentEndsTheArguments) {
+TEST(CommandLineCollect, EmptyArgumentsAreSkipped) {
     TempDir work;
     MakeFile(work / "a.txt", kWritten);
     MakeFile(work / "b.txt", kWritten);
-    ExpectQuietSuccess(RunTavrel({work / "a.txt", "", work / "b.txt"}));
-    EXPECT_EQ(Names(work.path()), (Strings{"20110915_a.txt", "b.txt"}));
+    MakeFile(work / "c.txt", kWritten);
+    ExpectQuietSuccess(RunTavrel({"", work / "a.txt", "", work / "b.txt", ""}));
+    EXPECT_EQ(Names(work.path()), (Strings{"20110915_a.txt", "20110915_b.txt", "c.txt"}));
+
+    // Empty arguments only are no arguments: the window is asked for, and
+    // without a display that ends with exit code 2 and renames nothing.
+    const RunResult result = RunTavrel({"", ""}, "UTC", "C", work.path());
+    EXPECT_EQ(result.exit_code, 2) << result.err;
+    EXPECT_EQ(Names(work.path()), (Strings{"20110915_a.txt", "20110915_b.txt", "c.txt"}));
 }
 
 TEST(CommandLineCollect, RelativeArgumentsFollowWorkingDirectory) {
@@ -508,6 +564,27 @@ TEST(CommandLineErrors, SameFileNamedTwice) {
     // A name that stays the same is still there for the second entry.
     ExpectQuietSuccess(RunTavrel({work / "20110915_IMG.jpg", work / "20110915_IMG.jpg"}));
     EXPECT_EQ(Names(work.path()), Strings{"20110915_IMG.jpg"});
+}
+
+// With address randomisation off, the program lies at the same place in every
+// run, so the address printed is the raising code's: two places, two addresses.
+TEST(CommandLineErrors, AddressIsWhereTheErrorWasRaised) {
+    TempDir work;
+    MakeFile(work / "1975.jpg", UtcSeconds(1975, 6, 1));
+    auto address_for = [&](const std::string& path) {
+        const RunResult result = test::Run({"/usr/bin/setarch", "-R", TAVREL_BINARY, path},
+                                           {"TZ=UTC", "LC_ALL=C", "PATH=/usr/bin:/bin"});
+        ExpectStopped(result, "DateConversionError", kDateConversionLine2);
+        std::smatch match;
+        const std::regex address(" の (0x[0-9a-f]+) で");
+        return std::regex_search(result.err, match, address) ? match[1].str() : std::string();
+    };
+    const std::string missing = address_for(work / "missing.jpg");
+    const std::string too_old = address_for(work / "1975.jpg");
+    EXPECT_FALSE(missing.empty());
+    EXPECT_NE(missing, too_old);
+    // The same place twice gives the same address: the difference is the place's.
+    EXPECT_EQ(address_for(work / "other-missing.jpg"), missing);
 }
 
 }  // namespace

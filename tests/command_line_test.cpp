@@ -39,10 +39,24 @@ TEST(CommandLine, SplitsAWholeCommandLineText) {
     for (const auto& c : cases) EXPECT_EQ(SplitCommandLine(c.text), c.arguments) << c.name;
 }
 
-TEST(CommandLine, ArgvCountsUpToTheFirstEmptyArgument) {
-    const char* argv[] = {"tavrel", "a", "b c", "", "d", nullptr};
-    EXPECT_EQ(ArgumentsFromArgv(5, argv), (Arguments{"a", "b c"}));
-    EXPECT_EQ(ArgumentsFromArgv(1, argv), Arguments{});
+TEST(CommandLine, EmptyArgvElementsAddNoArgument) {
+    struct Case {
+        const char* name;
+        std::vector<const char*> argv;
+        Arguments arguments;
+    } cases[] = {
+        {"ProgramOnly", {"tavrel"}, {}},
+        {"EmptyBetweenTwo", {"tavrel", "a", "", "b c"}, {"a", "b c"}},
+        {"EmptyFirst", {"tavrel", "", "b"}, {"b"}},
+        {"EmptyLast", {"tavrel", "a", ""}, {"a"}},
+        {"EmptyOnly", {"tavrel", "", ""}, {}},
+    };
+    for (auto& c : cases) {
+        c.argv.push_back(nullptr);
+        EXPECT_EQ(ArgumentsFromArgv(static_cast<int>(c.argv.size()) - 1, c.argv.data()),
+                  c.arguments)
+            << c.name;
+    }
 }
 
 TEST(LastResort, TextNamesTheErrorAndEndsTheMessageWithAPeriod) {

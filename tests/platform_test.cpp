@@ -113,8 +113,9 @@ TEST_F(PosixFileSystemTest, RenameNeverReplacesAnExistingFile) {
     EXPECT_EQ(test::Names(dir_.path()), (std::vector<std::string>{"b", "c"}));
 }
 
-TEST_F(PosixFileSystemTest, ReplacedFileTakesTheModeTheMaskAllows) {
+TEST_F(PosixFileSystemTest, NewFileTakesTheModeTheMaskAllows) {
     for (const mode_t mask : {022, 027, 077, 002}) {
+        ::unlink((dir_ / "setup.ini").c_str());
         const mode_t saved = ::umask(mask);
         EXPECT_EQ(CurrentUmask(), mask);
         EXPECT_EQ(fs_.ReplaceFileContents(dir_ / "setup.ini", "StampType:2\r\n"), 0);

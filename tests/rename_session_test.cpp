@@ -1,6 +1,11 @@
 #include "app/rename_session.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <climits>
+#include <cstdlib>
+#include <stdexcept>
 
 #include "app/errors.h"
 #include "test_support.h"
@@ -87,6 +92,62 @@ TEST_F(RenameSessionTest, LaterEntriesSeeNamesTakenByEarlierOnes) {
     EXPECT_TRUE(test::Exists(entries[1]));
     session_.file_list().Clear();
     session_.RenamePass();  // an empty list: nothing happens
+}
+
+// The real file system, fenced: listing a directory or renaming a file that
+// lies outside the fence fails the test at once, before anything out there is
+// touched (the check looks through links, as the kernel does).
+class FencedFileSystem : public PosixFileSystem {
+public:
+    explicit FencedFileSystem(const std::string& fence) : fence_(Resolved(fence) + "/") {}
+
+    std::optional<DirectoryListing> ReadDirectory(const std::string& path,
+                                                  LastStepLink link) override {
+        Check(path + "/");
+        return PosixFileSystem::ReadDirectory(path, link);
+    }
+    int RenameNoReplace(const std::string& from, const std::string& to) override {
+        Check(from.substr(0, from.rfind('/') + 1));
+        return PosixFileSystem::RenameNoReplace(from, to);
+    }
+
+private:
+    static std::string Resolved(const std::string& path) {
+        char resolved[PATH_MAX];
+        return ::realpath(path.c_str(), resolved) ? std::string(resolved) : path;
+    }
+    void Check(const std::string& directory) const {
+        const std::string at = Resolved(directory) + "/";
+        if (at.compare(0, fence_.size(), fence_) != 0)
+            throw std::runtime_error("outside the dropped folder: " + directory);
+    }
+    std::string fence_;
+};
+
+TEST(DroppedFolder, LinksToTheRootASiblingAndAnAncestorLeadNowhereOutside) {
+    test::TempDir top;
+    test::MakeDirectory(top / "drop");
+    test::MakeDirectory(top / "drop/sub");
+    test::MakeDirectory(top / "sibling");
+    test::MakeFile(top / "drop/a.jpg", 1316090096);
+    test::MakeFile(top / "drop/sub/b.jpg", 1316090096);
+    test::MakeFile(top / "sibling/c.jpg", 1316090096);
+    test::MakeFile(top / "d.jpg", 1316090096);
+    ASSERT_EQ(::symlink("/", (top / "drop/root").c_str()), 0);
+    ASSERT_EQ(::symlink("../../sibling", (top / "drop/sub/sibling").c_str()), 0);
+    ASSERT_EQ(::symlink("../..", (top / "drop/sub/ancestor").c_str()), 0);
+
+    FencedFileSystem file_system(top / "drop");
+    MonotonicClock clock;
+    const RegionalFormats formats = RegionalFormats::Reference();
+    const auto ordering = MakeIcuTextOrdering("C");
+    RenameSession session(
+        SessionServices{file_system, clock, formats, *ordering, top / "setup.ini"});
+    ASSERT_NO_THROW(session.AddBatch({top / "drop"}));
+    ASSERT_EQ(session.file_list().size(), 2u);
+    ASSERT_NO_THROW(session.RenamePass());
+    EXPECT_EQ(test::FilesBelow(top.path()),
+              (Paths{"d.jpg", "drop/20110915_a.jpg", "drop/sub/20110915_b.jpg", "sibling/c.jpg"}));
 }
 
 }  // namespace

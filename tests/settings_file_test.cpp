@@ -2,8 +2,14 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <climits>
+#include <functional>
 
 #include "app/errors.h"
+#include "robustness_support.h"
 #include "test_support.h"
 
 namespace tavrel {
@@ -101,7 +107,7 @@ class FailingFileSystem : public PosixFileSystem {
 public:
     explicit FailingFileSystem(int error) : error_(error) {}
     bool IsExistingFile(const std::string&) override { return true; }
-    int ReadWholeFile(const std::string&, std::string&) override { return error_; }
+    int ReadFileStart(const std::string&, std::size_t, std::string&) override { return error_; }
     int ReplaceFileContents(const std::string&, const std::string&) override { return error_; }
 
 private:
@@ -135,6 +141,231 @@ TEST(SettingsFile, AFailedWriteKeepsTheOldFile) {
     EXPECT_THROW(WriteSettingsFile(dir / "taken.ini", 1, file_system), FileCreateError);
     EXPECT_EQ(test::ReadFile(path), "StampType:2\r\n");
     EXPECT_EQ(test::Names(dir.path()), (std::vector<std::string>{"setup.ini", "taken.ini"}));
+}
+
+// ---------------------------------------------------------------- the file in the file system
+
+struct Node {
+    std::string kind;  // "file", "link", "fifo" or "none"
+    std::string text;  // a file's contents or a link's target
+    mode_t mode = 0;   // a file's permission bits
+    ino_t inode = 0;
+};
+
+Node NodeAt(const std::string& path) {
+    struct stat st;
+    if (::lstat(path.c_str(), &st) != 0) return {"none", "", 0, 0};
+    if (S_ISLNK(st.st_mode)) {
+        char target[PATH_MAX];
+        const ssize_t n = ::readlink(path.c_str(), target, sizeof target);
+        return {"link", std::string(target, static_cast<std::size_t>(std::max<ssize_t>(n, 0))), 0,
+                st.st_ino};
+    }
+    if (S_ISFIFO(st.st_mode)) return {"fifo", "", st.st_mode & 07777, st.st_ino};
+    return {"file", test::ReadFile(path), st.st_mode & 07777, st.st_ino};
+}
+
+void MakeFileWithMode(const std::string& path, const std::string& text, mode_t mode) {
+    test::MakeFile(path, 0, text);
+    ASSERT_EQ(::chmod(path.c_str(), mode), 0);
+}
+
+// A folder "app" with setup.ini and a folder "store" beside it, for setup.ini
+// and the file a link may lead to.
+struct SettingsPlace {
+    TempDir top;
+    std::string app = top / "app";
+    std::string store = top / "store";
+    std::string path = app + "/setup.ini";
+    SettingsPlace() {
+        test::MakeDirectory(app);
+        test::MakeDirectory(store);
+    }
+};
+
+TEST(SettingsFile, ALinkStaysALinkAndTheFileItLeadsToGetsTheTextAndKeepsItsMode) {
+    const mode_t new_file_mode = 0666 & ~CurrentUmask();
+    struct Case {
+        const char* name;
+        std::function<void(SettingsPlace&)> make;
+        const char* written;  // where the text goes, relative to the top folder
+        mode_t mode;          // the mode it has afterwards
+    } cases[] = {
+        {"a plain file keeps its mode",
+         [](SettingsPlace& p) { MakeFileWithMode(p.path, "StampType:0\r\n", 0600); },
+         "app/setup.ini", 0600},
+        {"a relative link into another folder",
+         [](SettingsPlace& p) {
+             MakeFileWithMode(p.store + "/real.ini", "StampType:0\r\n", 0640);
+             ASSERT_EQ(::symlink("../store/real.ini", p.path.c_str()), 0);
+         },
+         "store/real.ini", 0640},
+        {"an absolute link",
+         [](SettingsPlace& p) {
+             MakeFileWithMode(p.store + "/real.ini", "# mine\n", 0604);
+             ASSERT_EQ(::symlink((p.store + "/real.ini").c_str(), p.path.c_str()), 0);
+         },
+         "store/real.ini", 0604},
+        {"a link to a link",
+         [](SettingsPlace& p) {
+             MakeFileWithMode(p.store + "/real.ini", "StampType:0\r\n", 0644);
+             ASSERT_EQ(::symlink("real.ini", (p.store + "/middle.ini").c_str()), 0);
+             ASSERT_EQ(::symlink("../store/middle.ini", p.path.c_str()), 0);
+         },
+         "store/real.ini", 0644},
+        {"a dangling link: the file it names is created",
+         [](SettingsPlace& p) { ASSERT_EQ(::symlink("../store/new.ini", p.path.c_str()), 0); },
+         "store/new.ini", new_file_mode},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        SettingsPlace place;
+        c.make(place);
+        const Node link_before = NodeAt(place.path);
+        const Node target_before = NodeAt(place.top / c.written);
+        const auto app_names = test::Names(place.app);
+        const auto store_names = test::Names(place.store);
+        PosixFileSystem file_system;
+        ASSERT_NO_THROW(WriteSettingsFile(place.path, 2, file_system));
+        const Node target = NodeAt(place.top / c.written);
+        EXPECT_EQ(target.kind, "file");
+        EXPECT_EQ(target.text, "StampType:2\r\n");
+        EXPECT_EQ(target.mode, c.mode) << std::oct << target.mode;
+        if (link_before.kind == "link") {
+            EXPECT_EQ(NodeAt(place.path).kind, "link");
+            EXPECT_EQ(NodeAt(place.path).text, link_before.text);
+        }
+        // Replaced whole by a new file, not rewritten in place.
+        if (target_before.kind == "file") {
+            EXPECT_NE(target.inode, target_before.inode);
+        }
+        // Nothing else came or stayed: no temporary file in either folder.
+        EXPECT_EQ(test::Names(place.app), app_names);
+        auto with_target = store_names;
+        if (target_before.kind == "none") with_target.push_back("new.ini");
+        EXPECT_EQ(test::Names(place.store), with_target);
+        EXPECT_EQ(ReadSettingsFile(place.path, file_system), 2);
+    }
+}
+
+// Runs the steps in a child that cannot override permission bits (root's power
+// to write anything dropped) and returns what the steps returned there.
+std::string InChildWithoutOverride(const std::function<std::string()>& steps) {
+    int fds[2];
+    if (::pipe(fds) != 0) return "pipe failed";
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(fds[0]);
+        std::string result;
+        try {
+            test::DropFileAccessOverride();
+            result = steps();
+        } catch (const std::exception& error) {
+            result = std::string("error: ") + error.what();
+        }
+        const bool sent =
+            ::write(fds[1], result.data(), result.size()) == static_cast<ssize_t>(result.size());
+        ::_exit(sent ? 0 : 1);
+    }
+    ::close(fds[1]);
+    std::string result;
+    char buffer[1024];
+    for (ssize_t n; (n = ::read(fds[0], buffer, sizeof buffer)) > 0;)
+        result.append(buffer, static_cast<std::size_t>(n));
+    ::close(fds[0]);
+    ::waitpid(child, nullptr, 0);
+    return result;
+}
+
+TEST(SettingsFile, AFileThatMayNotBeWrittenOrIsNoFileStaysAsItWas) {
+    struct Case {
+        const char* name;
+        std::function<void(SettingsPlace&)> make;
+        const char* kept;  // the node that must stay as it was, relative to the top
+        const char* reason;
+    } cases[] = {
+        {"a read-only file in a folder that may be written",
+         [](SettingsPlace& p) { MakeFileWithMode(p.path, "StampType:0\r\n", 0444); },
+         "app/setup.ini", "Permission denied"},
+        {"a link to a read-only file",
+         [](SettingsPlace& p) {
+             MakeFileWithMode(p.store + "/real.ini", "StampType:0\r\n", 0444);
+             ASSERT_EQ(::symlink("../store/real.ini", p.path.c_str()), 0);
+         },
+         "store/real.ini", "Permission denied"},
+        {"a link to a pipe, which no file may take the place of",
+         [](SettingsPlace& p) {
+             ASSERT_EQ(::mkfifo((p.store + "/pipe").c_str(), 0666), 0);
+             ASSERT_EQ(::symlink("../store/pipe", p.path.c_str()), 0);
+         },
+         "store/pipe", "Operation not permitted"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        SettingsPlace place;
+        c.make(place);
+        const Node kept = NodeAt(place.top / c.kept);
+        const Node settings = NodeAt(place.path);
+        const auto app_names = test::Names(place.app);
+        const auto store_names = test::Names(place.store);
+        const std::string outcome = InChildWithoutOverride([&] {
+            PosixFileSystem file_system;
+            try {
+                WriteSettingsFile(place.path, 2, file_system);
+            } catch (const FileCreateError& error) {
+                return std::string(error.what());
+            }
+            return std::string("written");
+        });
+        EXPECT_EQ(outcome, "ファイル \"" + place.path + "\" を作成できません。" + c.reason);
+        const Node kept_after = NodeAt(place.top / c.kept);
+        EXPECT_EQ(kept_after.kind, kept.kind);
+        EXPECT_EQ(kept_after.text, kept.text);
+        EXPECT_EQ(kept_after.mode, kept.mode);
+        EXPECT_EQ(kept_after.inode, kept.inode);
+        EXPECT_EQ(NodeAt(place.path).kind, settings.kind);
+        EXPECT_EQ(test::Names(place.app), app_names);
+        EXPECT_EQ(test::Names(place.store), store_names);
+    }
+}
+
+// ---------------------------------------------------------------- reading is bounded
+
+TEST(SettingsFile, OnlyWholeLinesOfTheFirst64KiBAreRead) {
+    const std::size_t limit = kSettingsReadLimit;
+    ASSERT_EQ(limit, 65536u);
+    // Filler lines of 16 bytes each.
+    auto filler = [](std::size_t bytes) {
+        std::string text;
+        while (text.size() + 16 <= bytes) text += "# 345678901234\r\n";
+        return text + std::string(bytes - text.size(), '#');
+    };
+    struct Case {
+        const char* name;
+        std::string bytes;
+        std::optional<int> stamp_type;
+    } cases[] = {
+        {"usable line at the end of 1 MiB", filler(1 << 20) + "\r\nStampType:2\r\n", std::nullopt},
+        {"usable line at the start of 1 MiB", "StampType:2\r\n" + filler(1 << 20), 2},
+        {"a file of exactly 64 KiB ending in the usable line", filler(limit - 12) + "\nStampType:2",
+         2},
+        {"a line whose break lies beyond the limit", filler(limit - 12) + "\nStampType:2\n",
+         std::nullopt},
+        {"a line cut at the limit is not read as its first part",
+         "StampType:2\n" + filler(limit - 12 - 12) + "\nStampType:0x\n" + filler(100), 2},
+        {"a NUL within the limit ends the text as always",
+         "StampType:2" + std::string(1, '\0') + filler(1 << 17), 2},
+        {"UTF-16 with the usable line beyond the limit",
+         std::string("\xFF\xFE#\0\n\0", 6) + std::string(1 << 17, ' ') +
+             std::string("S\0t\0a\0m\0p\0T\0y\0p\0e\0:\0002\0\n\0", 24),
+         std::nullopt},
+    };
+    TempDir dir;
+    PosixFileSystem file_system;
+    for (const auto& c : cases) {
+        test::MakeFile(dir / "setup.ini", 0, c.bytes);
+        EXPECT_EQ(ReadSettingsFile(dir / "setup.ini", file_system), c.stamp_type) << c.name;
+    }
 }
 
 }  // namespace

@@ -39,8 +39,8 @@ std::optional<std::string> NextArgument(std::string_view text, std::size_t& pos)
 
 std::vector<std::string> ArgumentsFromArgv(int argc, const char* const* argv) {
     std::vector<std::string> arguments;
-    for (int i = 1; i < argc && argv[i] != nullptr && argv[i][0] != '\0'; ++i)
-        arguments.emplace_back(argv[i]);
+    for (int i = 1; i < argc && argv[i] != nullptr; ++i)
+        if (argv[i][0] != '\0') arguments.emplace_back(argv[i]);
     return arguments;
 }
 

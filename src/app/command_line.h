@@ -7,7 +7,9 @@
 
 namespace tavrel {
 
-// Arguments 1 onwards of argv, counted up to the first empty one.
+// Arguments 1 onwards of argv, leaving out empty ones. An empty element is what
+// a pair of double quotes standing alone gives in a command-line text, and such
+// a pair adds no argument; so argv of empty elements only is no argument at all.
 std::vector<std::string> ArgumentsFromArgv(int argc, const char* const* argv);
 
 // The arguments after argument 0 (the program's name) in a whole command-line

@@ -9,12 +9,18 @@
 
 namespace tavrel {
 
+// The return address of this call: a code address inside the function that
+// called it. As the default argument of the error constructors below it is
+// evaluated where the error is constructed, so every error carries the address
+// of the code that raised it, not that of its constructor.
+const void* CallerAddress() noexcept;
+
 // Base of every error Tavrel raises on purpose.
 class Error : public std::runtime_error {
 public:
-    // Records the code address of the place that constructed the error, which the
-    // last-resort handler prints as the address "at which the error was raised".
-    explicit Error(const std::string& message);
+    // The address is the one the last-resort handler prints as the code address
+    // "at which the error was raised"; left out, it is the raising code's.
+    explicit Error(const std::string& message, const void* address = CallerAddress());
     virtual const char* TypeName() const noexcept { return "Error"; }
     const void* Address() const noexcept { return address_; }
 
@@ -25,28 +31,30 @@ private:
 // A file's last-write time could not be read or converted to a stamp time.
 class DateConversionError : public Error {
 public:
-    DateConversionError();
+    explicit DateConversionError(const void* address = CallerAddress());
     const char* TypeName() const noexcept override { return "DateConversionError"; }
 };
 
 // The settings file exists but could not be opened for reading.
 class FileOpenError : public Error {
 public:
-    FileOpenError(const std::string& path, const std::string& reason);
+    FileOpenError(const std::string& path, const std::string& reason,
+                  const void* address = CallerAddress());
     const char* TypeName() const noexcept override { return "FileOpenError"; }
 };
 
 // The settings file could not be created or written.
 class FileCreateError : public Error {
 public:
-    FileCreateError(const std::string& path, const std::string& reason);
+    FileCreateError(const std::string& path, const std::string& reason,
+                    const void* address = CallerAddress());
     const char* TypeName() const noexcept override { return "FileCreateError"; }
 };
 
 // An internal consistency check failed (used by the version lookup).
 class AssertionFailure : public Error {
 public:
-    AssertionFailure(const std::string& source, int line);
+    AssertionFailure(const std::string& source, int line, const void* address = CallerAddress());
     const char* TypeName() const noexcept override { return "AssertionFailure"; }
 };
 

@@ -44,9 +44,15 @@ public:
     // before it renamed and the others as they were.
     void RenamePass();
 
+    // How many entries, from the first on, the last rename pass wrote back:
+    // all of them, or those before the entry at which it stopped.
+    std::size_t entries_written_back() const { return entries_written_back_; }
+
     // Adds one batch (a drop or a command line): each directory is walked, every
     // other path is listed unchanged; then the batch is merged into the list.
-    void AddBatch(const std::vector<std::string>& paths);
+    // Returns the positions of the entries the batch took out of the list (the
+    // paths it brought again), as they were before, ascending.
+    std::vector<std::size_t> AddBatch(const std::vector<std::string>& paths);
 
     // Selects a stamp type as the selector would: values outside 0..2 select
     // nothing.
@@ -63,6 +69,7 @@ private:
     int stamp_type_ = kDefaultStampType;
     FileList file_list_;
     PendingList pending_;
+    std::size_t entries_written_back_ = 0;
 };
 
 }  // namespace tavrel

@@ -51,6 +51,14 @@ std::string Utf16ToUtf8(std::string_view bytes, bool big_endian) {
     return out;
 }
 
+// The bytes as UTF-8 text by their byte-order mark, NULs and all.
+std::string Decoded(std::string_view bytes) {
+    if (bytes.substr(0, 2) == "\xFF\xFE") return Utf16ToUtf8(bytes.substr(2), /*big_endian=*/false);
+    if (bytes.substr(0, 2) == "\xFE\xFF") return Utf16ToUtf8(bytes.substr(2), /*big_endian=*/true);
+    if (bytes.substr(0, 3) == "\xEF\xBB\xBF") return std::string(bytes.substr(3));
+    return std::string(bytes);
+}
+
 }  // namespace
 
 std::string SettingsFilePath(const std::string& executable_path) {
@@ -61,16 +69,22 @@ std::string SettingsFilePath(const std::string& executable_path) {
 }
 
 std::string DecodeSettingsText(std::string_view bytes) {
-    std::string text;
-    if (bytes.substr(0, 2) == "\xFF\xFE")
-        text = Utf16ToUtf8(bytes.substr(2), /*big_endian=*/false);
-    else if (bytes.substr(0, 2) == "\xFE\xFF")
-        text = Utf16ToUtf8(bytes.substr(2), /*big_endian=*/true);
-    else if (bytes.substr(0, 3) == "\xEF\xBB\xBF")
-        text = bytes.substr(3);
-    else
-        text = bytes;
+    std::string text = Decoded(bytes);
     return text.substr(0, text.find('\0'));
+}
+
+std::string SettingsTextWithin(std::string_view bytes, std::size_t limit) {
+    std::string text = Decoded(bytes.substr(0, limit));
+    if (const auto nul = text.find('\0'); nul != std::string::npos) {
+        text.resize(nul);  // the text ends here, whatever follows
+    } else if (bytes.size() > limit) {
+        // The file goes on, so the last line here may be cut short, and a cut
+        // line could read as another value ("StampType:1" of "StampType:12"):
+        // only whole lines count.
+        const auto last_break = text.find_last_of("\r\n");
+        text.resize(last_break == std::string::npos ? 0 : last_break + 1);
+    }
+    return text;
 }
 
 std::vector<std::string> SettingsLines(std::string_view text) {
@@ -99,9 +113,10 @@ std::optional<int> StampTypeFromSettingsText(std::string_view text) {
 std::optional<int> ReadSettingsFile(const std::string& path, FileSystem& file_system) {
     if (!file_system.IsExistingFile(path)) return std::nullopt;
     std::string bytes;
-    if (const int error = file_system.ReadWholeFile(path, bytes))
+    // One byte past the limit tells whether the file goes on beyond it.
+    if (const int error = file_system.ReadFileStart(path, kSettingsReadLimit + 1, bytes))
         throw FileOpenError(path, ErrorText(error));
-    return StampTypeFromSettingsText(DecodeSettingsText(bytes));
+    return StampTypeFromSettingsText(SettingsTextWithin(bytes, kSettingsReadLimit));
 }
 
 void WriteSettingsFile(const std::string& path, int stamp_type, FileSystem& file_system) {

@@ -1,6 +1,7 @@
 #pragma once
 // The settings file "setup.ini" beside the executable: one line "StampType:<n>".
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -18,6 +19,15 @@ std::string SettingsFilePath(const std::string& executable_path);
 // a mark are taken as they are. The text ends at its first NUL.
 std::string DecodeSettingsText(std::string_view bytes);
 
+// How much of the settings file is read: lines beyond its first 64 KiB are not,
+// so a file that never ends (a link to /dev/zero, a pipe) costs no more.
+inline constexpr std::size_t kSettingsReadLimit = 64 * 1024;
+
+// The text of a file's first bytes, as DecodeSettingsText gives it, taking at
+// most `limit` of them. When there are more bytes than that (the file goes on),
+// a last line cut short is dropped, so only whole lines are read.
+std::string SettingsTextWithin(std::string_view bytes, std::size_t limit);
+
 // Cuts a text into lines at CR LF, a lone CR and a lone LF; a break at the very
 // end adds no empty line.
 std::vector<std::string> SettingsLines(std::string_view text);
@@ -27,13 +37,15 @@ std::vector<std::string> SettingsLines(std::string_view text);
 // integer. Empty when no line does.
 std::optional<int> StampTypeFromSettingsText(std::string_view text);
 
-// Reads the stamp type from the settings file. Empty when there is no file (or a
-// directory) at the path or no usable line. Raises FileOpenError when the file
-// exists but cannot be read.
+// Reads the stamp type from the settings file's first kSettingsReadLimit bytes.
+// Empty when there is no file (or a directory) at the path or no usable line.
+// Raises FileOpenError when the file exists but cannot be read.
 std::optional<int> ReadSettingsFile(const std::string& path, FileSystem& file_system);
 
-// Replaces the settings file with "StampType:" + the stamp type + CR LF. Raises
-// FileCreateError when it cannot be written; the old file is then left intact.
+// Replaces the settings file with "StampType:" + the stamp type + CR LF; when
+// the file is a symbolic link, the file it leads to gets the text and the link
+// stays. Raises FileCreateError when it cannot be written (also when it exists
+// but may not be written); the old file is then left intact.
 void WriteSettingsFile(const std::string& path, int stamp_type, FileSystem& file_system);
 
 }  // namespace tavrel

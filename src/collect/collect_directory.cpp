@@ -14,17 +14,20 @@ void CollectDirectory(const std::string& directory, PendingList& pending, FileSy
     };
     std::vector<Level> descent;
 
-    auto enter = [&](std::string path) {
-        auto listing = file_system.ReadDirectory(path);
+    auto enter = [&](std::string path, LastStepLink link) {
+        auto listing = file_system.ReadDirectory(path, link);
         if (!listing) return;
         for (const auto& level : descent)
             if (level.listing.device == listing->device && level.listing.inode == listing->inode)
-                return;  // a link back to a directory on this descent: a cycle
+                return;  // a directory on this descent met again (a bind mount): a cycle
         if (path.empty() || path.back() != '/') path += '/';
         descent.push_back(Level{std::move(path), std::move(*listing)});
     };
 
-    enter(directory);
+    // The directory named is walked even when it is a link; below it, links to
+    // directories are not entered, so a folder holding a link to "/" or to the
+    // home folder never leads the walk outside it.
+    enter(directory, LastStepLink::kFollow);
     while (!descent.empty()) {
         Level& level = descent.back();
         if (level.next == level.listing.entries.size()) {
@@ -34,8 +37,9 @@ void CollectDirectory(const std::string& directory, PendingList& pending, FileSy
         DirectoryEntry& entry = level.listing.entries[level.next++];
         if (entry.name == "." || entry.name == "..") continue;
         std::string path = level.base + entry.name;
+        if (entry.is_directory && entry.is_link) continue;
         if (entry.is_directory)
-            enter(std::move(path));  // may reallocate `descent`: `level` is not used after
+            enter(std::move(path), LastStepLink::kRefuse);  // may reallocate `descent`
         else
             pending.push_back(std::move(path));
     }

@@ -10,10 +10,12 @@ namespace tavrel {
 
 // Appends every file beneath the directory, at any depth, to the pending list,
 // depth first in the file system's own order: hidden files included, "." and
-// ".." skipped, directories themselves never listed. Links to directories are
-// walked, except into a directory that is already being walked further up the
-// same descent, so link cycles end. A directory that cannot be read adds
-// nothing, and nothing is reported. Paths are base + name, where the base is the
+// ".." skipped, directories themselves never listed. The directory given is
+// walked even when it is a symbolic link; a link to a directory found inside the
+// walk is neither entered nor listed (a link to a file is listed like a file).
+// A directory met again further down the same descent (a folder mounted inside
+// itself) is not entered twice, so the walk always ends. A directory that cannot
+// be read adds nothing, and nothing is reported. Paths are base + name, where the base is the
 // given path with "/" appended unless it already ends in one.
 void CollectDirectory(const std::string& directory, PendingList& pending, FileSystem& file_system);
 

@@ -92,8 +92,8 @@ void FileList::RemoveAt(std::vector<std::size_t> indices) {
     EraseSorted(indices);
 }
 
-void FileList::RemoveFirstMatches(const std::vector<std::string>& paths) {
-    if (entries_.empty()) return;  // the usual first batch: nothing to look for
+std::vector<std::size_t> FileList::RemoveFirstMatches(const std::vector<std::string>& paths) {
+    if (entries_.empty()) return {};  // the usual first batch: nothing to look for
     UpdateIndex();
     std::vector<std::size_t> removed;
     for (const auto& path : paths) {
@@ -110,9 +110,10 @@ void FileList::RemoveFirstMatches(const std::vector<std::string>& paths) {
         // Out of the index at once, so the next equal path finds the next entry.
         index_.erase(best);
     }
-    if (removed.empty()) return;
+    if (removed.empty()) return removed;
     std::sort(removed.begin(), removed.end());
     EraseSorted(removed);
+    return removed;
 }
 
 }  // namespace tavrel

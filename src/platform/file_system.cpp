@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -122,7 +123,7 @@ bool PosixFileSystem::IsNameTaken(const std::string& path) {
     // The name's attributes cannot be read (a directory we may list but not search,
     // for example): fall back to the directory's listing.
     std::string name;
-    const auto listing = ReadDirectory(DirectoryOf(path, name));
+    const auto listing = ReadDirectory(DirectoryOf(path, name), LastStepLink::kFollow);
     if (!listing) return false;
     for (const auto& entry : listing->entries)
         if (entry.name == name) return !entry.is_directory;
@@ -145,9 +146,13 @@ int PosixFileSystem::RenameNoReplace(const std::string& from, const std::string&
     return RenameWithoutReplacing(from, to, KernelRenameSystemCalls());
 }
 
-std::optional<DirectoryListing> PosixFileSystem::ReadDirectory(const std::string& path) {
-    const int fd = RetryOnInterrupt(
-        [&] { return ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NONBLOCK | O_CLOEXEC); });
+std::optional<DirectoryListing> PosixFileSystem::ReadDirectory(const std::string& path,
+                                                               LastStepLink link) {
+    // O_NOFOLLOW: a folder met inside a walk that has been swapped for a link
+    // since its parent was listed is refused, not entered.
+    const int flags = O_RDONLY | O_DIRECTORY | O_NONBLOCK | O_CLOEXEC |
+                      (link == LastStepLink::kRefuse ? O_NOFOLLOW : 0);
+    const int fd = RetryOnInterrupt([&] { return ::open(path.c_str(), flags); });
     if (fd < 0) return std::nullopt;
     DIR* dir = ::fdopendir(fd);
     if (dir == nullptr) {
@@ -166,10 +171,20 @@ std::optional<DirectoryListing> PosixFileSystem::ReadDirectory(const std::string
         if (entry == nullptr) break;  // the end, or an error: keep what was read
         DirectoryEntry item;
         item.name = entry->d_name;
-        if (entry->d_type == DT_DIR) {
+        unsigned char type = entry->d_type;
+        if (type == DT_UNKNOWN) {
+            // The file system does not say: ask for the entry itself, not its target.
+            struct stat own;
+            if (RetryOnInterrupt(
+                    [&] { return ::fstatat(fd, entry->d_name, &own, AT_SYMLINK_NOFOLLOW); }) == 0)
+                type = S_ISDIR(own.st_mode) ? DT_DIR : S_ISLNK(own.st_mode) ? DT_LNK : DT_REG;
+        }
+        if (type == DT_DIR) {
             item.is_directory = true;
-        } else if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
-            // Links are followed: a link to a directory is walked like one.
+        } else if (type == DT_LNK) {
+            // Whether the link leads to a directory (the walk then leaves it out,
+            // the taken-name test does not count it).
+            item.is_link = true;
             struct stat target;
             item.is_directory =
                 RetryOnInterrupt([&] { return ::fstatat(fd, entry->d_name, &target, 0); }) == 0 &&
@@ -181,13 +196,15 @@ std::optional<DirectoryListing> PosixFileSystem::ReadDirectory(const std::string
     return listing;
 }
 
-int PosixFileSystem::ReadWholeFile(const std::string& path, std::string& contents) {
+int PosixFileSystem::ReadFileStart(const std::string& path, std::size_t limit,
+                                   std::string& contents) {
     contents.clear();
     const int fd = OpenForReading(path);
     if (fd < 0) return errno;
     char buffer[4096];
-    for (;;) {
-        const ssize_t n = RetryOnInterrupt([&] { return ::read(fd, buffer, sizeof buffer); });
+    while (contents.size() < limit) {
+        const std::size_t wanted = std::min(sizeof buffer, limit - contents.size());
+        const ssize_t n = RetryOnInterrupt([&] { return ::read(fd, buffer, wanted); });
         if (n < 0) {
             const int error = errno;
             CloseQuietly(fd);
@@ -204,7 +221,7 @@ mode_t CurrentUmask() {
     // The kernel reports the mask; reading it with umask() would mean setting
     // it for a moment, which other threads (the window's) could feel.
     std::string status;
-    if (PosixFileSystem().ReadWholeFile("/proc/self/status", status) == 0) {
+    if (PosixFileSystem().ReadFileStart("/proc/self/status", 1 << 16, status) == 0) {
         const auto at = status.find("\nUmask:");
         if (at != std::string::npos)
             return static_cast<mode_t>(std::strtoul(status.c_str() + at + 7, nullptr, 8));
@@ -212,8 +229,54 @@ mode_t CurrentUmask() {
     return 022;
 }
 
+int FinalLinkTarget(const std::string& path, std::string& target) {
+    target = path;
+    for (int links = 0;; ++links) {
+        struct stat st;
+        if (RetryOnInterrupt([&] { return ::lstat(target.c_str(), &st); }) != 0 ||
+            !S_ISLNK(st.st_mode))
+            return 0;  // not a link (or nothing yet): writing lands here
+        if (links == 40) return ELOOP;
+        std::string text(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : PATH_MAX), '\0');
+        for (;;) {
+            const ssize_t n = ::readlink(target.c_str(), text.data(), text.size());
+            if (n < 0) return errno;
+            if (static_cast<std::size_t>(n) < text.size()) {
+                text.resize(static_cast<std::size_t>(n));
+                break;
+            }
+            text.resize(text.size() * 2);  // the link grew meanwhile
+        }
+        if (text.empty()) return ENOENT;
+        const auto slash = target.rfind('/');
+        if (text.front() == '/' || slash == std::string::npos)
+            target = std::move(text);
+        else
+            target = target.substr(0, slash + 1) + text;
+    }
+}
+
 int PosixFileSystem::ReplaceFileContents(const std::string& path, const std::string& contents) {
-    std::string temporary = path + ".XXXXXX";
+    // A link keeps being the link: the file it leads to gets the text, and the
+    // temporary file goes beside that file, so the final rename stays within
+    // one directory and one file system.
+    std::string target;
+    if (const int error = FinalLinkTarget(path, target)) return error;
+    struct stat old;
+    const bool exists = RetryOnInterrupt([&] { return ::stat(target.c_str(), &old); }) == 0;
+    // A device, pipe or socket (a link to /dev/zero, say) is never replaced by
+    // a file: the temporary file would go beside it, into /dev.
+    if (exists && !S_ISREG(old.st_mode) && !S_ISDIR(old.st_mode)) return EPERM;
+    if (exists && S_ISREG(old.st_mode)) {
+        // A file the user may not write is not replaced behind their back, even
+        // where its folder would allow that. Opening it for writing, without
+        // truncating, asks exactly that and changes nothing.
+        const int probe = RetryOnInterrupt(
+            [&] { return ::open(target.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC); });
+        if (probe < 0) return errno;
+        CloseQuietly(probe);
+    }
+    std::string temporary = target + ".XXXXXX";
     const int fd = RetryOnInterrupt([&] { return ::mkostemp(temporary.data(), O_CLOEXEC); });
     if (fd < 0) return errno;
     auto fail = [&](int error) {
@@ -221,8 +284,18 @@ int PosixFileSystem::ReplaceFileContents(const std::string& path, const std::str
         ::unlink(temporary.c_str());
         return error;
     };
-    // mkostemp creates the file private to its owner; give it the usual mode.
-    if (::fchmod(fd, 0666 & ~CurrentUmask()) != 0) return fail(errno);
+    // mkostemp creates the file private to its owner: give it the old file's
+    // mode, or the usual one for a new file.
+    const mode_t mode =
+        exists && !S_ISDIR(old.st_mode) ? old.st_mode & 07777 : 0666 & ~CurrentUmask();
+    if (exists && !S_ISDIR(old.st_mode)) {
+        // Keeps the owner where this process may (root, or the owner itself
+        // keeping a group it belongs to); otherwise the file becomes this
+        // user's, as any editor's save would make it.
+        if (RetryOnInterrupt([&] { return ::fchown(fd, old.st_uid, old.st_gid); }) != 0)
+            RetryOnInterrupt([&] { return ::fchown(fd, static_cast<uid_t>(-1), old.st_gid); });
+    }
+    if (RetryOnInterrupt([&] { return ::fchmod(fd, mode); }) != 0) return fail(errno);
     std::size_t written = 0;
     while (written < contents.size()) {
         const ssize_t n = RetryOnInterrupt(
@@ -236,7 +309,7 @@ int PosixFileSystem::ReplaceFileContents(const std::string& path, const std::str
         ::unlink(temporary.c_str());
         return error;
     }
-    if (RetryOnInterrupt([&] { return ::rename(temporary.c_str(), path.c_str()); }) != 0) {
+    if (RetryOnInterrupt([&] { return ::rename(temporary.c_str(), target.c_str()); }) != 0) {
         const int error = errno;
         ::unlink(temporary.c_str());
         return error;

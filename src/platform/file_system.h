@@ -19,7 +19,12 @@ namespace tavrel {
 struct DirectoryEntry {
     std::string name;
     bool is_directory = false;  // a link to a directory counts as a directory
+    bool is_link = false;       // the entry itself is a symbolic link
 };
+
+// Whether a directory may be read through a symbolic link in the last step of
+// its path (links in the steps before are always followed).
+enum class LastStepLink { kFollow, kRefuse };
 
 // A directory's identity and its entries, in the file system's own order.
 struct DirectoryListing {
@@ -50,8 +55,10 @@ public:
     virtual int RenameNoReplace(const std::string& from, const std::string& to) = 0;
 
     // Reads a directory whole. Empty when it cannot be opened or read from the
-    // start; a listing that breaks off part-way keeps the entries read so far.
-    virtual std::optional<DirectoryListing> ReadDirectory(const std::string& path) = 0;
+    // start, or when its path ends in a symbolic link that may not be followed;
+    // a listing that breaks off part-way keeps the entries read so far.
+    virtual std::optional<DirectoryListing> ReadDirectory(const std::string& path,
+                                                          LastStepLink link) = 0;
 
     // True when the path names an existing entry that is not a directory.
     virtual bool IsExistingFile(const std::string& path) = 0;
@@ -61,11 +68,18 @@ public:
     // it ends, so that nothing stays open while the program waits.
     virtual void ReleaseHeldDirectory() {}
 
-    // Reads a whole file. Returns 0 on success, otherwise the errno value.
-    virtual int ReadWholeFile(const std::string& path, std::string& contents) = 0;
+    // Reads a file from its start up to its end or up to `limit` bytes, whichever
+    // comes first, so a file that never ends (a device, a pipe) costs no more
+    // than the limit. Returns 0 on success, otherwise the errno value.
+    virtual int ReadFileStart(const std::string& path, std::size_t limit,
+                              std::string& contents) = 0;
 
-    // Replaces the file's contents atomically: writes a temporary file beside it,
-    // flushes it and renames it over the old one. Returns 0 or the errno value.
+    // Replaces a file's contents atomically: writes a temporary file beside it,
+    // flushes it and renames it over the old one. When the path is a symbolic
+    // link (or a chain of them), the file the link leads to is replaced and the
+    // link stays. A file that exists keeps its mode (and, where allowed, its
+    // owner); one that exists but may not be written is left as it is, with
+    // the refusal as the result. Returns 0 or the errno value.
     virtual int ReplaceFileContents(const std::string& path, const std::string& contents) = 0;
 };
 
@@ -91,9 +105,10 @@ public:
     bool IsDirectory(const std::string& path) override;
     bool IsNameTaken(const std::string& path) override;
     int RenameNoReplace(const std::string& from, const std::string& to) override;
-    std::optional<DirectoryListing> ReadDirectory(const std::string& path) override;
+    std::optional<DirectoryListing> ReadDirectory(const std::string& path,
+                                                  LastStepLink link) override;
     bool IsExistingFile(const std::string& path) override;
-    int ReadWholeFile(const std::string& path, std::string& contents) override;
+    int ReadFileStart(const std::string& path, std::size_t limit, std::string& contents) override;
     int ReplaceFileContents(const std::string& path, const std::string& contents) override;
     void ReleaseHeldDirectory() override;
 
@@ -119,5 +134,11 @@ std::string ErrorText(int error_number);
 
 // The process's file mode creation mask, read without changing it.
 mode_t CurrentUmask();
+
+// Where writing to the path ends up: the path itself, or, while it is a
+// symbolic link, the path the link leads to (a relative link read from the
+// link's own directory). Gives up with ELOOP after 40 links, like the kernel.
+// Returns 0 or the errno value.
+int FinalLinkTarget(const std::string& path, std::string& target);
 
 }  // namespace tavrel

@@ -26,6 +26,15 @@ std::string LocaleNameFor(const char* category_variable) {
     return {};
 }
 
+std::string HostName() {
+    // HOST_NAME_MAX is 64 on Linux; a name that fills the buffer may be cut
+    // short without a terminator, and a cut name must never match, so it
+    // counts as none.
+    char name[256] = {};
+    if (::gethostname(name, sizeof name - 1) != 0 || name[sizeof name - 2] != '\0') return {};
+    return name;
+}
+
 bool DisplayAvailable() {
     auto is_set = [](const char* variable) {
         const char* value = std::getenv(variable);

@@ -13,6 +13,9 @@ std::string ExecutablePath();
 // Empty when none is set.
 std::string LocaleNameFor(const char* category_variable);
 
+// This machine's host name (gethostname); empty when it cannot be read.
+std::string HostName();
+
 // True when the environment names a display (DISPLAY or WAYLAND_DISPLAY) and Qt
 // is not told to draw nowhere (QT_QPA_PLATFORM offscreen or minimal).
 bool DisplayAvailable();

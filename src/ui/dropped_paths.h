@@ -10,8 +10,9 @@ namespace tavrel {
 
 // The local file paths among the URLs, as bytes: each URL's fully encoded path
 // is percent-decoded by hand, because Qt's own conversions to local paths lose
-// or skip names that are not valid UTF-8. URLs of other schemes or of another
-// host are left out.
-std::vector<std::string> DroppedPaths(const QList<QUrl>& urls);
+// or skip names that are not valid UTF-8. A file URL is local when it names no
+// host, "localhost", or this machine's own host name (letter case ignored, as
+// in host names); URLs of other schemes or of another host are left out.
+std::vector<std::string> DroppedPaths(const QList<QUrl>& urls, const std::string& own_host_name);
 
 }  // namespace tavrel

@@ -5,7 +5,6 @@
 #include <QComboBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFontDatabase>
 #include <QFrame>
 #include <QHelpEvent>
 #include <QItemSelectionModel>
@@ -24,7 +23,9 @@
 #include "ui/dropped_paths.h"
 #include "ui/error_reporter.h"
 #include "ui/file_list_model.h"
+#include "ui/list_marks.h"
 #include "ui/version_string.h"
+#include "ui/window_font.h"
 
 namespace tavrel {
 namespace {
@@ -45,22 +46,34 @@ public:
     }
 };
 
-// "Tahoma" at 8 points, or the desktop's sans font where Tahoma is missing.
-QFont WindowFont() {
-    QFont font;
-    font.setFamilies(
-        {QStringLiteral("Tahoma"), QFontDatabase::systemFont(QFontDatabase::GeneralFont).family()});
-    font.setStyleHint(QFont::SansSerif);
-    font.setPointSize(8);
-    return font;
-}
+// The application's style with a narrower arrow button on the stamp-type
+// selector. The window was laid out for a desktop whose combo box arrow is 17
+// pixels wide; the usual Qt styles take 19 and more, and their text field,
+// with its own margins, would then cut "YYYYMMDD-hhmmss_" at the left even in
+// a font with Tahoma's metrics. The room goes to the text field instead.
+class SelectorStyle final : public QProxyStyle {
+public:
+    SelectorStyle() : QProxyStyle(QStyleFactory::create(QApplication::style()->name())) {}
+
+    QRect subControlRect(ComplexControl control, const QStyleOptionComplex* option,
+                         SubControl sub_control, const QWidget* widget) const override {
+        QRect rect = QProxyStyle::subControlRect(control, option, sub_control, widget);
+        if (control != CC_ComboBox) return rect;
+        if (sub_control == SC_ComboBoxEditField) rect.setRight(rect.right() + kRoomTaken);
+        if (sub_control == SC_ComboBoxArrow) rect.setLeft(rect.left() + kRoomTaken);
+        return rect;
+    }
+
+private:
+    static constexpr int kRoomTaken = 6;
+};
 
 }  // namespace
 
 TFormMain::TFormMain(WindowServices services) : services_(std::move(services)) {
     setObjectName(QStringLiteral("FormMain"));
     setWindowTitle(QStringLiteral("FormMain"));
-    setFont(WindowFont());
+    setFont(WindowFont(services_.font_files));
     setBackgroundRole(QPalette::Button);
     setAutoFillBackground(true);
     setAcceptDrops(true);
@@ -113,6 +126,9 @@ void TFormMain::BuildControls() {
     ComboBoxType->addItems(
         {QStringLiteral("none"), QStringLiteral("YYYYMMDD_"), QStringLiteral("YYYYMMDD-hhmmss_")});
     ComboBoxType->setGeometry(88, 10, 132, 21);
+    auto* selector_style = new SelectorStyle;
+    selector_style->setParent(ComboBoxType);
+    ComboBoxType->setStyle(selector_style);
     ShowStampType();
     connect(ComboBoxType, &QComboBox::currentIndexChanged, this,
             [this](int index) { services_.session.SelectStampType(index); });
@@ -209,8 +225,15 @@ bool TFormMain::ButtonExecuteClick() {
             TFormMain& form;
             ~Refresh() {
                 form.model_->TextsChanged();
-                // Rewritten entries lose their selection; the current item stays.
-                form.ListBoxFileList->selectionModel()->clearSelection();
+                // An entry written back loses its mark, as a replaced list box
+                // entry does; entries the pass did not reach (it stopped at an
+                // error) keep theirs, and the current entry stays.
+                const int written = static_cast<int>(std::min<std::size_t>(
+                    form.services_.session.entries_written_back(), form.model_->rowCount()));
+                if (written > 0)
+                    form.ListBoxFileList->selectionModel()->select(
+                        QItemSelection(form.model_->index(0), form.model_->index(written - 1)),
+                        QItemSelectionModel::Deselect);
             }
         } refresh{*this};
         services_.session.RenamePass();
@@ -228,15 +251,27 @@ bool TFormMain::ListBoxFileListKeyDown(int key) {
         for (const QModelIndex& index : ListBoxFileList->selectionModel()->selectedIndexes())
             selected.push_back(static_cast<std::size_t>(index.row()));
         if (selected.empty()) return;
-        FileListModel::Change change(*model_);
-        services_.session.file_list().RemoveAt(std::move(selected));
+        std::sort(selected.begin(), selected.end());
+        const ListMarks marks(*ListBoxFileList);
+        {
+            FileListModel::Change change(*model_);
+            services_.session.file_list().RemoveAt(selected);
+        }
+        // The entries that stay keep the current entry where it was.
+        marks.RestoreAfterRemoving(*ListBoxFileList, selected);
     });
 }
 
 bool TFormMain::WMDropFiles(const std::vector<std::string>& paths) {
     return Guarded([this, &paths] {
-        FileListModel::Change change(*model_);
-        services_.session.AddBatch(paths);
+        const ListMarks marks(*ListBoxFileList);
+        std::vector<std::size_t> removed;
+        {
+            FileListModel::Change change(*model_);
+            removed = services_.session.AddBatch(paths);
+        }
+        // The entries that stay keep their marks and the current entry.
+        marks.RestoreAfterRemoving(*ListBoxFileList, removed);
     });
 }
 
@@ -277,7 +312,7 @@ void TFormMain::dragMoveEvent(QDragMoveEvent* event) {
 void TFormMain::dropEvent(QDropEvent* event) {
     if (!event->mimeData()->hasUrls()) return;
     event->acceptProposedAction();
-    WMDropFiles(DroppedPaths(event->mimeData()->urls()));
+    WMDropFiles(DroppedPaths(event->mimeData()->urls(), services_.host_name));
 }
 
 void TFormMain::AnchorButtons(QSize old_panel_size, QSize new_panel_size) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/rename_session.h"
+#include "ui/window_font.h"
 
 class QComboBox;
 class QFrame;
@@ -27,6 +28,10 @@ struct WindowServices {
     // The program file: the source of the version text and the application title.
     std::string executable_path;
     ErrorReporter& errors;
+    // This machine's host name: dropped file URLs that name it are local files.
+    std::string host_name = {};
+    // Font files to load for the window's font (see WindowFont).
+    std::vector<std::string> font_files = TahomaMetricFontFiles();
 };
 
 class TFormMain final : public QWidget {

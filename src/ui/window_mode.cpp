@@ -41,7 +41,7 @@ int RunWindowMode(int& argc, char** argv) {
     try {
         UserEnvironment environment(executable);
         RenameSession session(environment.Services());
-        TFormMain form(WindowServices{session, executable, reporter});
+        TFormMain form(WindowServices{session, executable, reporter, HostName()});
         if (form.InitForm() != 0) {
             form.show();
             QApplication::exec();

@@ -244,6 +244,34 @@ case_manual_page() {
     no_display=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$prefix/bin/tavrel" 2>&1)
     [[ -n "$no_display" && "$text" == *"$no_display"* ]] ||
         fail "the manual lacks the message '$no_display'"
+    # ...and under regional formats unlike the reference ones, where a second
+    # run adds a second stamp: the manual and the README show the names the
+    # program really gives, run after run.
+    make_file "$work/en/IMG_0001.jpg" "2011-09-14 05:25:37"
+    local -a names=()
+    local run
+    for run in 1 2; do
+        env -u DISPLAY -u WAYLAND_DISPLAY TZ=UTC LC_ALL=en_US.UTF-8 "$prefix/bin/tavrel" \
+            "$work/en" > /dev/null 2>&1 || fail "en_US run $run failed"
+        names+=("$(ls "$work/en")")
+    done
+    [[ "${names[0]}" != IMG_0001.jpg && "${names[1]}" == *_"${names[0]}" ]] ||
+        fail "under en_US the runs gave '${names[*]}'"
+    [[ "$text" == *"becomes ${names[0]} on the first run and ${names[1]} on the second"* ]] ||
+        fail "the manual does not show the en_US names ${names[*]}"
+    grep -qF -- "IMG_0001.jpg       -> ${names[0]}" "$src/README.md" &&
+        grep -qF -- "${names[0]} -> ${names[1]}" "$src/README.md" ||
+        fail "the README does not show the en_US names ${names[*]}"
+    # ...and the title of the window's error box: the program file's name up to
+    # its first ".", the letters after the first in lower case.
+    local name stem rest title
+    name=$(basename "$prefix/bin/tavrel")
+    stem=${name%%.*}
+    rest=${stem:1}
+    title="${stem:0:1}${rest,,}"
+    [[ "$text" == *"titled “$title”"* ]] || fail "the manual lacks the box title “$title”"
+    [[ "$text" == *"titled “Tavrel”"* && "$title" != Tavrel ]] &&
+        fail "the manual names the box title “Tavrel”, the program shows “$title”"
     # ...and a program without its window module.
     mkdir -p "$work/alone"
     cp "$prefix/bin/tavrel" "$work/alone/"
@@ -297,6 +325,51 @@ case_menu_launch() {
     fi
     kill "$pid" "$wm" 2>/dev/null
     wait "$wm" 2>/dev/null
+}
+
+# With the desktop's own tools (GIO), as file managers use them: installed into
+# ~/.local, with update-desktop-database run there as other programs run it,
+# Tavrel is offered for no type of file, so a double click on a photo or a
+# video never starts it (the image viewer that is installed does); launched
+# with files ("Open with", a drop on its launcher) it renames them all.
+case_gio() {
+    local prefix="$HOME/.local"
+    install_into "$prefix"
+    # The user's folders in the temporary HOME; the system's after a folder of
+    # this test's own, with an image viewer installed. GIO offers only programs
+    # it finds on the PATH, which holds ~/.local/bin after a login.
+    local system="$work/system/share"
+    export XDG_DATA_HOME="$HOME/.local/share" XDG_CONFIG_HOME="$HOME/.config"
+    export XDG_DATA_DIRS="$system:/usr/share" PATH="$prefix/bin:/usr/bin:/bin"
+    mkdir -p "$system/applications"
+    printf '%s\n' "[Desktop Entry]" "Type=Application" "Name=Image Viewer" "Exec=true %U" \
+        "MimeType=image/jpeg;image/png;video/mp4;" > "$system/applications/viewer.desktop"
+    update-desktop-database "$system/applications" || fail "update-desktop-database (system)"
+    update-desktop-database "$prefix/share/applications" || fail "update-desktop-database (~/.local)"
+
+    local type answer
+    for type in image/jpeg image/png video/mp4 video/quicktime inode/directory; do
+        answer=$(gio mime "$type" 2>&1)
+        [[ "$answer" == *[Tt]avrel* ]] && fail "gio mime $type names Tavrel: $answer"
+    done
+    answer=$(gio mime image/jpeg 2>&1)
+    [[ "$answer" == *"viewer.desktop"* ]] || fail "gio mime image/jpeg misses the viewer: $answer"
+
+    # Launched with two files, as "Open with" does: both are renamed.
+    make_file "$work/photos/IMG_0001.jpg" "2011-09-15 12:34:56"
+    make_file "$work/photos/holiday clip.mp4" "2011-09-16 01:02:03"
+    env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM TZ=UTC LC_ALL=C \
+        gio launch "$prefix/share/applications/tavrel.desktop" \
+        "$work/photos/IMG_0001.jpg" "$work/photos/holiday clip.mp4" > "$work/gio.log" 2>&1 ||
+        fail "gio launch: $(cat "$work/gio.log")"
+    local expected
+    expected=$(printf '%s\n' "f 20110915_IMG_0001.jpg" "f 20110916_holiday clip.mp4")
+    # gio launch does not wait for the program: wait for the new names.
+    for _ in $(seq 1 300); do
+        [[ "$(tree_of "$work/photos")" == "$expected" ]] && break
+        sleep 0.1
+    done
+    expect_equal "names after gio launch with two files" "$expected" "$(tree_of "$work/photos")"
 }
 
 # `make uninstall` takes away what the install put there and nothing else.
@@ -380,6 +453,7 @@ case "$case_name" in
     desktop-entry-launch) case_desktop_entry_launch ;;
     manual-page) case_manual_page ;;
     menu-launch) case_menu_launch ;;
+    gio) case_gio ;;
     uninstall) case_uninstall ;;
     default-prefix) case_default_prefix ;;
     *) echo "unknown case: $case_name" >&2; exit 2 ;;

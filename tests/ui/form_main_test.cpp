@@ -5,7 +5,9 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDropEvent>
+#include <QFontInfo>
 #include <QFrame>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -13,8 +15,11 @@
 #include <QPushButton>
 #include <QStyle>
 #include <QTest>
+#include <functional>
+#include <ostream>
 
 #include "app/errors.h"
+#include "platform/process.h"
 #include "window_fixture.h"
 
 namespace tavrel {
@@ -50,6 +55,53 @@ TEST(FormLayout, ShownAtDesignSize) {
                   QStyle::SH_ToolTip_WakeUpDelay, nullptr, w.form.ListBoxFileList->viewport()),
               500);
     EXPECT_TRUE(w.errors.shown.empty());
+}
+
+// With the font the window takes, its texts fit their controls at the design
+// sizes: the selector shows "YYYYMMDD-hhmmss_" whole, from its first letter,
+// the bold label stays clear of the selector, and the captions fit the buttons.
+TEST(FormLayout, TextsFitTheirControls) {
+    struct Case {
+        const char* name;
+        std::vector<std::string> font_files;
+        const char* family;  // nullptr: any
+    } cases[] = {
+        // First: once loaded, Tahoma stays in the process for later windows.
+        {"no such font file: a condensed sans", {"/nonexistent/tahoma.ttf"}, nullptr},
+        {"a font with Tahoma's metrics", TahomaMetricFontFiles(), "Tahoma"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.family && !test::Exists(c.font_files.front())) {
+            ADD_FAILURE() << c.font_files.front() << " is missing: install fonts-wine";
+            continue;
+        }
+        WindowFixture w(TAVREL_BINARY, "setup.ini", c.font_files);
+        w.form.show();
+        const QFontInfo font(w.form.font());
+        if (c.family) {
+            EXPECT_EQ(font.family().toStdString(), c.family);
+        }
+        w.form.ComboBoxType->setCurrentIndex(2);
+        QLineEdit* edit = w.form.ComboBoxType->lineEdit();
+        ASSERT_EQ(edit->text(), "YYYYMMDD-hhmmss_");
+        // A text too wide for its field is scrolled to show the cursor: drawn
+        // with the cursor at its end it would then lie elsewhere than drawn with
+        // the cursor at its start.
+        edit->end(false);
+        const QImage at_end = edit->grab().toImage();
+        edit->home(false);
+        const QImage at_start = edit->grab().toImage();
+        EXPECT_TRUE(at_end == at_start)
+            << font.family().toStdString() << " " << font.pixelSize() << " px: the text is "
+            << edit->fontMetrics().horizontalAdvance(edit->text()) << " px wide, its field "
+            << edit->width() << " px";
+        EXPECT_LE(w.form.Label1->geometry().right(), w.form.ComboBoxType->x() - 2)
+            << w.form.Label1->sizeHint().width();
+        for (const QPushButton* button : {w.form.ButtonExecute, w.form.ButtonClear})
+            EXPECT_LE(button->fontMetrics().horizontalAdvance(button->text()) + 12, button->width())
+                << button->text().toStdString();
+    }
 }
 
 TEST(FormLayout, WideningMovesOnlyTheButtons) {
@@ -128,6 +180,112 @@ TEST(ListKeys, DeleteRemovesTheSelectedEntries) {
         EXPECT_EQ(w.Entries(), c.remaining) << c.name;
         EXPECT_TRUE(w.errors.shown.empty()) << c.name;
     }
+}
+
+// The texts of the marked entries, in list order, and the current entry's text.
+struct Marks {
+    Paths marked;
+    std::string current;
+    bool operator==(const Marks&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const Marks& marks) {
+    out << "marked {";
+    for (const auto& entry : marks.marked) out << " " << entry;
+    return out << " } current '" << marks.current << "'";
+}
+
+Marks MarksOf(const WindowFixture& w) {
+    Marks marks;
+    const Paths entries = w.Entries();
+    for (int row : w.SelectedRows()) marks.marked.push_back(entries[static_cast<std::size_t>(row)]);
+    const QModelIndex current = w.form.ListBoxFileList->currentIndex();
+    if (current.isValid()) marks.current = entries[static_cast<std::size_t>(current.row())];
+    return marks;
+}
+
+TEST(ListMarks, EntriesThatStayKeepTheirMarksAndTheCurrentEntry) {
+    struct Case {
+        const char* name;
+        std::vector<int> marked;  // rows of a, b, c, d, e, f
+        int current;
+        std::function<void(WindowFixture&)> change;
+        Paths entries;
+        Marks marks;
+    } cases[] = {
+        {"a drop of new entries",
+         {1, 4},
+         2,
+         [](WindowFixture& w) {
+             EXPECT_TRUE(w.form.WMDropFiles({"h", "g"}));
+         },
+         {"a", "b", "c", "d", "e", "f", "g", "h"},
+         {{"b", "e"}, "c"}},
+        {"a drop bringing a marked entry again",
+         {1, 4},
+         4,
+         [](WindowFixture& w) { EXPECT_TRUE(w.form.WMDropFiles({"b"})); },
+         {"a", "c", "d", "e", "f", "b"},
+         {{"e"}, "e"}},
+        {"a drop bringing entries before and between the marks again",
+         {2, 3, 5},
+         3,
+         [](WindowFixture& w) {
+             EXPECT_TRUE(w.form.WMDropFiles({"A", "e"}));
+         },
+         {"b", "c", "d", "f", "A", "e"},
+         {{"c", "d", "f"}, "d"}},
+        {"Delete",
+         {1, 4},
+         2,
+         [](WindowFixture& w) {
+             w.form.ListBoxFileList->setFocus();
+             QTest::keyClick(w.form.ListBoxFileList, Qt::Key_Delete);
+         },
+         {"a", "c", "d", "f"},
+         {{}, "c"}},
+        {"Delete of the current entry: the next one is current",
+         {1, 4},
+         4,
+         [](WindowFixture& w) { EXPECT_TRUE(w.form.ListBoxFileListKeyDown(Qt::Key_Delete)); },
+         {"a", "c", "d", "f"},
+         {{}, "f"}},
+        {"Clear",
+         {1, 4},
+         2,
+         [](WindowFixture& w) { EXPECT_TRUE(w.form.ButtonClearClick()); },
+         {},
+         {{}, ""}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        WindowFixture w;
+        w.form.show();
+        // Listed unchecked, as names that do not exist are.
+        w.form.WMDropFiles({"a", "b", "c", "d", "e", "f"});
+        w.form.ListBoxFileList->setCurrentIndex(
+            w.form.ListBoxFileList->model()->index(c.current, 0));
+        w.form.ListBoxFileList->selectionModel()->clearSelection();
+        w.Select(c.marked);
+        c.change(w);
+        EXPECT_EQ(w.Entries(), c.entries);
+        EXPECT_EQ(MarksOf(w), c.marks);
+        EXPECT_TRUE(w.errors.shown.empty());
+    }
+}
+
+TEST(ListMarks, APassStoppedByAnErrorUnmarksOnlyTheEntriesItWroteBack) {
+    WindowFixture w;
+    w.form.show();
+    test::MakeFile(w.files / "a.jpg", kFileTime);
+    test::MakeFile(w.files / "c.jpg", kFileTime);
+    w.form.WMDropFiles({w.files / "a.jpg", w.files / "b.jpg", w.files / "c.jpg"});
+    w.form.ListBoxFileList->setCurrentIndex(w.form.ListBoxFileList->model()->index(2, 0));
+    w.Select({0, 1, 2});
+    EXPECT_FALSE(w.form.ButtonExecuteClick());
+    EXPECT_EQ(w.Entries(),
+              (Paths{w.files / "20110915_a.jpg", w.files / "b.jpg", w.files / "c.jpg"}));
+    EXPECT_EQ(MarksOf(w), (Marks{{w.files / "b.jpg", w.files / "c.jpg"}, w.files / "c.jpg"}));
 }
 
 TEST(Handlers, ExecuteRenamesEveryEntryAndClearsTheSelection) {
@@ -220,13 +378,19 @@ TEST(Drop, DroppedUrlsBecomeOneBatchOfRawPaths) {
     test::MakeFile(w.files / "dir/b.jpg", kFileTime);
     test::MakeFile(w.files / "a\xff.jpg", kFileTime);
     test::MakeFile(w.files / "earlier.jpg", kFileTime);
+    test::MakeFile(w.files / "named-host.jpg", kFileTime);
     w.form.WMDropFiles({w.files / "earlier.jpg"});
 
     QMimeData mime;
     mime.setUrls({QUrl::fromEncoded(QByteArray("file://") + QByteArray(w.files.path().c_str()) +
                                     "/a%FF.jpg"),
                   QUrl::fromLocalFile(QString::fromStdString(w.files / "dir")),
-                  QUrl("https://example.org/c.jpg")});
+                  QUrl("https://example.org/c.jpg"),
+                  // As some programs send it: this machine named as the host.
+                  QUrl::fromEncoded(QByteArray("file://") + QByteArray(HostName().c_str()) +
+                                    QByteArray(w.files.path().c_str()) + "/named-host.jpg"),
+                  QUrl::fromEncoded(QByteArray("file://not-") + QByteArray(HostName().c_str()) +
+                                    QByteArray(w.files.path().c_str()) + "/earlier.jpg")});
     // As a drag arrives: enter, move, drop; on the list, which passes it to the window.
     QWidget* target = w.form.ListBoxFileList->viewport();
     QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
@@ -235,8 +399,8 @@ TEST(Drop, DroppedUrlsBecomeOneBatchOfRawPaths) {
     QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(target, &drop);
     EXPECT_TRUE(drop.isAccepted());
-    EXPECT_EQ(w.Entries(),
-              (Paths{w.files / "earlier.jpg", w.files / "a\xff.jpg", w.files / "dir/b.jpg"}));
+    EXPECT_EQ(w.Entries(), (Paths{w.files / "earlier.jpg", w.files / "a\xff.jpg",
+                                  w.files / "dir/b.jpg", w.files / "named-host.jpg"}));
     // Shown leniently decoded; renamed byte for byte.
     EXPECT_EQ(w.form.ListBoxFileList->model()->index(1, 0).data().toString(),
               QString::fromStdString(w.files.path()) + QString::fromUtf8("/a\xEF\xBF\xBD.jpg"));

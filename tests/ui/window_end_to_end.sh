@@ -3,22 +3,65 @@
 # manager: drag real files onto Tavrel from another program, pick a stamp type,
 # press Execute, check the disk, close the window and check setup.ini; then an
 # error in command-line mode must show the last-resort box and exit with 1.
+# The window's picture in the README is the one this test takes after Execute.
 # Usage: window_end_to_end.sh TAVREL DRAG_SOURCE SCREENSHOT_DIR
 set -u
 tavrel_binary=$1
 drag_source=$2
 screenshots=$3
 
+# The picture shows the window on a folder that looks like a user's photos.
+# Where the test may have a mount namespace of its own, it lays an empty home
+# folder over /home there, which nothing outside the test sees; elsewhere the
+# photos stay in the test's temporary folder.
+if [ -z "${TAVREL_OWN_HOME:-}" ] && unshare --mount --propagation private true 2>/dev/null; then
+    exec env TAVREL_OWN_HOME=1 unshare --mount --propagation private bash "$0" "$@"
+fi
+
 source "$(dirname "$0")/x_session.sh"
 
-mkdir -p "$screenshots" "$work/app" "$work/photos/sub"
+pictures="$work/Pictures"
+if [ -n "${TAVREL_OWN_HOME:-}" ] && mount -t tmpfs -o mode=755 tavrel-home /home; then
+    pictures=/home/mika/Pictures
+else
+    echo "note: the photos lie in $work: no mount namespace of our own here"
+fi
+photos="$pictures/Holiday 2011"
+odd="$work/$(printf 'caf\xe9')"
+mkdir -p "$screenshots" "$work/app" "$photos/Beach" "$odd"
 export TZ=UTC LC_ALL=C
 # The window module goes with the program: window mode loads it from beside it.
 cp "$tavrel_binary" "$work/app/tavrel"
 cp "$(dirname "$tavrel_binary")/tavrel-window.so" "$work/app/"
 stamp_time="2011-09-14 05:25:36"
-touch -d "$stamp_time" "$work/photos/IMG_0001.jpg" "$work/photos/sub/IMG_0002.jpg" \
-    "$work/photos/$(printf 'bad\xff.jpg')" "$work/single.txt"
+touch -d "$stamp_time" "$photos/IMG_0001.jpg" "$photos/IMG_0002.jpg" "$photos/IMG_0003.jpg" \
+    "$photos/Beach/IMG_0004.jpg" "$photos/Beach/IMG_0005.jpg" "$pictures/Tokyo Tower.jpg" \
+    "$odd/$(printf 'bad\xff.jpg')"
+
+# Drags the given paths from the drag source onto Tavrel's list, as a file
+# manager does: press on the source, move onto the list in steps, release.
+drag_onto_list() {
+    "$drag_source" "$@" >"$work/drag.out" 2>&1 & local drag_pid=$!
+    pids+=($drag_pid)
+    local source_window
+    source_window=$(wait_for_window "Tavrel drag source") || fail "no drag source window"
+    xdotool windowmove --sync "$source_window" 700 80
+    sleep 0.5
+    point_at "$source_window" 100 60
+    xdotool mousedown 1
+    sleep 0.3
+    for x in 60 20 -20 -60 -100 -140 -180 -220 -260 -300 -340 -380 -420 -460; do
+        xdotool mousemove --window "$source_window" -- "$x" 60
+        sleep 0.05
+    done
+    point_at "$window" 150 100
+    sleep 0.3
+    xdotool mouseup 1
+    wait_until grep -q "drag ended" "$work/drag.out"
+    grep -q "drag ended: copied" "$work/drag.out" || fail "the drop was not taken: $(cat "$work/drag.out")"
+    kill "$drag_pid" 2>/dev/null
+    wait "$drag_pid" 2>/dev/null
+}
 
 start_window_manager
 
@@ -30,24 +73,7 @@ sleep 0.5
 read -r ww wh <<<"$(size_of "$window")"
 [ "$ww" = 414 ] && [ "$wh" = 248 ] || fail "window client size ${ww}x$wh, expected 414x248"
 
-"$drag_source" "$work/photos" "$work/single.txt" >"$work/drag.out" 2>&1 & pids+=($!)
-source_window=$(wait_for_window "Tavrel drag source") || fail "no drag source window"
-xdotool windowmove --sync "$source_window" 700 80
-sleep 0.5
-
-# Press on the source, move onto Tavrel's list in steps, release.
-point_at "$source_window" 100 60
-xdotool mousedown 1
-sleep 0.3
-for x in 60 20 -20 -60 -100 -140 -180 -220 -260 -300 -340 -380 -420 -460; do
-    xdotool mousemove --window "$source_window" -- "$x" 60
-    sleep 0.05
-done
-point_at "$window" 150 100
-sleep 0.3
-xdotool mouseup 1
-wait_until grep -q "drag ended" "$work/drag.out"
-grep -q "drag ended: copied" "$work/drag.out" || fail "the drop was not taken: $(cat "$work/drag.out")"
+drag_onto_list "$photos" "$pictures/Tokyo Tower.jpg"
 
 # Stamp type 2: focus the selector's text field and step one entry down.
 xdotool windowactivate --sync "$window"
@@ -59,19 +85,28 @@ sleep 0.2
 # Execute.
 point_at "$window" $((234 + 37)) $((207 + 20))
 xdotool click 1
-expected_files() { [ -e "$work/20110914-052536_single.txt" ]; }
+stamped="20110914-052536_"
+expected_files() { [ -e "$pictures/${stamped}Tokyo Tower.jpg" ]; }
 wait_until expected_files
 sleep 0.5
 import -frame -window "$window" "$screenshots/tavrel-window.png" || fail "no screenshot"
 
-expected=$(printf '%s\n' "photos/20110914-052536_IMG_0001.jpg" \
-    "photos/$(printf '20110914-052536_bad\xff.jpg')" "photos/sub/20110914-052536_IMG_0002.jpg" \
-    "20110914-052536_single.txt" | sort)
-actual=$(cd "$work" && find photos *.txt -type f | sort)
+expected=$(printf '%s\n' "Holiday 2011/${stamped}IMG_0001.jpg" "Holiday 2011/${stamped}IMG_0002.jpg" \
+    "Holiday 2011/${stamped}IMG_0003.jpg" "Holiday 2011/Beach/${stamped}IMG_0004.jpg" \
+    "Holiday 2011/Beach/${stamped}IMG_0005.jpg" "${stamped}Tokyo Tower.jpg" | sort)
+actual=$(cd "$pictures" && find . -type f -printf '%P\n' | sort)
 [ "$actual" = "$expected" ] || fail "files after Execute:
 $actual
 expected:
 $expected"
+
+# A name that is not valid UTF-8, in a folder whose name is not either, goes
+# through the drag and the rename byte for byte.
+drag_onto_list "$odd"
+point_at "$window" $((234 + 37)) $((207 + 20))
+xdotool click 1
+wait_until test -e "$odd/$(printf '%sbad\xff.jpg' "$stamped")" ||
+    fail "after the second drop and Execute: $(ls "$odd" | od -c | head -5)"
 
 # Close the window: it writes setup.ini and ends with exit code 0.
 wmctrl -i -c "$window"

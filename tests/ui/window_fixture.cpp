@@ -4,11 +4,14 @@
 #include <QListView>
 #include <algorithm>
 
+#include "platform/process.h"
+
 namespace tavrel::test {
 
-WindowFixture::WindowFixture(const std::string& executable_path, const std::string& settings_name)
+WindowFixture::WindowFixture(const std::string& executable_path, const std::string& settings_name,
+                             const std::vector<std::string>& font_files)
     : settings_path(settings_dir / settings_name),
-      form(WindowServices{session, executable_path, errors}) {}
+      form(WindowServices{session, executable_path, errors, HostName(), font_files}) {}
 
 std::vector<std::string> WindowFixture::Entries() const {
     std::vector<std::string> entries;

@@ -29,9 +29,11 @@ public:
 
 class WindowFixture {
 public:
-    // The window reads its version from the given program file.
+    // The window reads its version from the given program file and loads its
+    // font from the given font files.
     explicit WindowFixture(const std::string& executable_path = TAVREL_BINARY,
-                           const std::string& settings_name = "setup.ini");
+                           const std::string& settings_name = "setup.ini",
+                           const std::vector<std::string>& font_files = TahomaMetricFontFiles());
 
     // The entries of the file list, as bytes.
     std::vector<std::string> Entries() const;
