@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <vector>
+
 #include "platform/win32/wtf8.h"
 #include "windows_test_support.h"
 
@@ -51,6 +53,49 @@ TEST(TavrelExe, WithoutSettingsUsesTypeOneAndWritesNoFile) {
     EXPECT_EQ(test::RunProcess(tavrel, "Tavrel.exe " + dir / "IMG_0001.jpg"), 0);
     EXPECT_EQ(Names(dir.path()), (std::vector<std::string>{"20110914_IMG_0001.jpg", "program"}));
     EXPECT_EQ(Names(dir / "program"), std::vector<std::string>{"Tavrel.exe"});
+}
+
+// The version resource that the window title reads, and the manifest.
+TEST(TavrelExe, CarriesItsVersionResourceAndManifest) {
+    const std::wstring program = win32::FromWtf8(test::ProgramDirectory() + TAVREL_EXE);
+    DWORD handle = 0;
+    const DWORD size = ::GetFileVersionInfoSizeW(program.c_str(), &handle);
+    ASSERT_GT(size, 0u);
+    std::vector<char> data(size);
+    ASSERT_TRUE(::GetFileVersionInfoW(program.c_str(), 0, size, data.data()));
+    auto text = [&](const wchar_t* key) -> std::string {
+        void* value = nullptr;
+        UINT length = 0;
+        if (!::VerQueryValueW(data.data(), key, &value, &length)) return "<none>";
+        return win32::ToWtf8(
+            std::wstring(static_cast<const wchar_t*>(value), length > 0 ? length - 1 : 0));
+    };
+    EXPECT_EQ(text(L"\\StringFileInfo\\041103A4\\FileVersion"), "1.2.0.13");
+    EXPECT_EQ(text(L"\\StringFileInfo\\041103A4\\ProductVersion"), "1.0.0.0");
+    EXPECT_EQ(text(L"\\StringFileInfo\\041103A4\\CompanyName"), "");
+    EXPECT_EQ(text(L"\\StringFileInfo\\041103A4\\ProductName"), "");
+    void* value = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(::VerQueryValueW(data.data(), L"\\VarFileInfo\\Translation", &value, &length));
+    ASSERT_EQ(length, 4u);
+    EXPECT_EQ(static_cast<const WORD*>(value)[0], 0x0411);
+    EXPECT_EQ(static_cast<const WORD*>(value)[1], 0x03A4);
+    ASSERT_TRUE(::VerQueryValueW(data.data(), L"\\", &value, &length));
+    const auto* fixed = static_cast<const VS_FIXEDFILEINFO*>(value);
+    EXPECT_EQ(fixed->dwFileVersionMS, 0x00010002u);
+    EXPECT_EQ(fixed->dwFileVersionLS, 0x0000000Du);
+
+    HMODULE module = ::LoadLibraryExW(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(module, nullptr);
+    HRSRC resource = ::FindResourceW(module, MAKEINTRESOURCEW(1), RT_MANIFEST);
+    ASSERT_NE(resource, nullptr);
+    const std::string manifest(
+        static_cast<const char*>(::LockResource(::LoadResource(module, resource))),
+        ::SizeofResource(module, resource));
+    ::FreeLibrary(module);
+    EXPECT_NE(manifest.find("name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""),
+              std::string::npos);
+    EXPECT_NE(manifest.find("level=\"asInvoker\""), std::string::npos);
 }
 
 }  // namespace

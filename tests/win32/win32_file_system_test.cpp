@@ -201,6 +201,24 @@ TEST(Win32FileSystem, WalkDoesNotEnterAJunction) {
     EXPECT_EQ(pending, PendingList{dir / "walked\\link\\out.jpg"});
 }
 
+// A link back to a directory the walk is in ends the walk there, whether the
+// link is reported as a reparse point (Windows) or as a plain directory (Wine,
+// which makes a Unix symbolic link of it).
+TEST(Win32FileSystem, WalkEndsAtALinkBackToAnAncestor) {
+    TempDir dir;
+    MakeDirectory(dir / "walked");
+    MakeDirectory(dir / "walked\\sub");
+    MakeFile(dir / "walked\\sub\\in.jpg", kSeptember14);
+    if (!::CreateSymbolicLinkW(
+            FromWtf8(dir / "walked\\sub\\loop").c_str(), FromWtf8(dir / "walked").c_str(),
+            SYMBOLIC_LINK_FLAG_DIRECTORY | SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE))
+        GTEST_SKIP() << "directory links cannot be made here (error " << ::GetLastError() << ")";
+    Win32FileSystem file_system;
+    PendingList pending;
+    CollectDirectory(dir / "walked", pending, file_system);
+    EXPECT_EQ(pending, PendingList{dir / "walked\\sub\\in.jpg"});
+}
+
 TEST(Win32FileSystem, SettingsFileIsReadUpTo64KiB) {
     TempDir dir;
     const std::string big(kMostSettingsBytes + 1000, 'x');
