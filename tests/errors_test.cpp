@@ -14,7 +14,7 @@
 #include <string>
 
 #include "app/settings_file.h"
-#include "platform/file_system.h"
+#include "platform/posix/posix_file_system.h"
 #include "platform/process.h"
 #include "stamp/regional_formats.h"
 #include "stamp/stamp_text.h"

@@ -9,6 +9,7 @@
 #include <functional>
 
 #include "app/errors.h"
+#include "platform/posix/posix_file_system.h"
 #include "robustness_support.h"
 #include "test_support.h"
 

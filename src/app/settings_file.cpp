@@ -1,6 +1,8 @@
 #include "app/settings_file.h"
 
 #include "app/errors.h"
+#include "platform/code_page.h"
+#include "platform/name_rules.h"
 #include "stamp/delimited_text.h"
 #include "stamp/integer_text.h"
 
@@ -56,15 +58,21 @@ std::string Decoded(std::string_view bytes) {
     if (bytes.substr(0, 2) == "\xFF\xFE") return Utf16ToUtf8(bytes.substr(2), /*big_endian=*/false);
     if (bytes.substr(0, 2) == "\xFE\xFF") return Utf16ToUtf8(bytes.substr(2), /*big_endian=*/true);
     if (bytes.substr(0, 3) == "\xEF\xBB\xBF") return std::string(bytes.substr(3));
-    return std::string(bytes);
+    return FromAnsiCodePage(bytes);
 }
 
 }  // namespace
 
 std::string SettingsFilePath(const std::string& executable_path) {
-    const auto slash = executable_path.find_last_of('/');
-    const std::string directory =
-        slash == std::string::npos ? std::string(".") : executable_path.substr(0, slash);
+    const auto separator = executable_path.find_last_of(kPathSeparators);
+    if (separator == std::string::npos) return "./setup.ini";
+    std::string directory = executable_path.substr(0, separator + 1);
+    // The final separator goes, unless it stands behind another separator: a
+    // root such as "C:\" keeps it ("C:\/setup.ini"), as Windows accepts.
+    const bool after_separator =
+        directory.size() >= 2 &&
+        kPathSeparators.find(directory[directory.size() - 2]) != std::string_view::npos;
+    if (directory.back() == kDirectorySeparator && !after_separator) directory.pop_back();
     return directory + "/setup.ini";
 }
 
@@ -121,7 +129,7 @@ std::optional<int> ReadSettingsFile(const std::string& path, FileSystem& file_sy
 
 void WriteSettingsFile(const std::string& path, int stamp_type, FileSystem& file_system) {
     const std::string text = "StampType:" + std::to_string(stamp_type) + "\r\n";
-    if (const int error = file_system.ReplaceFileContents(path, text))
+    if (const int error = file_system.ReplaceFileContents(path, ToAnsiCodePage(text)))
         throw FileCreateError(path, ErrorText(error));
 }
 

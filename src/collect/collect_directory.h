@@ -15,8 +15,9 @@ namespace tavrel {
 // walk is neither entered nor listed (a link to a file is listed like a file).
 // A directory met again further down the same descent (a folder mounted inside
 // itself) is not entered twice, so the walk always ends. A directory that cannot
-// be read adds nothing, and nothing is reported. Paths are base + name, where the base is the
-// given path with "/" appended unless it already ends in one.
+// be read adds nothing, and nothing is reported. Paths are base + name, where
+// the base is the given path with kDirectorySeparator appended unless it
+// already ends in one.
 void CollectDirectory(const std::string& directory, PendingList& pending, FileSystem& file_system);
 
 }  // namespace tavrel

@@ -1,4 +1,4 @@
-#include "ui/form_main.h"
+#include "ui/qt/form_main.h"
 
 #include <gtest/gtest.h>
 
@@ -19,6 +19,7 @@
 #include <ostream>
 
 #include "app/errors.h"
+#include "platform/posix/process_environment.h"
 #include "platform/process.h"
 #include "window_fixture.h"
 

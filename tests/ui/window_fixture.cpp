@@ -4,6 +4,7 @@
 #include <QListView>
 #include <algorithm>
 
+#include "platform/posix/process_environment.h"
 #include "platform/process.h"
 
 namespace tavrel::test {

@@ -8,9 +8,12 @@
 #include <vector>
 
 #include "app/rename_session.h"
+#include "platform/posix/icu_text_ordering.h"
+#include "platform/posix/monotonic_clock.h"
+#include "platform/posix/posix_file_system.h"
 #include "test_support.h"
-#include "ui/error_reporter.h"
-#include "ui/form_main.h"
+#include "ui/qt/error_reporter.h"
+#include "ui/qt/form_main.h"
 
 namespace tavrel::test {
 

@@ -1,0 +1,63 @@
+#include "platform/posix/no_replace_rename.h"
+
+#include <fcntl.h>
+#include <stdio.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "platform/posix/retry.h"
+
+namespace tavrel {
+
+RenameSystemCalls KernelRenameSystemCallsIn(int directory_fd) {
+    const int dir = directory_fd;
+    return RenameSystemCalls{
+        [dir](const char* from, const char* to) {
+            return ErrnoOf(RetryOnInterrupt(
+                [&] { return ::renameat2(dir, from, dir, to, RENAME_NOREPLACE); }));
+        },
+        [dir](const char* from, const char* to) {
+            return ErrnoOf(RetryOnInterrupt([&] { return ::linkat(dir, from, dir, to, 0); }));
+        },
+        [dir](const char* path) {
+            return ErrnoOf(RetryOnInterrupt([&] { return ::unlinkat(dir, path, 0); }));
+        },
+        [dir](const char* path) {
+            struct stat st;
+            return ErrnoOf(
+                RetryOnInterrupt([&] { return ::fstatat(dir, path, &st, AT_SYMLINK_NOFOLLOW); }));
+        },
+        [dir](const char* from, const char* to) {
+            return ErrnoOf(RetryOnInterrupt([&] { return ::renameat(dir, from, dir, to); }));
+        },
+    };
+}
+
+const RenameSystemCalls& KernelRenameSystemCalls() {
+    static const RenameSystemCalls calls = KernelRenameSystemCallsIn(AT_FDCWD);
+    return calls;
+}
+
+int RenameWithoutReplacing(const char* from, const char* to, const RenameSystemCalls& calls) {
+    const int refused = calls.rename_no_replace(from, to);
+    if (refused != EINVAL && refused != ENOSYS) return refused;  // 0 included
+
+    const int link_error = calls.link(from, to);
+    if (link_error == 0) {
+        const int unlink_error = calls.unlink(from);
+        if (unlink_error == 0) return 0;
+        // Keep the file under its old name only, as if nothing had happened.
+        calls.unlink(to);
+        return unlink_error;
+    }
+    if (link_error != EPERM && link_error != EOPNOTSUPP) return link_error;
+
+    const int lookup = calls.lstat(to);
+    if (lookup == 0) return EEXIST;
+    if (lookup != ENOENT) return lookup;
+    return calls.rename(from, to);
+}
+
+}  // namespace tavrel
