@@ -26,7 +26,7 @@ int RenameSession::InitForm(const std::vector<std::string>& arguments) {
     return 0;
 }
 
-void RenameSession::AddBatch(const std::vector<std::string>& paths) {
+std::vector<std::size_t> RenameSession::AddBatch(const std::vector<std::string>& paths) {
     pending_.clear();
     for (const auto& path : paths) {
         if (services_.file_system.IsDirectory(path))
@@ -34,7 +34,7 @@ void RenameSession::AddBatch(const std::vector<std::string>& paths) {
         else
             pending_.push_back(path);
     }
-    MergePendingFiles(file_list_, pending_, services_.ordering);
+    return MergePendingFiles(file_list_, pending_, services_.ordering);
 }
 
 void RenameSession::RenamePass() {
@@ -45,8 +45,11 @@ void RenameSession::RenamePass() {
     } release{services_.file_system};
     const StampContext context{services_.file_system, services_.formats, services_.clock};
     const std::size_t count = file_list_.size();
-    for (std::size_t i = 0; i < count; ++i)
+    last_pass_replaced_ = 0;
+    for (std::size_t i = 0; i < count; ++i) {
         file_list_.Replace(i, StampFile(file_list_[i], stamp_type_, context));
+        last_pass_replaced_ = i + 1;
+    }
 }
 
 }  // namespace tavrel

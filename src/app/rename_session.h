@@ -44,9 +44,15 @@ public:
     // before it renamed and the others as they were.
     void RenamePass();
 
+    // How many entries the last rename pass rewrote: all of them, or those before
+    // the entry that failed. A window takes their selection marks away.
+    std::size_t last_pass_replaced() const { return last_pass_replaced_; }
+
     // Adds one batch (a drop or a command line): each directory is walked, every
     // other path is listed unchanged; then the batch is merged into the list.
-    void AddBatch(const std::vector<std::string>& paths);
+    // Returns the positions of the entries the batch took out of the list
+    // (ascending, as they were before), so a window can keep its marks.
+    std::vector<std::size_t> AddBatch(const std::vector<std::string>& paths);
 
     // Selects a stamp type as the selector would: values outside 0..2 select
     // nothing.
@@ -63,6 +69,7 @@ private:
     int stamp_type_ = kDefaultStampType;
     FileList file_list_;
     PendingList pending_;
+    std::size_t last_pass_replaced_ = 0;
 };
 
 }  // namespace tavrel

@@ -92,8 +92,10 @@ void FileList::RemoveAt(std::vector<std::size_t> indices) {
     EraseSorted(indices);
 }
 
-void FileList::RemoveFirstMatches(const std::vector<std::string>& paths) {
-    if (entries_.empty()) return;  // the usual first batch: nothing to look for
+std::vector<std::size_t> FileList::RemoveFirstMatches(const std::vector<std::string>& paths) {
+    // The usual first batch finds nothing to look for, and an empty batch nothing
+    // to look with: neither needs the index.
+    if (entries_.empty() || paths.empty()) return {};
     UpdateIndex();
     std::vector<std::size_t> removed;
     for (const auto& path : paths) {
@@ -110,9 +112,10 @@ void FileList::RemoveFirstMatches(const std::vector<std::string>& paths) {
         // Out of the index at once, so the next equal path finds the next entry.
         index_.erase(best);
     }
-    if (removed.empty()) return;
+    if (removed.empty()) return removed;
     std::sort(removed.begin(), removed.end());
     EraseSorted(removed);
+    return removed;
 }
 
 }  // namespace tavrel

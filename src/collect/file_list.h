@@ -44,8 +44,9 @@ public:
     // Removes the first entry (from the top) equal to each path, letter case
     // ignored: one entry per path, so a path brought twice removes two entries.
     // Costs time in proportion to the number of paths, plus one pass over the
-    // list when the index has to be built or something was removed.
-    void RemoveFirstMatches(const std::vector<std::string>& paths);
+    // list when the index has to be built or something was removed. Returns the
+    // positions the removed entries had, ascending, so a view can keep its marks.
+    std::vector<std::size_t> RemoveFirstMatches(const std::vector<std::string>& paths);
 
 private:
     struct Entry {

@@ -144,11 +144,13 @@ void SortBatch(PendingList& batch, const TextOrdering& ordering) {
     }
 }
 
-void MergePendingFiles(FileList& file_list, PendingList& pending, const TextOrdering& ordering) {
-    file_list.RemoveFirstMatches(pending);
+std::vector<std::size_t> MergePendingFiles(FileList& file_list, PendingList& pending,
+                                           const TextOrdering& ordering) {
+    std::vector<std::size_t> removed = file_list.RemoveFirstMatches(pending);
     SortBatch(pending, ordering);
     file_list.AppendAll(pending);
     pending.clear();
+    return removed;
 }
 
 }  // namespace tavrel

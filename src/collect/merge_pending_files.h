@@ -12,7 +12,9 @@ void SortBatch(PendingList& batch, const TextOrdering& ordering);
 
 // Removes from the file list every path the batch brings again (letter case
 // ignored), sorts the batch and appends it. The batch's paths are moved into the
-// list, so the pending list is left empty.
-void MergePendingFiles(FileList& file_list, PendingList& pending, const TextOrdering& ordering);
+// list, so the pending list is left empty. Returns the positions the removed
+// entries had (ascending).
+std::vector<std::size_t> MergePendingFiles(FileList& file_list, PendingList& pending,
+                                           const TextOrdering& ordering);
 
 }  // namespace tavrel
