@@ -1,6 +1,7 @@
 # Shared steps of the window tests that run in a virtual X server: a work
 # folder, processes that are ended on exit, and waits for windows and processes.
-# Source it after setting "screenshots" (where a failure leaves a picture).
+# Source it after setting "screenshots" (where a failure leaves a picture), and
+# "x_wait_seconds" to wait longer than the default bounds for slow starters.
 
 work=$(mktemp -d /tmp/tavrel-window-XXXXXX)
 pids=()
@@ -22,7 +23,7 @@ fail() {
 # not ASCII.
 wait_for_window() {
     local title=$1 id
-    for _ in $(seq 1 100); do
+    for _ in $(seq 1 $((${x_wait_seconds:-10} * 10))); do
         for id in $(xdotool search --onlyvisible --name . 2>/dev/null); do
             if [ "$(LC_ALL=C.UTF-8 xdotool getwindowname "$id" 2>/dev/null)" = "$title" ]; then
                 echo "$id"
@@ -36,7 +37,7 @@ wait_for_window() {
 
 # Waits until a command succeeds, for up to 15 seconds.
 wait_until() {
-    for _ in $(seq 1 150); do
+    for _ in $(seq 1 $((${x_wait_seconds:-15} * 10))); do
         if "$@"; then return 0; fi
         sleep 0.1
     done
@@ -62,7 +63,7 @@ point_at() {
 wait_for_exit() {
     local pid=$1
     code=timeout
-    for _ in $(seq 1 100); do
+    for _ in $(seq 1 $((${x_wait_seconds:-10} * 10))); do
         if ! kill -0 "$pid" 2>/dev/null; then
             wait "$pid"
             code=$?
