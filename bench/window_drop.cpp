@@ -16,8 +16,8 @@
 #include "app/rename_session.h"
 #include "app/user_environment.h"
 #include "platform/process.h"
-#include "ui/error_reporter.h"
-#include "ui/form_main.h"
+#include "ui/qt/error_reporter.h"
+#include "ui/qt/form_main.h"
 
 namespace {
 

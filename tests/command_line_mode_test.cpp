@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "app/window_module_loader.h"
+#include "platform/posix/window_module_loader.h"
 #include "test_support.h"
 
 namespace tavrel::test {

@@ -16,7 +16,7 @@
 #include <memory>
 #include <regex>
 
-#include "platform/no_replace_rename.h"
+#include "platform/posix/no_replace_rename.h"
 #include "robustness_support.h"
 #include "test_support.h"
 

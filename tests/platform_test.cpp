@@ -6,8 +6,8 @@
 #include <map>
 
 #include "platform/file_system.h"
-#include "platform/locale_formats.h"
-#include "platform/no_replace_rename.h"
+#include "platform/posix/locale_formats.h"
+#include "platform/posix/no_replace_rename.h"
 #include "test_support.h"
 
 namespace tavrel {

@@ -14,7 +14,7 @@
 #include <random>
 
 #include "app/rename_session.h"
-#include "platform/no_replace_rename.h"
+#include "platform/posix/no_replace_rename.h"
 #include "robustness_support.h"
 #include "test_support.h"
 

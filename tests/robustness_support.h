@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "platform/file_system.h"
-#include "platform/no_replace_rename.h"
+#include "platform/posix/no_replace_rename.h"
 #include "test_support.h"
 
 namespace tavrel::test {

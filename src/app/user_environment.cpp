@@ -1,7 +1,7 @@
 #include "app/user_environment.h"
 
 #include "app/settings_file.h"
-#include "platform/locale_formats.h"
+#include "platform/posix/locale_formats.h"
 #include "platform/process.h"
 
 namespace tavrel {

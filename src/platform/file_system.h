@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/no_replace_rename.h"
+#include "platform/posix/no_replace_rename.h"
 
 namespace tavrel {
 

@@ -1,4 +1,4 @@
-#include "ui/error_reporter.h"
+#include "ui/qt/error_reporter.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "ui/form_main.h"
+#include "ui/qt/form_main.h"
 
 #include <gtest/gtest.h>
 

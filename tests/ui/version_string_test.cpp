@@ -1,4 +1,4 @@
-#include "ui/version_string.h"
+#include "ui/qt/version_string.h"
 
 #include <gtest/gtest.h>
 

@@ -9,8 +9,8 @@
 
 #include "app/rename_session.h"
 #include "test_support.h"
-#include "ui/error_reporter.h"
-#include "ui/form_main.h"
+#include "ui/qt/error_reporter.h"
+#include "ui/qt/form_main.h"
 
 namespace tavrel::test {
 

@@ -10,7 +10,7 @@
 #include <climits>
 #include <cstdlib>
 
-#include "platform/retry.h"
+#include "platform/posix/retry.h"
 
 namespace tavrel {
 namespace {

@@ -1,4 +1,4 @@
-#include "ui/form_main.h"
+#include "ui/qt/form_main.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -21,10 +21,10 @@
 #include <exception>
 
 #include "app/settings_file.h"
-#include "ui/dropped_paths.h"
-#include "ui/error_reporter.h"
-#include "ui/file_list_model.h"
-#include "ui/version_string.h"
+#include "ui/qt/dropped_paths.h"
+#include "ui/qt/error_reporter.h"
+#include "ui/qt/file_list_model.h"
+#include "ui/qt/version_string.h"
 
 namespace tavrel {
 namespace {

@@ -1,7 +1,7 @@
-#include "ui/version_string.h"
+#include "ui/qt/version_string.h"
 
 #include "app/errors.h"
-#include "platform/embedded_section.h"
+#include "platform/posix/embedded_section.h"
 
 namespace tavrel {
 namespace {

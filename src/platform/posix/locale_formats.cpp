@@ -1,4 +1,4 @@
-#include "platform/locale_formats.h"
+#include "platform/posix/locale_formats.h"
 
 #include <unicode/datefmt.h>
 #include <unicode/dtfmtsym.h>

@@ -6,7 +6,7 @@
 #include <exception>
 #include <string>
 
-#include "ui/window_mode.h"
+#include "ui/qt/window_mode.h"
 
 #define TAVREL_WINDOW_EXPORT extern "C" __attribute__((visibility("default")))
 

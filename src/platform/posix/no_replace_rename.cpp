@@ -1,4 +1,4 @@
-#include "platform/no_replace_rename.h"
+#include "platform/posix/no_replace_rename.h"
 
 #include <fcntl.h>
 #include <stdio.h>
@@ -7,7 +7,7 @@
 
 #include <cerrno>
 
-#include "platform/retry.h"
+#include "platform/posix/retry.h"
 
 namespace tavrel {
 

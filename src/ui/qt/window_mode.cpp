@@ -1,4 +1,4 @@
-#include "ui/window_mode.h"
+#include "ui/qt/window_mode.h"
 
 #include <fcntl.h>
 #include <sys/wait.h>
@@ -11,10 +11,10 @@
 
 #include "app/last_resort.h"
 #include "app/user_environment.h"
+#include "platform/posix/retry.h"
 #include "platform/process.h"
-#include "platform/retry.h"
-#include "ui/error_reporter.h"
-#include "ui/form_main.h"
+#include "ui/qt/error_reporter.h"
+#include "ui/qt/form_main.h"
 
 namespace tavrel {
 namespace {

@@ -1,4 +1,4 @@
-#include "ui/file_list_model.h"
+#include "ui/qt/file_list_model.h"
 
 #include <QSize>
 #include <algorithm>

@@ -1,4 +1,4 @@
-#include "platform/embedded_section.h"
+#include "platform/posix/embedded_section.h"
 
 #include <elf.h>
 #include <fcntl.h>
@@ -7,7 +7,7 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/retry.h"
+#include "platform/posix/retry.h"
 
 namespace tavrel {
 namespace {

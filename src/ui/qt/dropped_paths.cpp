@@ -1,4 +1,4 @@
-#include "ui/dropped_paths.h"
+#include "ui/qt/dropped_paths.h"
 
 #include <QByteArray>
 

@@ -1,4 +1,4 @@
-#include "app/window_module_loader.h"
+#include "platform/posix/window_module_loader.h"
 
 #include <dlfcn.h>
 
