@@ -1,8 +1,10 @@
 #pragma once
 // The paths of a drop of files from the shell (WM_DROPFILES).
 
+// clang-format off: shellapi.h needs the types of windows.h before it.
 #include <shellapi.h>
 #include <windows.h>
+// clang-format on
 
 #include <string>
 #include <vector>

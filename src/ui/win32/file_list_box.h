@@ -23,11 +23,10 @@ inline constexpr const char* kListFullMessage = "行を挿入できません";
 class FileListBox {
 public:
     // The list box styles: several entries selectable at once, no integral
-    // height, owner-drawn lines of one height and no data, keys passed to the
-    // owner first (WM_VKEYTOITEM).
+    // height, owner-drawn lines of one height and no data.
     static constexpr DWORD kStyle = WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | LBS_NOTIFY |
                                     LBS_EXTENDEDSEL | LBS_NOINTEGRALHEIGHT | LBS_OWNERDRAWFIXED |
-                                    LBS_NODATA | LBS_WANTKEYBOARDINPUT;
+                                    LBS_NODATA;
 
     // Creates the list box as a child of the parent, which must pass the list
     // box's WM_DRAWITEM on to DrawItem.

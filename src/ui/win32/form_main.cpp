@@ -127,6 +127,7 @@ void TFormMain::CreateControls() {
                                           font_, Scaled(design::kLineHeight, dpi_),
                                           services_.session.file_list());
     ListBoxFileList = list_->handle();
+    SetWindowSubclass(ListBoxFileList, ListKeyProc, 0, reinterpret_cast<DWORD_PTR>(this));
 
     const Rect panel = Scaled(design::kPanel, dpi_);
     PanelBottom = CreateRaisedPanel(handle_, panel, kPanelId);
@@ -351,6 +352,14 @@ LRESULT CALLBACK TFormMain::WindowProc(HWND window, UINT message, WPARAM wparam,
     return form->HandleMessage(message, wparam, lparam);
 }
 
+LRESULT CALLBACK TFormMain::ListKeyProc(HWND list, UINT message, WPARAM wparam, LPARAM lparam,
+                                        UINT_PTR, DWORD_PTR form) {
+    if (message == WM_KEYDOWN || message == WM_SYSKEYDOWN)
+        reinterpret_cast<TFormMain*>(form)->ListBoxFileListKeyDown(wparam);
+    if (message == WM_NCDESTROY) RemoveWindowSubclass(list, ListKeyProc, 0);
+    return DefSubclassProc(list, message, wparam, lparam);
+}
+
 LRESULT TFormMain::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
         case WM_COMMAND: {
@@ -361,12 +370,6 @@ LRESULT TFormMain::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
             if (id == kComboBoxId && code == CBN_SELCHANGE) TakeStampType();
             return 0;
         }
-        case WM_VKEYTOITEM:
-            if (reinterpret_cast<HWND>(lparam) == ListBoxFileList) {
-                ListBoxFileListKeyDown(LOWORD(wparam));
-                return -1;  // the list box handles the key as usual too
-            }
-            break;
         case WM_MEASUREITEM: {
             auto* item = reinterpret_cast<MEASUREITEMSTRUCT*>(lparam);
             if (item->CtlID != kListBoxId) break;

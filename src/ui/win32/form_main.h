@@ -81,6 +81,10 @@ public:
 
 private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+    // Sees every key pressed down on the list (with Alt too, which comes as a
+    // system key) before the list box handles it as usual.
+    static LRESULT CALLBACK ListKeyProc(HWND list, UINT message, WPARAM wparam, LPARAM lparam,
+                                        UINT_PTR id, DWORD_PTR form);
     LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam);
 
     void CreateFonts();

@@ -133,13 +133,15 @@ TEST(ListKeys, DeleteRemovesTheMarkedEntries) {
         Rows marked;
         WORD key;
         bool shift;
+        bool alt;
         Paths remaining;
     } cases[] = {
-        {"second and fifth", {1, 4}, VK_DELETE, false, {"a", "c", "d", "f"}},
-        {"nothing marked", {}, VK_DELETE, false, {"a", "b", "c", "d", "e", "f"}},
-        {"with Shift", {1, 4}, VK_DELETE, true, {"a", "c", "d", "f"}},
-        {"another key", {1, 4}, VK_BACK, false, {"a", "b", "c", "d", "e", "f"}},
-        {"all", {0, 1, 2, 3, 4, 5}, VK_DELETE, false, {}},
+        {"second and fifth", {1, 4}, VK_DELETE, false, false, {"a", "c", "d", "f"}},
+        {"nothing marked", {}, VK_DELETE, false, false, {"a", "b", "c", "d", "e", "f"}},
+        {"with Shift", {1, 4}, VK_DELETE, true, false, {"a", "c", "d", "f"}},
+        {"with Alt", {0}, VK_DELETE, false, true, {"b", "c", "d", "e", "f"}},
+        {"another key", {1, 4}, VK_BACK, false, false, {"a", "b", "c", "d", "e", "f"}},
+        {"all", {0, 1, 2, 3, 4, 5}, VK_DELETE, false, false, {}},
     };
     for (const auto& c : cases) {
         WindowFixture w;
@@ -147,7 +149,7 @@ TEST(ListKeys, DeleteRemovesTheMarkedEntries) {
         // Listed unchecked, as names that do not exist are.
         w.Drop({"a", "b", "c", "d", "e", "f"});
         w.Mark(c.marked);
-        w.PressOnList(c.key, c.shift);
+        w.PressOnList(c.key, c.shift, c.alt);
         EXPECT_EQ(w.Entries(), c.remaining) << c.name;
         EXPECT_EQ(SendMessageW(w.form.ListBoxFileList, LB_GETCOUNT, 0, 0),
                   static_cast<LRESULT>(c.remaining.size()))

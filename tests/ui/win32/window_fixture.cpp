@@ -170,15 +170,18 @@ void WindowFixture::Drop(const std::vector<std::string>& paths) {
     SendMessageW(form.handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(paths)), 0);
 }
 
-void WindowFixture::PressOnList(WORD key, bool shift) {
+void WindowFixture::PressOnList(WORD key, bool shift, bool alt) {
     BYTE keys[256];
     GetKeyboardState(keys);
     BYTE changed[256];
     std::memcpy(changed, keys, sizeof keys);
     changed[VK_SHIFT] = shift ? 0x80 : 0;
+    changed[VK_MENU] = alt ? 0x80 : 0;
     SetKeyboardState(changed);
-    SendMessageW(form.ListBoxFileList, WM_KEYDOWN, key, 1);
-    SendMessageW(form.ListBoxFileList, WM_KEYUP, key, 0xC0000001);
+    // With Alt down, the key comes as a system key, its context bit (29) set.
+    const LPARAM context = alt ? 1 << 29 : 0;
+    SendMessageW(form.ListBoxFileList, alt ? WM_SYSKEYDOWN : WM_KEYDOWN, key, 1 | context);
+    SendMessageW(form.ListBoxFileList, alt ? WM_SYSKEYUP : WM_KEYUP, key, 0xC0000001 | context);
     SetKeyboardState(keys);
 }
 

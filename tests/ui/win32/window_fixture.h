@@ -76,8 +76,8 @@ public:
     static void Pump();
     // Drops the paths on the window.
     void Drop(const std::vector<std::string>& paths);
-    // Presses a key on the list, with Shift held down or not.
-    void PressOnList(WORD key, bool shift = false);
+    // Presses a key on the list, with Shift or Alt held down or not.
+    void PressOnList(WORD key, bool shift = false, bool alt = false);
     void Click(HWND button);
 
     // The entries of the file list.
