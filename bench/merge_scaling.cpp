@@ -16,6 +16,8 @@
 
 #include "collect/file_list.h"
 #include "collect/merge_pending_files.h"
+#include "platform/posix/icu_text_ordering.h"
+#include "platform/posix/process_environment.h"
 #include "platform/process.h"
 #include "platform/text_ordering.h"
 

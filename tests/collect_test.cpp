@@ -8,6 +8,8 @@
 #include "collect/collect_directory.h"
 #include "collect/file_list.h"
 #include "collect/merge_pending_files.h"
+#include "platform/posix/icu_text_ordering.h"
+#include "platform/posix/posix_file_system.h"
 #include "test_support.h"
 
 namespace tavrel {

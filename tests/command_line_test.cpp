@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "app/errors.h"
 #include "app/last_resort.h"
 
@@ -9,6 +11,14 @@ namespace tavrel {
 namespace {
 
 using Arguments = std::vector<std::string>;
+
+// An address as the platform's "%p" writes it ("0x1234" on Linux,
+// "0000000000001234" on Windows).
+std::string AddressText(const void* address) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%p", address);
+    return text;
+}
 
 TEST(CommandLine, SplitsAWholeCommandLineText) {
     struct Case {
@@ -52,13 +62,20 @@ TEST(LastResort, TextNamesTheErrorAndEndsTheMessageWithAPeriod) {
     EXPECT_EQ(WithFinalPeriod("ends with blank "), "ends with blank .");
     EXPECT_EQ(LastResortText("DateConversionError", "tavrel", reinterpret_cast<void*>(0x1234),
                              kDateConversionMessage),
-              "DateConversionError がモジュール tavrel の 0x1234 で発生しました。\n"
-              "日付に変換できない値が渡されました.");
+              "DateConversionError がモジュール tavrel の " +
+                  AddressText(reinterpret_cast<void*>(0x1234)) +
+                  " で発生しました。\n"
+                  "日付に変換できない値が渡されました.");
     try {
         throw DateConversionError();
-    } catch (...) {
+    } catch (const Error& error) {
+        ASSERT_NE(error.Address(), nullptr);
         const auto text = LastResortTextFor(std::current_exception(), "tavrel");
-        EXPECT_EQ(text.rfind("DateConversionError がモジュール tavrel の 0x", 0), 0u) << text;
+        EXPECT_EQ(text.rfind("DateConversionError がモジュール tavrel の " +
+                                 AddressText(error.Address()) + " で発生しました。",
+                             0),
+                  0u)
+            << text;
     }
     try {
         throw std::bad_alloc();

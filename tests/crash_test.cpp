@@ -13,6 +13,9 @@
 
 #include "app/rename_session.h"
 #include "app/settings_file.h"
+#include "platform/posix/icu_text_ordering.h"
+#include "platform/posix/monotonic_clock.h"
+#include "platform/posix/posix_file_system.h"
 #include "robustness_support.h"
 #include "test_support.h"
 

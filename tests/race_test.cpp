@@ -14,7 +14,10 @@
 #include <random>
 
 #include "app/rename_session.h"
+#include "platform/posix/icu_text_ordering.h"
+#include "platform/posix/monotonic_clock.h"
 #include "platform/posix/no_replace_rename.h"
+#include "platform/posix/posix_file_system.h"
 #include "robustness_support.h"
 #include "test_support.h"
 

@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "app/errors.h"
+#include "platform/posix/icu_text_ordering.h"
+#include "platform/posix/monotonic_clock.h"
+#include "platform/posix/posix_file_system.h"
 #include "test_support.h"
 
 namespace tavrel {

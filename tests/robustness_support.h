@@ -16,6 +16,7 @@
 
 #include "platform/file_system.h"
 #include "platform/posix/no_replace_rename.h"
+#include "platform/posix/posix_file_system.h"
 #include "test_support.h"
 
 namespace tavrel::test {

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include "app/errors.h"
+#include "platform/posix/posix_file_system.h"
 #include "test_support.h"
 
 namespace tavrel {

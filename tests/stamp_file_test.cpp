@@ -8,6 +8,8 @@
 #include <regex>
 
 #include "app/errors.h"
+#include "platform/posix/monotonic_clock.h"
+#include "platform/posix/posix_file_system.h"
 #include "stamp/file_name.h"
 #include "stamp/useful_function.h"
 #include "test_support.h"

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/posix/icu_text_ordering.h"
 #include "platform/text_ordering.h"
 
 namespace tavrel::bench {

@@ -8,6 +8,7 @@
 #include <typeinfo>
 
 #include "app/errors.h"
+#include "platform/name_rules.h"
 
 namespace tavrel {
 namespace {
@@ -47,7 +48,8 @@ std::string LastResortTextFor(std::exception_ptr error, const std::string& modul
 }
 
 std::string ReportLastResort(std::exception_ptr error, const std::string& executable_path) {
-    const std::string module = executable_path.substr(executable_path.find_last_of('/') + 1);
+    const std::string module =
+        executable_path.substr(executable_path.find_last_of(kPathSeparators) + 1);
     const std::string text = LastResortTextFor(error, module);
     std::fwrite(text.data(), 1, text.size(), stderr);
     std::fputc('\n', stderr);

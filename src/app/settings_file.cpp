@@ -1,6 +1,8 @@
 #include "app/settings_file.h"
 
 #include "app/errors.h"
+#include "platform/code_page.h"
+#include "platform/name_rules.h"
 #include "stamp/delimited_text.h"
 #include "stamp/integer_text.h"
 
@@ -54,9 +56,15 @@ std::string Utf16ToUtf8(std::string_view bytes, bool big_endian) {
 }  // namespace
 
 std::string SettingsFilePath(const std::string& executable_path) {
-    const auto slash = executable_path.find_last_of('/');
-    const std::string directory =
-        slash == std::string::npos ? std::string(".") : executable_path.substr(0, slash);
+    const auto separator = executable_path.find_last_of(kPathSeparators);
+    if (separator == std::string::npos) return "./setup.ini";
+    std::string directory = executable_path.substr(0, separator + 1);
+    // The final separator goes, unless it stands behind another separator: a
+    // root such as "C:\" keeps it ("C:\/setup.ini"), as Windows accepts.
+    const bool after_separator =
+        directory.size() >= 2 &&
+        kPathSeparators.find(directory[directory.size() - 2]) != std::string_view::npos;
+    if (directory.back() == kDirectorySeparator && !after_separator) directory.pop_back();
     return directory + "/setup.ini";
 }
 
@@ -69,7 +77,7 @@ std::string DecodeSettingsText(std::string_view bytes) {
     else if (bytes.substr(0, 3) == "\xEF\xBB\xBF")
         text = bytes.substr(3);
     else
-        text = bytes;
+        text = FromAnsiCodePage(bytes);
     return text.substr(0, text.find('\0'));
 }
 
@@ -106,7 +114,7 @@ std::optional<int> ReadSettingsFile(const std::string& path, FileSystem& file_sy
 
 void WriteSettingsFile(const std::string& path, int stamp_type, FileSystem& file_system) {
     const std::string text = "StampType:" + std::to_string(stamp_type) + "\r\n";
-    if (const int error = file_system.ReplaceFileContents(path, text))
+    if (const int error = file_system.ReplaceFileContents(path, ToAnsiCodePage(text)))
         throw FileCreateError(path, ErrorText(error));
 }
 

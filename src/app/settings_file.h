@@ -10,12 +10,16 @@
 
 namespace tavrel {
 
-// The settings file's path: the executable's directory followed by "/setup.ini".
+// The settings file's path: the executable's path cut after its last separator,
+// that separator dropped unless another one stands before it, then
+// "/setup.ini" ("C:\Tools\Tavrel.exe" gives "C:\Tools/setup.ini", "C:\Tavrel.exe"
+// gives "C:\/setup.ini", "/usr/bin/tavrel" gives "/usr/bin/setup.ini").
 std::string SettingsFilePath(const std::string& executable_path);
 
 // The file's text in UTF-8: a byte-order mark (FF FE, FE FF, EF BB BF) selects
 // UTF-16 little-endian, UTF-16 big-endian or UTF-8 and is dropped; bytes without
-// a mark are taken as they are. The text ends at its first NUL.
+// a mark are read in the ANSI code page (UTF-8 on Linux, GetACP() on Windows).
+// The text ends at its first NUL.
 std::string DecodeSettingsText(std::string_view bytes);
 
 // Cuts a text into lines at CR LF, a lone CR and a lone LF; a break at the very

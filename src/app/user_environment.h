@@ -16,15 +16,22 @@ namespace tavrel {
 
 class UserEnvironment {
 public:
-    // Loads the locale's formats (LC_TIME) and collation (LC_COLLATE).
+    // Loads the user's regional formats and collation.
     explicit UserEnvironment(const std::string& executable_path);
 
     // Services for a session; they refer to this object, which must outlive it.
     SessionServices Services();
 
+    // Reads the regional formats again, all at once (the desktop's settings
+    // changed); sessions made from this object see the new ones.
+    void ReloadRegionalFormats();
+
+    const std::string& executable_path() const { return executable_path_; }
+
 private:
-    PosixFileSystem file_system_;
-    MonotonicClock clock_;
+    std::string executable_path_;
+    std::unique_ptr<FileSystem> file_system_;
+    std::unique_ptr<Clock> clock_;
     RegionalFormats formats_;
     std::unique_ptr<TextOrdering> ordering_;
     std::string settings_path_;

@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "platform/name_rules.h"
+
 namespace tavrel {
 
 void CollectDirectory(const std::string& directory, PendingList& pending, FileSystem& file_system) {
@@ -20,7 +22,7 @@ void CollectDirectory(const std::string& directory, PendingList& pending, FileSy
         for (const auto& level : descent)
             if (level.listing.device == listing->device && level.listing.inode == listing->inode)
                 return;  // a link back to a directory on this descent: a cycle
-        if (path.empty() || path.back() != '/') path += '/';
+        if (path.empty() || path.back() != kDirectorySeparator) path += kDirectorySeparator;
         descent.push_back(Level{std::move(path), std::move(*listing)});
     };
 

@@ -14,7 +14,7 @@ namespace tavrel {
 // walked, except into a directory that is already being walked further up the
 // same descent, so link cycles end. A directory that cannot be read adds
 // nothing, and nothing is reported. Paths are base + name, where the base is the
-// given path with "/" appended unless it already ends in one.
+// given path with kDirectorySeparator appended unless it already ends in one.
 void CollectDirectory(const std::string& directory, PendingList& pending, FileSystem& file_system);
 
 }  // namespace tavrel

@@ -2,6 +2,7 @@
 // The fast-moving clock that seeds the collision tag's random symbols.
 
 #include <cstdint>
+#include <memory>
 
 namespace tavrel {
 
@@ -12,10 +13,8 @@ public:
     virtual std::uint32_t Counter() = 0;
 };
 
-// The low 32 bits of the monotonic clock's nanoseconds.
-class MonotonicClock final : public Clock {
-public:
-    std::uint32_t Counter() override;
-};
+// The platform's own clock: the monotonic clock on Linux, the performance
+// counter on Windows.
+std::unique_ptr<Clock> MakeSystemClock();
 
 }  // namespace tavrel

@@ -1,16 +1,15 @@
 #pragma once
 // The file-system operations Tavrel's core needs, behind one interface so that
-// tests can stand in a file system that fails on purpose. PosixFileSystem is the
-// real one; every system call it makes is wrapped once and retried on EINTR.
-
-#include <sys/types.h>
+// tests can stand in a file system that fails on purpose. Each platform side has
+// the real one (platform/posix/posix_file_system.h, platform/win32/
+// win32_file_system.h). Error numbers are the platform's own: errno values on
+// Linux, GetLastError values on Windows.
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
-
-#include "platform/posix/no_replace_rename.h"
 
 namespace tavrel {
 
@@ -46,7 +45,7 @@ public:
     virtual bool IsNameTaken(const std::string& path) = 0;
 
     // Renames without ever replacing an existing entry. Returns 0 on success,
-    // otherwise the errno value of the refusal.
+    // otherwise the error number of the refusal.
     virtual int RenameNoReplace(const std::string& from, const std::string& to) = 0;
 
     // Reads a directory whole. Empty when it cannot be opened or read from the
@@ -61,63 +60,19 @@ public:
     // it ends, so that nothing stays open while the program waits.
     virtual void ReleaseHeldDirectory() {}
 
-    // Reads a whole file. Returns 0 on success, otherwise the errno value.
+    // Reads a whole file. Returns 0 on success, otherwise the error number.
     virtual int ReadWholeFile(const std::string& path, std::string& contents) = 0;
 
     // Replaces the file's contents atomically: writes a temporary file beside it,
-    // flushes it and renames it over the old one. Returns 0 or the errno value.
+    // flushes it and renames it over the old one. Returns 0 or the error number.
     virtual int ReplaceFileContents(const std::string& path, const std::string& contents) = 0;
 };
 
-// The real file system of the running machine. Tests derive from it to make
-// single operations fail.
-//
-// The rename pass asks for one file after another in the same directory, three
-// calls a file. So that the kernel does not walk the whole path three times a
-// file, the directory of the last path is held open and the calls name the file
-// relative to it (openat, fstatat, renameat2); all calls for one file then also
-// act in one and the same directory, even if the path's folders are moved
-// meanwhile. A path of PATH_MAX bytes or more, a path that ends in "/", and a
-// directory that cannot be held open are handled with the whole path, exactly as
-// before.
-class PosixFileSystem : public FileSystem {
-public:
-    PosixFileSystem() = default;
-    ~PosixFileSystem() override;
-    PosixFileSystem(const PosixFileSystem&) = delete;
-    PosixFileSystem& operator=(const PosixFileSystem&) = delete;
-
-    std::optional<std::int64_t> ReadLastWriteTime(const std::string& path) override;
-    bool IsDirectory(const std::string& path) override;
-    bool IsNameTaken(const std::string& path) override;
-    int RenameNoReplace(const std::string& from, const std::string& to) override;
-    std::optional<DirectoryListing> ReadDirectory(const std::string& path) override;
-    bool IsExistingFile(const std::string& path) override;
-    int ReadWholeFile(const std::string& path, std::string& contents) override;
-    int ReplaceFileContents(const std::string& path, const std::string& contents) override;
-    void ReleaseHeldDirectory() override;
-
-private:
-    // A path as a directory descriptor and a name in it: the held directory and
-    // the last component, or AT_FDCWD and the whole path.
-    struct Located {
-        int directory_fd;
-        const char* name;
-    };
-    Located Locate(const std::string& path);
-
-    std::string held_directory_;  // with its final "/"
-    int held_fd_ = -1;
-    // The rename's system calls bound to the held directory, and the descriptor
-    // they were made for.
-    RenameSystemCalls held_calls_;
-    int held_calls_for_ = -1;
-};
-
-// The system's text for an errno value.
+// The system's text for an error number of the operations above.
 std::string ErrorText(int error_number);
 
-// The process's file mode creation mask, read without changing it.
-mode_t CurrentUmask();
+// The file system of the running machine (PosixFileSystem on Linux,
+// Win32FileSystem on Windows).
+std::unique_ptr<FileSystem> MakeSystemFileSystem();
 
 }  // namespace tavrel

@@ -5,16 +5,8 @@
 
 namespace tavrel {
 
-// The executable's full path (from /proc/self/exe); empty when it cannot be read.
+// The executable's full path (from /proc/self/exe on Linux, GetModuleFileNameW
+// on Windows); empty when it cannot be read.
 std::string ExecutablePath();
-
-// The locale name that governs a category, the way the C library chooses it:
-// LC_ALL, then the category's own variable (e.g. "LC_TIME"), then LANG.
-// Empty when none is set.
-std::string LocaleNameFor(const char* category_variable);
-
-// True when the environment names a display (DISPLAY or WAYLAND_DISPLAY) and Qt
-// is not told to draw nowhere (QT_QPA_PLATFORM offscreen or minimal).
-bool DisplayAvailable();
 
 }  // namespace tavrel

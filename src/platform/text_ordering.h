@@ -12,8 +12,8 @@ class TextOrdering {
 public:
     virtual ~TextOrdering() = default;
     // Equal for two paths exactly when they are equal with letter case ignored.
-    // Valid UTF-8 is case-folded in full; bytes that are no valid UTF-8 stay as
-    // they are and so compare exactly.
+    // On Linux valid UTF-8 is case-folded in full and bytes that are no valid
+    // UTF-8 compare exactly; on Windows equality is CompareStringW's.
     virtual std::string FoldKey(std::string_view path) const = 0;
     // Byte-wise comparison of two sort keys orders the paths as the user's
     // locale collates them, letter case ignored (ties are the caller's to break).
@@ -31,13 +31,8 @@ public:
     virtual bool OrdersTailsFromSlash() const { return false; }
 };
 
-// ICU case folding and the collator of the given locale name (as in LC_COLLATE,
-// e.g. "ja_JP.UTF-8"); the root collation for "C", "POSIX" or "". Strength
-// secondary: letter case is ignored, accents are not.
-std::unique_ptr<TextOrdering> MakeIcuTextOrdering(const std::string& locale_name);
-
-// The ICU locale identifier for a POSIX locale name ("de_DE.UTF-8@euro" gives
-// "de_DE"); empty for "C", "POSIX" and "".
-std::string IcuLocaleId(const std::string& posix_locale_name);
+// The user's own collation: ICU's for the LC_COLLATE locale on Linux,
+// CompareStringW's for the user's default locale on Windows.
+std::unique_ptr<TextOrdering> MakeUserTextOrdering();
 
 }  // namespace tavrel

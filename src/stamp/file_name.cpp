@@ -1,13 +1,14 @@
 #include "stamp/file_name.h"
 
+#include "platform/name_rules.h"
 #include "stamp/integer_text.h"
 
 namespace tavrel {
 
 SplitPath SplitPath::Of(std::string_view path) {
     SplitPath split;
-    const auto slash = path.find_last_of('/');
-    const std::size_t name_start = slash == std::string_view::npos ? 0 : slash + 1;
+    const auto separator = path.find_last_of(kPathSeparators);
+    const std::size_t name_start = separator == std::string_view::npos ? 0 : separator + 1;
     split.directory.assign(path.substr(0, name_start));
     const std::string_view name = path.substr(name_start);
     const auto dot = name.find_last_of('.');

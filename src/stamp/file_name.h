@@ -9,9 +9,9 @@
 
 namespace tavrel {
 
-// A path split for renaming. The directory part keeps its final "/" ("" when the
-// path has none); the extension runs from the file name's last "." (dot
-// included, "" when there is none); the base name is what lies between.
+// A path split for renaming. The directory part keeps its final separator (see
+// kPathSeparators; "" when the path has none); the extension runs from the file name's last "."
+// (dot included, "" when there is none); the base name is what lies between.
 struct SplitPath {
     std::string directory;
     std::string base_name;

@@ -5,6 +5,7 @@
 
 #include "app/errors.h"
 #include "platform/local_time.h"
+#include "platform/name_rules.h"
 #include "stamp/delimited_text.h"
 
 namespace tavrel {
@@ -106,7 +107,9 @@ std::string StampTextByPasses(const StampTime& time, int stamp_type,
     if (fields.size() < FieldsRead(stamp_type))
         fields = StampFields(RenderDateTime(time, formats, /*always_with_time=*/true));
     std::string stamp = AssembleStampText(fields, stamp_type);
-    std::replace(stamp.begin(), stamp.end(), '/', '-');
+    std::replace_if(
+        stamp.begin(), stamp.end(),
+        [](char c) { return kForbiddenNameCharacters.find(c) != std::string_view::npos; }, '-');
     return stamp;
 }
 

@@ -32,8 +32,10 @@ std::string AssembleStampText(const std::vector<std::string>& fields, int stamp_
 // stamp type reads (three for type 1, four for type 2) - as at exactly midnight,
 // where the date is rendered alone - the time is rendered as at any other moment
 // and the passes run again, so a midnight stamp has the same shape as every
-// other ("20110914-000000_"). A "/" can never remain in the result: it would
-// move the file into another directory, so it is replaced by "-".
+// other ("20110914-000000_"). No character a file name cannot hold (see
+// kForbiddenNameCharacters: "/" on Linux, \ / : * ? " < > | on Windows) can
+// remain in the result: each is replaced by "-", so a stamp never moves a file
+// into another directory or makes its rename fail.
 std::string StampTextFor(const StampTime& time, int stamp_type, const RegionalFormats& formats);
 
 // StampTextFor by rendering and the passes, whatever the formats. StampTextFor

@@ -8,6 +8,9 @@
 #include <vector>
 
 #include "app/rename_session.h"
+#include "platform/posix/icu_text_ordering.h"
+#include "platform/posix/monotonic_clock.h"
+#include "platform/posix/posix_file_system.h"
 #include "test_support.h"
 #include "ui/qt/error_reporter.h"
 #include "ui/qt/form_main.h"

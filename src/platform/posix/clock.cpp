@@ -1,6 +1,6 @@
-#include "platform/clock.h"
-
 #include <time.h>
+
+#include "platform/posix/monotonic_clock.h"
 
 namespace tavrel {
 

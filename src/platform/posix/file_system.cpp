@@ -1,5 +1,3 @@
-#include "platform/file_system.h"
-
 #include <dirent.h>
 #include <fcntl.h>
 #include <string.h>
@@ -10,6 +8,7 @@
 #include <climits>
 #include <cstdlib>
 
+#include "platform/posix/posix_file_system.h"
 #include "platform/posix/retry.h"
 
 namespace tavrel {

@@ -9,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/posix/icu_text_ordering.h"
 #include "platform/text_ordering.h"
 
 namespace tavrel {

@@ -6,6 +6,8 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/posix/process_environment.h"
+
 namespace tavrel {
 
 std::string ExecutablePath() {

@@ -1,5 +1,3 @@
-#include "platform/text_ordering.h"
-
 #include <unicode/coll.h>
 #include <unicode/ucasemap.h>
 #include <unicode/ucol.h>
@@ -10,6 +8,8 @@
 #include <unicode/utf8.h>
 
 #include <mutex>
+
+#include "platform/posix/icu_text_ordering.h"
 
 namespace tavrel {
 namespace {

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "platform/posix/process_environment.h"
 #include "platform/process.h"
 
 namespace tavrel {

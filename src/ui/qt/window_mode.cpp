@@ -11,6 +11,7 @@
 
 #include "app/last_resort.h"
 #include "app/user_environment.h"
+#include "platform/posix/process_environment.h"
 #include "platform/posix/retry.h"
 #include "platform/process.h"
 #include "ui/qt/error_reporter.h"

@@ -1,0 +1,11 @@
+#include "platform/name_rules.h"
+
+namespace tavrel {
+
+// A backslash ends a directory, a colon a drive ("C:notes.txt"); the walk
+// joins names with a backslash.
+const std::string_view kPathSeparators = "\\:";
+const char kDirectorySeparator = '\\';
+const std::string_view kForbiddenNameCharacters = "\\/:*?\"<>|";
+
+}  // namespace tavrel

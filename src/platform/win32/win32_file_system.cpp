@@ -1,0 +1,245 @@
+#include "platform/win32/win32_file_system.h"
+
+#include <windows.h>
+
+#include <memory>
+
+#include "platform/name_rules.h"
+#include "platform/win32/wtf8.h"
+
+namespace tavrel::win32 {
+namespace {
+
+// Seconds between 1601-01-01 (FILETIME's epoch) and 1970-01-01.
+constexpr std::int64_t kEpochDifference = 11644473600;
+constexpr std::uint64_t kTicksPerSecond = 10000000;
+
+int LastError() {
+    return static_cast<int>(::GetLastError());
+}
+
+// Closes a handle when it goes out of scope.
+struct HandleCloser {
+    void operator()(HANDLE handle) const { ::CloseHandle(handle); }
+};
+using UniqueHandle = std::unique_ptr<void, HandleCloser>;
+
+UniqueHandle OpenFile(const std::wstring& path, DWORD access, DWORD share, DWORD disposition,
+                      DWORD flags) {
+    HANDLE handle =
+        ::CreateFileW(path.c_str(), access, share, nullptr, disposition, flags, nullptr);
+    return UniqueHandle(handle == INVALID_HANDLE_VALUE ? nullptr : handle);
+}
+
+DWORD Attributes(const std::string& path) {
+    return ::GetFileAttributesW(FromWtf8(path).c_str());
+}
+
+// FindFirstFileW/FindNextFileW/FindClose as one enumeration.
+class Enumeration {
+public:
+    explicit Enumeration(const std::wstring& pattern)
+        : handle_(::FindFirstFileW(pattern.c_str(), &data_)) {}
+    ~Enumeration() {
+        if (handle_ != INVALID_HANDLE_VALUE) ::FindClose(handle_);
+    }
+    Enumeration(const Enumeration&) = delete;
+    Enumeration& operator=(const Enumeration&) = delete;
+
+    bool started() const { return handle_ != INVALID_HANDLE_VALUE; }
+    const WIN32_FIND_DATAW& current() const { return data_; }
+    bool Next() { return ::FindNextFileW(handle_, &data_) != FALSE; }
+
+private:
+    WIN32_FIND_DATAW data_{};
+    HANDLE handle_;
+};
+
+// The volume and file index of a directory, or a value no other directory of
+// this run gets when they cannot be read: the walk's cycle test then never
+// takes two different directories for one.
+void Identify(const std::wstring& directory, DirectoryListing& listing) {
+    static std::uint64_t unknown = 0;
+    const UniqueHandle handle = OpenFile(directory, FILE_READ_ATTRIBUTES,
+                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                         OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS);
+    BY_HANDLE_FILE_INFORMATION info;
+    if (handle && ::GetFileInformationByHandle(handle.get(), &info)) {
+        listing.device = info.dwVolumeSerialNumber;
+        listing.inode =
+            (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    } else {
+        listing.device = ~std::uint64_t{0};
+        listing.inode = ++unknown;
+    }
+}
+
+bool IsDirectoryReparsePoint(DWORD attributes) {
+    return (attributes & FILE_ATTRIBUTE_DIRECTORY) && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+// The directory part of a path (up to and including its last separator) and
+// the name after it.
+std::string DirectoryOf(const std::string& path, std::string& name) {
+    const auto separator = path.find_last_of(kPathSeparators);
+    if (separator == std::string::npos) {
+        name = path;
+        return ".";
+    }
+    name = path.substr(separator + 1);
+    return path.substr(0, separator + 1);
+}
+
+bool WriteAll(HANDLE handle, const std::string& contents) {
+    std::size_t written = 0;
+    while (written < contents.size()) {
+        DWORD n = 0;
+        const DWORD chunk =
+            static_cast<DWORD>(std::min<std::size_t>(contents.size() - written, 1 << 20));
+        if (!::WriteFile(handle, contents.data() + written, chunk, &n, nullptr)) return false;
+        written += n;
+    }
+    return true;
+}
+
+}  // namespace
+
+std::optional<std::int64_t> Win32FileSystem::ReadLastWriteTime(const std::string& path) {
+    // No sharing: a file another program holds open cannot be read, and no other
+    // program can open it while its time is read. A directory fails to open
+    // without FILE_FLAG_BACKUP_SEMANTICS, like a missing file.
+    const UniqueHandle file =
+        OpenFile(FromWtf8(path), GENERIC_READ, 0, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
+    if (!file) return std::nullopt;
+    FILETIME last_write;
+    if (!::GetFileTime(file.get(), nullptr, nullptr, &last_write)) return std::nullopt;
+    const std::uint64_t ticks =
+        (static_cast<std::uint64_t>(last_write.dwHighDateTime) << 32) | last_write.dwLowDateTime;
+    return static_cast<std::int64_t>(ticks / kTicksPerSecond) - kEpochDifference;
+}
+
+bool Win32FileSystem::IsDirectory(const std::string& path) {
+    const DWORD attributes = Attributes(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool Win32FileSystem::IsExistingFile(const std::string& path) {
+    const DWORD attributes = Attributes(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool Win32FileSystem::IsNameTaken(const std::string& path) {
+    const DWORD attributes = Attributes(path);
+    if (attributes != INVALID_FILE_ATTRIBUTES) return !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+    switch (::GetLastError()) {
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND:
+        case ERROR_INVALID_NAME:
+        case ERROR_BAD_PATHNAME:
+        case ERROR_FILENAME_EXCED_RANGE:
+        case ERROR_INVALID_DRIVE:
+        case ERROR_BAD_NETPATH:
+            return false;
+        default:
+            break;
+    }
+    // The attributes cannot be read for another reason (access denied, a file
+    // held in a way that hides them): the directory's listing settles it.
+    std::string name;
+    const auto listing = ReadDirectory(DirectoryOf(path, name));
+    if (!listing) return false;
+    for (const auto& entry : listing->entries)
+        if (entry.name == name) return !entry.is_directory;
+    return false;
+}
+
+int Win32FileSystem::RenameNoReplace(const std::string& from, const std::string& to) {
+    // MoveFileW refuses an existing target (ERROR_ALREADY_EXISTS); it never replaces.
+    return ::MoveFileW(FromWtf8(from).c_str(), FromWtf8(to).c_str()) ? 0 : LastError();
+}
+
+std::optional<DirectoryListing> Win32FileSystem::ReadDirectory(const std::string& path) {
+    std::wstring directory = FromWtf8(path);
+    std::wstring pattern = directory;
+    if (pattern.empty() || pattern.back() != static_cast<wchar_t>(kDirectorySeparator))
+        pattern += static_cast<wchar_t>(kDirectorySeparator);
+    pattern += L'*';
+    Enumeration enumeration(pattern);
+    if (!enumeration.started()) return std::nullopt;
+    DirectoryListing listing;
+    Identify(directory, listing);
+    do {
+        const WIN32_FIND_DATAW& found = enumeration.current();
+        // Hidden, system and read-only entries are listed like all others.
+        if (IsDirectoryReparsePoint(found.dwFileAttributes)) continue;
+        DirectoryEntry entry;
+        entry.name = ToWtf8(found.cFileName);
+        entry.is_directory = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        listing.entries.push_back(std::move(entry));
+    } while (enumeration.Next());  // the end, or an error: keep what was read
+    return listing;
+}
+
+int Win32FileSystem::ReadWholeFile(const std::string& path, std::string& contents) {
+    contents.clear();
+    const UniqueHandle file = OpenFile(FromWtf8(path), GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING,
+                                       FILE_ATTRIBUTE_NORMAL);
+    if (!file) return LastError();
+    char buffer[4096];
+    while (contents.size() < kMostSettingsBytes) {
+        DWORD n = 0;
+        const DWORD want =
+            static_cast<DWORD>(std::min(sizeof buffer, kMostSettingsBytes - contents.size()));
+        if (!::ReadFile(file.get(), buffer, want, &n, nullptr)) return LastError();
+        if (n == 0) break;
+        contents.append(buffer, n);
+    }
+    return 0;
+}
+
+int Win32FileSystem::ReplaceFileContents(const std::string& path, const std::string& contents) {
+    const std::wstring target = FromWtf8(path);
+    // A name of its own beside the target: the process id, and a count for the
+    // unlikely case that a file of that name is left over.
+    std::wstring temporary;
+    UniqueHandle file;
+    for (unsigned attempt = 0; !file; ++attempt) {
+        temporary = target + L"." + std::to_wstring(::GetCurrentProcessId()) + L"-" +
+                    std::to_wstring(attempt) + L".tmp";
+        file = OpenFile(temporary, GENERIC_WRITE, 0, CREATE_NEW, FILE_ATTRIBUTE_NORMAL);
+        if (!file && (::GetLastError() != ERROR_FILE_EXISTS || attempt == 100)) return LastError();
+    }
+    auto fail = [&](int error) {
+        file.reset();
+        ::DeleteFileW(temporary.c_str());
+        return error;
+    };
+    if (!WriteAll(file.get(), contents) || !::FlushFileBuffers(file.get()))
+        return fail(LastError());
+    file.reset();
+    if (!::MoveFileExW(temporary.c_str(), target.c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return fail(LastError());
+    return 0;
+}
+
+}  // namespace tavrel::win32
+
+namespace tavrel {
+
+std::string ErrorText(int error_number) {
+    wchar_t* text = nullptr;
+    const DWORD length = ::FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, static_cast<DWORD>(error_number), 0, reinterpret_cast<wchar_t*>(&text), 0,
+        nullptr);
+    if (length == 0 || text == nullptr) return "error " + std::to_string(error_number);
+    std::wstring message(text, length);
+    ::LocalFree(text);
+    // The system's texts end with a line break.
+    while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r'))
+        message.pop_back();
+    return win32::ToWtf8(message);
+}
+
+}  // namespace tavrel

@@ -1,0 +1,36 @@
+#pragma once
+// The file system of Windows, through the Win32 calls Tavrel was designed for:
+// CreateFileW with no sharing and GetFileTime for the time, GetFileAttributesW
+// for the directory and taken-name tests, MoveFileW (which never replaces) for
+// the rename, FindFirstFileW/FindNextFileW/FindClose for a listing. Paths arrive
+// as WTF-8 and are converted to UTF-16 here; error numbers are GetLastError
+// values.
+
+#include "platform/file_system.h"
+
+namespace tavrel::win32 {
+
+// Reading the settings file stops after this many bytes.
+inline constexpr std::size_t kMostSettingsBytes = 64 * 1024;
+
+class Win32FileSystem : public FileSystem {
+public:
+    std::optional<std::int64_t> ReadLastWriteTime(const std::string& path) override;
+    bool IsDirectory(const std::string& path) override;
+    bool IsNameTaken(const std::string& path) override;
+    int RenameNoReplace(const std::string& from, const std::string& to) override;
+    // Directory reparse points (junctions, directory links) are left out of the
+    // listing: met inside a walk they are neither entered nor listed as files,
+    // so a folder holding a junction to C:\ never leads the walk out of it.
+    std::optional<DirectoryListing> ReadDirectory(const std::string& path) override;
+    bool IsExistingFile(const std::string& path) override;
+    // Opened so that others may read but not write the file meanwhile; reads at
+    // most kMostSettingsBytes.
+    int ReadWholeFile(const std::string& path, std::string& contents) override;
+    // Writes a new file beside the old one, flushes it, and moves it over the old
+    // one with MoveFileExW (replace, write-through). A read-only old file is not
+    // replaced: the move is refused with access denied.
+    int ReplaceFileContents(const std::string& path, const std::string& contents) override;
+};
+
+}  // namespace tavrel::win32

@@ -1,0 +1,31 @@
+// Tavrel.exe's entry (GUI subsystem): with arguments, a command-line run without
+// any window; without, window mode. An error that escapes start-up in either
+// mode goes to the last-resort handler: a message box, then exit code 1.
+
+#include <windows.h>
+
+#include <exception>
+
+#include "app/command_line_mode.h"
+#include "app/last_resort.h"
+#include "app/user_environment.h"
+#include "platform/process.h"
+#include "platform/win32/command_line_text.h"
+#include "platform/win32/last_resort_box.h"
+#include "ui/win32/window_mode.h"
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show_command) {
+    const auto arguments = tavrel::win32::ProcessArguments();
+    if (!arguments.empty())
+        return tavrel::RunCommandLineMode(arguments, tavrel::win32::ShowLastResortBox);
+    const std::string executable = tavrel::ExecutablePath();
+    try {
+        tavrel::UserEnvironment environment(executable);
+        return tavrel::win32::RunWindowMode(environment,
+                                            tavrel::win32::WindowStart{instance, show_command});
+    } catch (...) {
+        tavrel::win32::ShowLastResortBox(
+            tavrel::ReportLastResort(std::current_exception(), executable));
+        return 1;
+    }
+}
