@@ -137,14 +137,17 @@ screenshot: build
 # Tavrel.exe in $(WIN_BUILD), with its tests.
 windows-configure: deps
 	cmake -S . -B $(WIN_BUILD) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) \
-	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake
+	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+	  -DTAVREL_DRAG_SOURCE=$(abspath $(BUILD))/tests/ui/tavrel_drag_source
 
 windows: windows-configure
 	cmake --build $(WIN_BUILD) -j$(JOBS)
 
 # The Windows tests under Wine: one Wine prefix for the whole run, made in a
-# temporary folder by a set-up test and removed by a clean-up test.
-windows-test: windows
+# temporary folder by a set-up test and removed by a clean-up test. The window's
+# end-to-end run drags files onto Tavrel.exe from the Linux build's drag source.
+windows-test: windows configure
+	cmake --build $(BUILD) --target tavrel_drag_source
 	cd $(WIN_BUILD) && ctest --output-on-failure -j$(JOBS) --timeout $(WIN_TEST_TIMEOUT)
 
 # The zip for Windows users: Tavrel.exe and a short README.txt.

@@ -24,7 +24,15 @@ target_link_libraries(tavrel_core PUBLIC user32 kernel32)
 
 # The window. Its sources, and the Windows libraries it needs.
 add_library(tavrel_win32_ui STATIC
-  src/ui/win32/window_mode_stub.cpp
+  src/ui/win32/dropped_files.cpp
+  src/ui/win32/error_box.cpp
+  src/ui/win32/file_list_box.cpp
+  src/ui/win32/form_layout.cpp
+  src/ui/win32/form_main.cpp
+  src/ui/win32/list_marks.cpp
+  src/ui/win32/raised_panel.cpp
+  src/ui/win32/version_string.cpp
+  src/ui/win32/window_mode.cpp
 )
 target_link_libraries(tavrel_win32_ui PUBLIC tavrel_core comctl32 shell32 gdi32 version user32)
 
@@ -41,4 +49,5 @@ set_target_properties(Tavrel PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_
 include(CTest)
 if(BUILD_TESTING)
   add_subdirectory(tests/win32)
+  add_subdirectory(tests/ui/win32)
 endif()

@@ -1,9 +1,10 @@
 #pragma once
 // The paths of a drop of files from the shell (WM_DROPFILES).
 
-// clang-format off: shellapi.h needs the types of windows.h before it.
-#include <shellapi.h>
+// shellapi.h needs the types of windows.h before it.
+// clang-format off
 #include <windows.h>
+#include <shellapi.h>
 // clang-format on
 
 #include <string>

@@ -155,7 +155,8 @@ void TFormMain::CreateControls() {
     ButtonClear = make_button(design::kButtonClear, L"ButtonClear", kClearId);
 
     const Rect combo = Scaled(design::kComboBox, dpi_);
-    // The height given to a drop-down combo box is that of its open list.
+    // The height given to a drop-down combo box is that of its open list; closed,
+    // it is as high as its font needs: 21 with "Tahoma" 8 points at 96 dpi.
     const int open_height = combo.height + Scaled(design::kLineHeight, dpi_) * (kDropDownLines + 2);
     ComboBoxType = CreateWindowExW(
         0, L"COMBOBOX", L"",
@@ -165,18 +166,7 @@ void TFormMain::CreateControls() {
     set_font(ComboBoxType, font_);
     for (const wchar_t* type : kStampTypes)
         SendMessageW(ComboBoxType, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(type));
-    FitComboBoxHeight(combo.height);
     CreateTooltip();
-}
-
-void TFormMain::FitComboBoxHeight(int height) {
-    // CB_SETITEMHEIGHT with -1 sets the height of the selection field; the
-    // closed combo box is that plus its border, whatever the theme makes it.
-    const LRESULT field = SendMessageW(ComboBoxType, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
-    const int closed = SizeOf(ComboBoxType).height;
-    if (field > 0 && closed != height)
-        SendMessageW(ComboBoxType, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1),
-                     field + height - closed);
 }
 
 void TFormMain::CreateTooltip() {

@@ -90,9 +90,6 @@ private:
     void CreateFonts();
     void CreateControls();
     void CreateTooltip();
-    // The combo box's closed height is set by its font; this makes it the
-    // designed one.
-    void FitComboBoxHeight(int height);
     void LayOut();
     // Runs one handler's steps; an error skips the rest and is shown in a box.
     template <typename Steps>

@@ -16,23 +16,20 @@ screenshots=$3
 x_wait_seconds=120
 source "$(dirname "$0")/../x_session.sh"
 
-# Wine's prefix, HOME and the XDG folders live in the test's own folder.
-export WINEPREFIX="$work/prefix" HOME="$work/home" XDG_CONFIG_HOME="$work/xdg/config" \
-    XDG_DATA_HOME="$work/xdg/data" XDG_CACHE_HOME="$work/xdg/cache" \
-    XDG_RUNTIME_DIR="$work/xdg/runtime" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" \
-    TZ=UTC LC_ALL=C.UTF-8
-mkdir -p "$HOME" "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" "$XDG_CACHE_HOME" "$XDG_RUNTIME_DIR"
-chmod 700 "$XDG_RUNTIME_DIR"
-x_session_cleanup() {
-    wineserver -k 2>/dev/null
+# Wine's prefix, HOME and the XDG folders live in the test's own folder; the
+# Windows tests' scripts make the prefix (the wineserver first, with its output
+# detached) and set the language, the time zone and the regional formats.
+wine_scripts="$(dirname "$0")/../../win32"
+export TAVREL_WINE_ROOT="$work/wine" TAVREL_WINE_DISPLAY=1
+end_wine() {
+    sh "$wine_scripts/wine_prefix.sh" cleanup "$TAVREL_WINE_ROOT"
     cleanup
 }
-trap x_session_cleanup EXIT
-
-# The wineserver first, with its output detached: processes that Wine starts
-# inherit it and would otherwise hold the caller's pipes open.
-wineserver -p </dev/null >/dev/null 2>&1
-wine wineboot -i </dev/null >"$work/wineboot.out" 2>&1 || fail "wineboot: $(cat "$work/wineboot.out")"
+trap end_wine EXIT
+sh "$wine_scripts/wine_prefix.sh" setup "$TAVREL_WINE_ROOT" >"$work/prefix.out" 2>&1 ||
+    fail "no Wine prefix: $(cat "$work/prefix.out")"
+. "$wine_scripts/wine_env.sh"
+export TZ=UTC
 
 mkdir -p "$screenshots" "$work/app" "$work/photos/sub" "$work/again"
 cp "$tavrel_exe" "$work/app/Tavrel.exe"
