@@ -28,10 +28,13 @@ end_wine() {
 trap end_wine EXIT
 sh "$wine_scripts/wine_prefix.sh" setup "$TAVREL_WINE_ROOT" >"$work/prefix.out" 2>&1 ||
     fail "no Wine prefix: $(cat "$work/prefix.out")"
-. "$wine_scripts/wine_env.sh"
-export TZ=UTC
+# The settings script is written for sh: its variables are taken over from there.
+eval "$(sh -c '. "$1" && export -p' sh "$wine_scripts/wine_env.sh")" ||
+    fail "the Wine settings could not be read"
+[ "$WINEPREFIX" = "$TAVREL_WINE_ROOT/prefix" ] || fail "Wine prefix outside the test folder"
 
 mkdir -p "$screenshots" "$work/app" "$work/photos/sub" "$work/again"
+rm -f "$screenshots/failure-$(basename "$0" .sh).png"
 cp "$tavrel_exe" "$work/app/Tavrel.exe"
 stamp_time="2011-09-14 05:25:36"
 touch -d "$stamp_time" "$work/photos/IMG_0001.jpg" "$work/photos/sub/IMG_0002.jpg" \
@@ -49,10 +52,11 @@ start_tavrel() {
 # Drags the paths from the drag source onto the window's list and waits until
 # the source saw the drop taken.
 drag_onto() {
-    local window=$1 source_window
+    local window=$1 source_window source_pid
     shift
     "$drag_source" "$@" >"$work/drag.out" 2>&1 &
-    pids+=($!)
+    source_pid=$!
+    pids+=($source_pid)
     source_window=$(wait_for_window "Tavrel drag source") || fail "no drag source window"
     xdotool windowmove --sync "$source_window" 700 80
     # Press on the source, move onto the list in steps, release.
@@ -68,6 +72,9 @@ drag_onto() {
     xdotool mouseup 1
     wait_until grep -q "drag ended" "$work/drag.out" || fail "the drag did not end"
     grep -q "drag ended: copied" "$work/drag.out" || fail "the drop was not taken: $(cat "$work/drag.out")"
+    # Gone before the next drag, whose source has the same title.
+    kill "$source_pid"
+    wait "$source_pid" 2>/dev/null
 }
 
 # Clicks a point given in the design's client coordinates.
