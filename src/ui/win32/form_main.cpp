@@ -155,8 +155,7 @@ void TFormMain::CreateControls() {
     ButtonClear = make_button(design::kButtonClear, L"ButtonClear", kClearId);
 
     const Rect combo = Scaled(design::kComboBox, dpi_);
-    // The height given to a drop-down combo box is that of its open list; closed,
-    // it is as high as its font needs: 21 with "Tahoma" 8 points at 96 dpi.
+    // The height given to a drop-down combo box is that of its open list.
     const int open_height = combo.height + Scaled(design::kLineHeight, dpi_) * (kDropDownLines + 2);
     ComboBoxType = CreateWindowExW(
         0, L"COMBOBOX", L"",
@@ -166,7 +165,19 @@ void TFormMain::CreateControls() {
     set_font(ComboBoxType, font_);
     for (const wchar_t* type : kStampTypes)
         SendMessageW(ComboBoxType, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(type));
+    FitComboBoxHeight(combo.height);
     CreateTooltip();
+}
+
+void TFormMain::FitComboBoxHeight(int height) {
+    // The closed combo box is its selection field (CB_SETITEMHEIGHT with -1) plus
+    // a border. The field grows to the scaled design; it never gets lower than
+    // the text needs, so a higher font than the design's keeps it higher.
+    const LRESULT field = SendMessageW(ComboBoxType, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
+    const int closed = SizeOf(ComboBoxType).height;
+    if (field > 0 && closed < height)
+        SendMessageW(ComboBoxType, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1),
+                     field + height - closed);
 }
 
 void TFormMain::CreateTooltip() {

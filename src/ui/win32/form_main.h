@@ -90,6 +90,9 @@ private:
     void CreateFonts();
     void CreateControls();
     void CreateTooltip();
+    // Makes the closed combo box as high as designed (scaled), or as high as
+    // its font needs where that is more.
+    void FitComboBoxHeight(int height);
     void LayOut();
     // Runs one handler's steps; an error skips the rest and is shown in a box.
     template <typename Steps>

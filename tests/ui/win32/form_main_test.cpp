@@ -3,6 +3,8 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "platform/win32/wtf8.h"
 #include "window_fixture.h"
 
@@ -19,9 +21,10 @@ Rect At(const WindowFixture& w, int left, int top, int width, int height) {
     return Scaled(Rect{left, top, width, height}, w.form.dpi());
 }
 
-// The closed combo box is as high as its font needs: 21 with "Tahoma" 8 points,
-// a little more where the system links in a higher font for the text (Wine
-// under a Japanese user locale makes it 23). Its place and width are exact.
+// The closed combo box is as high as designed, or as its font needs where that
+// is more: a little more where the system links in a higher font for the text
+// (Wine under a Japanese user locale makes it 23 at 96 dpi). Its place and width
+// are exact.
 void ExpectComboBoxAt(const WindowFixture& w, int left, int top) {
     const Rect frame = WindowFixture::Frame(w.form.ComboBoxType);
     const Rect design = At(w, left, top, 132, 21);
@@ -37,6 +40,24 @@ LOGFONTW FontOf(HWND control) {
     return font;
 }
 
+// Where the controls stand once shown, with the client area grown by the given
+// pixels: at 96 dpi the design's figures (Execute at 234, 8 and Clear at 324, 8),
+// at other densities the same rules applied to the scaled sizes.
+struct Shown {
+    Rect list, panel, execute, clear;
+};
+Shown LaidOut(const WindowFixture& w, int grow_right, int grow_down) {
+    const auto s = [&w](int design) { return Scaled(design, w.form.dpi()); };
+    const Size client{s(414) + grow_right, s(248) + grow_down};
+    const int panel = s(41);
+    const int u = s(75) / 5;
+    const int top = panel / 2 - s(25) / 2;
+    return {Rect{0, 0, client.width, client.height - panel},
+            Rect{0, client.height - panel, client.width, panel},
+            Rect{s(414) - 12 * u + grow_right, top, s(75), s(25)},
+            Rect{s(414) - 6 * u + grow_right, top, s(75), s(25)}};
+}
+
 std::string OwnPath() {
     wchar_t path[MAX_PATH];
     GetModuleFileNameW(nullptr, path, MAX_PATH);
@@ -46,17 +67,26 @@ std::string OwnPath() {
 TEST(FormLayout, ShownAtDesignSize) {
     WindowFixture w;
     w.Show();
+    // The run that sets the screen's density makes sure it took effect.
+    if (const char* dpi = std::getenv("TAVREL_TEST_DPI")) {
+        EXPECT_EQ(w.form.dpi(), std::atoi(dpi));
+    }
     EXPECT_EQ(WindowFixture::Text(w.form.handle()), L"Tavrel v1.2.0.13");
     RECT client;
     GetClientRect(w.form.handle(), &client);
     EXPECT_EQ((Rect{0, 0, client.right, client.bottom}), At(w, 0, 0, 414, 248));
-    EXPECT_EQ(WindowFixture::Frame(w.form.ListBoxFileList), At(w, 0, 0, 414, 207));
-    EXPECT_EQ(WindowFixture::Frame(w.form.PanelBottom), At(w, 0, 207, 414, 41));
+    const Shown shown = LaidOut(w, 0, 0);
+    EXPECT_EQ(WindowFixture::Frame(w.form.ListBoxFileList), shown.list);
+    EXPECT_EQ(WindowFixture::Frame(w.form.PanelBottom), shown.panel);
     EXPECT_EQ(WindowFixture::Frame(w.form.Label1).left, At(w, 12, 13, 68, 13).left);
     EXPECT_EQ(WindowFixture::Frame(w.form.Label1).top, At(w, 12, 13, 68, 13).top);
     ExpectComboBoxAt(w, 88, 10);
-    EXPECT_EQ(WindowFixture::Frame(w.form.ButtonExecute), At(w, 234, 8, 75, 25));
-    EXPECT_EQ(WindowFixture::Frame(w.form.ButtonClear), At(w, 324, 8, 75, 25));
+    EXPECT_EQ(WindowFixture::Frame(w.form.ButtonExecute), shown.execute);
+    EXPECT_EQ(WindowFixture::Frame(w.form.ButtonClear), shown.clear);
+    if (w.form.dpi() == 96) {
+        EXPECT_EQ(shown.execute, (Rect{234, 8, 75, 25}));
+        EXPECT_EQ(shown.clear, (Rect{324, 8, 75, 25}));
+    }
     EXPECT_EQ(WindowFixture::Text(w.form.ButtonExecute), L"Execute");
     EXPECT_EQ(WindowFixture::Text(w.form.ButtonClear), L"Clear");
     EXPECT_EQ(WindowFixture::Text(w.form.Label1), L"Stamp Type");
@@ -107,11 +137,12 @@ TEST(FormLayout, ResizingMovesOnlyTheButtons) {
     const int grow_down = Scaled(50, w.form.dpi());
     SetWindowPos(w.form.handle(), nullptr, 0, 0, outer.right - outer.left + grow,
                  outer.bottom - outer.top + grow_down, SWP_NOMOVE | SWP_NOZORDER);
-    EXPECT_EQ(WindowFixture::Frame(w.form.ListBoxFileList), At(w, 0, 0, 514, 257));
-    EXPECT_EQ(WindowFixture::Frame(w.form.PanelBottom), At(w, 0, 257, 514, 41));
+    const Shown shown = LaidOut(w, grow, grow_down);
+    EXPECT_EQ(WindowFixture::Frame(w.form.ListBoxFileList), shown.list);
+    EXPECT_EQ(WindowFixture::Frame(w.form.PanelBottom), shown.panel);
     ExpectComboBoxAt(w, 88, 10);
-    EXPECT_EQ(WindowFixture::Frame(w.form.ButtonExecute), At(w, 334, 8, 75, 25));
-    EXPECT_EQ(WindowFixture::Frame(w.form.ButtonClear), At(w, 424, 8, 75, 25));
+    EXPECT_EQ(WindowFixture::Frame(w.form.ButtonExecute), shown.execute);
+    EXPECT_EQ(WindowFixture::Frame(w.form.ButtonClear), shown.clear);
 
     MINMAXINFO limits{};
     SendMessageW(w.form.handle(), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
