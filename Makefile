@@ -153,7 +153,7 @@ windows-test: windows configure
 # The zip for Windows users: Tavrel.exe and a short README.txt.
 windows-zip: windows
 	rm -rf $(WIN_BUILD)/zip && mkdir -p $(WIN_BUILD)/zip dist
-	cp $(WIN_BUILD)/Tavrel.exe $(WIN_BUILD)/zip/
+	x86_64-w64-mingw32-strip -o $(WIN_BUILD)/zip/Tavrel.exe $(WIN_BUILD)/Tavrel.exe
 	sed 's/$$/\r/' doc/windows-readme.txt > $(WIN_BUILD)/zip/README.txt
 	rm -f $(WIN_ZIP)
 	cd $(WIN_BUILD)/zip && python3 -m zipfile -c ../../$(WIN_ZIP) Tavrel.exe README.txt

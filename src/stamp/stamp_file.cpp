@@ -10,7 +10,10 @@ std::string StampFile(const std::string& path, int stamp_type, const StampContex
     const std::string stamp = MakeStampText(path, stamp_type, context.file_system, context.formats);
 
     SplitPath split = SplitPath::Of(path);
-    if (split.base_name.size() >= 9) {
+    // Only a base name of 9 or more characters is analysed, counted in UTF-16
+    // code units: a shorter one is stamped even when it begins with the stamp
+    // and "_" (possible with short stamps and names beyond ASCII).
+    if (split.base_name.size() >= 9 && Utf16Length(split.base_name) >= 9) {
         if (IsAlreadyStamped(split.base_name, stamp)) return path;
         split.base_name.erase(0, RecognisedStampLength(split.base_name));
     }

@@ -7,36 +7,10 @@
 #include "platform/local_time.h"
 #include "platform/name_rules.h"
 #include "stamp/delimited_text.h"
+#include "stamp/file_name.h"
 
 namespace tavrel {
 namespace {
-
-// The length of a text in UTF-16 code units, which is what "one character long"
-// counts: one unit per character of up to three UTF-8 bytes, two for a
-// four-byte character, one for every byte that is no valid UTF-8.
-std::size_t Utf16Length(std::string_view text) {
-    std::size_t units = 0;
-    for (std::size_t pos = 0; pos < text.size();) {
-        const auto lead = static_cast<unsigned char>(text[pos]);
-        std::size_t length = 1;
-        if (lead >= 0xF0 && lead <= 0xF4)
-            length = 4;
-        else if (lead >= 0xE0)
-            length = 3;
-        else if (lead >= 0xC2)
-            length = 2;
-        if (length > 1 && lead < 0xF5 && pos + length <= text.size() &&
-            std::all_of(text.begin() + pos + 1, text.begin() + pos + length,
-                        [](char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; })) {
-            units += length == 4 ? 2 : 1;
-            pos += length;
-        } else {
-            units += 1;
-            pos += 1;
-        }
-    }
-    return units;
-}
 
 std::string JoinFields(const std::vector<std::string>& fields, std::string_view joint) {
     std::string work;

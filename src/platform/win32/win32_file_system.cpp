@@ -199,6 +199,12 @@ int Win32FileSystem::ReadWholeFile(const std::string& path, std::string& content
 
 int Win32FileSystem::ReplaceFileContents(const std::string& path, const std::string& contents) {
     const std::wstring target = FromWtf8(path);
+    // A read-only file is one the user chose not to have written: it is kept,
+    // as an open for writing would be refused. (MoveFileExW refuses to replace
+    // it on Windows too, but not every Windows-like system does.)
+    const DWORD attributes = ::GetFileAttributesW(target.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+        return ERROR_ACCESS_DENIED;
     // A name of its own beside the target: the process id, and a count for the
     // unlikely case that a file of that name is left over.
     std::wstring temporary;

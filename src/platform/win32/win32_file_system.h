@@ -29,7 +29,7 @@ public:
     int ReadWholeFile(const std::string& path, std::string& contents) override;
     // Writes a new file beside the old one, flushes it, and moves it over the old
     // one with MoveFileExW (replace, write-through). A read-only old file is not
-    // replaced: the move is refused with access denied.
+    // replaced: the write is refused with ERROR_ACCESS_DENIED.
     int ReplaceFileContents(const std::string& path, const std::string& contents) override;
 };
 
