@@ -1,6 +1,7 @@
 #include "ui/win32/file_list_box.h"
 
 #include <climits>
+#include <exception>
 #include <vector>
 
 #include "app/errors.h"
@@ -84,8 +85,14 @@ void FileListBox::DrawItem(const DRAWITEMSTRUCT& item) const {
     }
     if (item.itemID == static_cast<UINT>(-1)) return;
     const bool marked = (item.itemState & ODS_SELECTED) != 0;
-    const std::wstring text =
-        item.itemID < list_.size() ? FromWtf8(list_[item.itemID]) : std::wstring();
+    // Painting must not throw through the window procedure: a text that cannot
+    // be made (no memory) draws an empty line.
+    std::wstring text;
+    try {
+        if (item.itemID < list_.size()) text = FromWtf8(list_[item.itemID]);
+    } catch (const std::exception&) {
+        text.clear();
+    }
     const HGDIOBJ old_font = SelectObject(dc, font_);
     SetBkColor(dc, GetSysColor(marked ? COLOR_HIGHLIGHT : COLOR_WINDOW));
     SetTextColor(dc, GetSysColor(marked ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
