@@ -51,3 +51,12 @@ if(BUILD_TESTING)
   add_subdirectory(tests/win32)
   add_subdirectory(tests/ui/win32)
 endif()
+
+# The window's benchmark (make bench): a drop of a big folder on the window under
+# Wine. It carries the version resource, as the window's title needs it.
+add_executable(bench_windows_window_drop bench/windows_window_drop.cpp res/tavrel.rc)
+target_include_directories(bench_windows_window_drop PRIVATE res)
+target_link_options(bench_windows_window_drop PRIVATE -municode)
+target_link_libraries(bench_windows_window_drop PRIVATE tavrel_win32_ui tavrel_core)
+set_target_properties(bench_windows_window_drop PROPERTIES
+  RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)
