@@ -48,6 +48,13 @@ set_target_properties(Tavrel PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_
 
 include(CTest)
 if(BUILD_TESTING)
+  # Every Windows test program defined from here on is started by ctest through
+  # Wine (tests/win32/wine_run.sh). All of them share one Wine prefix in
+  # TAVREL_WINE_ROOT, made by the WinePrefix fixture of tests/win32: a test
+  # that runs under Wine sets FIXTURES_REQUIRED WinePrefix and the environment
+  # TAVREL_WINE_ROOT=${TAVREL_WINE_ROOT} (TAVREL_WINE_DISPLAY=1 keeps DISPLAY).
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/tests/win32/wine_run.sh)
+  set(TAVREL_WINE_ROOT ${CMAKE_BINARY_DIR}/wine-test-run)
   add_subdirectory(tests/win32)
   add_subdirectory(tests/ui/win32)
 endif()

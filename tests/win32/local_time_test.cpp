@@ -27,6 +27,20 @@ TEST(LocalTime, UsesTheOffsetInForceAtTheFilesTime) {
     EXPECT_EQ(StampTextFor(*winter, 2, RegionalFormats::Reference()), "20110115-090000_");
 }
 
+// Runs with TZ=America/New_York (set by ctest): daylight saving time began on
+// 2 April in 2006 and on 11 March from 2007, and each file gets its own year's
+// rule.
+TEST(LocalTime, UsesTheRulesOfTheFilesYear) {
+    TIME_ZONE_INFORMATION zone;
+    ::GetTimeZoneInformation(&zone);
+    ASSERT_EQ(zone.Bias, 300) << "run with TZ=America/New_York, as ctest does";
+    const auto before_rule_change = ToStampTime(UtcSeconds(2006, 3, 20, 12, 0, 0));
+    const auto after_rule_change = ToStampTime(UtcSeconds(2007, 3, 20, 12, 0, 0));
+    ASSERT_TRUE(before_rule_change && after_rule_change);
+    EXPECT_EQ(before_rule_change->hour, 7);  // still standard time
+    EXPECT_EQ(after_rule_change->hour, 8);   // daylight saving time
+}
+
 TEST(LocalTime, KeepsTheRangeAndResolutionOfDosTimes) {
     EXPECT_FALSE(ToStampTime(UtcSeconds(1979, 12, 31, 23, 59, 58)));
     EXPECT_FALSE(ToStampTime(UtcSeconds(1601, 1, 1)));

@@ -1,7 +1,9 @@
 // Local time on Windows: the UTC time is converted with the time-zone rules in
 // force at that very moment (SystemTimeToTzSpecificLocalTime), not with today's
 // offset as FileTimeToLocalFileTime would, then through FileTimeToDosDateTime,
-// whose range (1980-2107) and two-second resolution the stamp keeps.
+// whose range (1980-2107) and two-second resolution the stamp keeps. Where the
+// zone has rules by year (dynamic daylight saving time), the rules of the
+// file's own year are used.
 
 #include "platform/local_time.h"
 
@@ -12,6 +14,17 @@ namespace {
 
 constexpr std::int64_t kEpochDifference = 11644473600;  // 1601-01-01 to 1970-01-01
 constexpr std::int64_t kTicksPerSecond = 10000000;
+
+// The local time of a UTC time, with the zone's rules for that year where the
+// system keeps rules by year (GetTimeZoneInformationForYear), else with its
+// current rules.
+bool ToZoneTime(const SYSTEMTIME& utc, SYSTEMTIME& local) {
+    DYNAMIC_TIME_ZONE_INFORMATION zone;
+    TIME_ZONE_INFORMATION for_year;
+    const bool by_year = ::GetDynamicTimeZoneInformation(&zone) != TIME_ZONE_ID_INVALID &&
+                         ::GetTimeZoneInformationForYear(utc.wYear, &zone, &for_year);
+    return ::SystemTimeToTzSpecificLocalTime(by_year ? &for_year : nullptr, &utc, &local) != FALSE;
+}
 
 }  // namespace
 
@@ -28,8 +41,7 @@ bool ToLocalTime(std::int64_t utc_seconds, std::tm& local) {
     FILETIME local_file_time;
     WORD dos_date = 0;
     WORD dos_time = 0;
-    if (!::FileTimeToSystemTime(&utc_file_time, &utc) ||
-        !::SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local_time) ||
+    if (!::FileTimeToSystemTime(&utc_file_time, &utc) || !ToZoneTime(utc, local_time) ||
         !::SystemTimeToFileTime(&local_time, &local_file_time) ||
         !::FileTimeToDosDateTime(&local_file_time, &dos_date, &dos_time))
         return false;

@@ -31,8 +31,12 @@ UniqueHandle OpenFile(const std::wstring& path, DWORD access, DWORD share, DWORD
     return UniqueHandle(handle == INVALID_HANDLE_VALUE ? nullptr : handle);
 }
 
+DWORD Attributes(const std::wstring& path) {
+    return ::GetFileAttributesW(path.c_str());
+}
+
 DWORD Attributes(const std::string& path) {
-    return ::GetFileAttributesW(FromWtf8(path).c_str());
+    return Attributes(FromWtf8(path));
 }
 
 // FindFirstFileW/FindNextFileW/FindClose as one enumeration.
@@ -202,7 +206,7 @@ int Win32FileSystem::ReplaceFileContents(const std::string& path, const std::str
     // A read-only file is one the user chose not to have written: it is kept,
     // as an open for writing would be refused. (MoveFileExW refuses to replace
     // it on Windows too, but not every Windows-like system does.)
-    const DWORD attributes = ::GetFileAttributesW(target.c_str());
+    const DWORD attributes = Attributes(target);
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
         return ERROR_ACCESS_DENIED;
     // A name of its own beside the target: the process id, and a count for the
