@@ -32,7 +32,8 @@ for ((run = 1; run <= RUNS; ++run)); do
     read -r seconds _ rows < <(QT_QPA_PLATFORM=offscreen "$BIN/bench_window_drop" "$tree")
     [ "$rows" = 1000000 ] || { echo "the Linux window listed $rows entries"; exit 1; }
     linux+=("$seconds")
-    read -r walk seconds mb rows < <(run_windows)
+    # The Windows C library ends its lines with CR LF.
+    read -r walk seconds mb rows < <(run_windows | tr -d "\r")
     [ "$rows" = 1000000 ] || { echo "Tavrel.exe's window listed $rows entries"; exit 1; }
     walks+=("$walk") windows+=("$seconds") peaks+=("$mb")
 done
