@@ -50,28 +50,36 @@ start_tavrel() {
 }
 
 # Drags the paths from the drag source onto the window's list and waits until
-# the source saw the drop taken.
+# the source saw the drop taken. Whether the target accepts is settled between
+# the two programs while the pointer rests on it; a drag released before that
+# ends as ignored and changes nothing, so it is tried again, resting longer.
 drag_onto() {
-    local window=$1 source_window source_pid
+    local window=$1 source_window source_pid attempt=0 rest
     shift
     "$drag_source" "$@" >"$work/drag.out" 2>&1 &
     source_pid=$!
     pids+=($source_pid)
     source_window=$(wait_for_window "Tavrel drag source") || fail "no drag source window"
     xdotool windowmove --sync "$source_window" 700 80
-    # Press on the source, move onto the list in steps, release.
-    point_at "$source_window" 100 60
-    xdotool mousedown 1
-    sleep 0.3
-    for x in 60 20 -20 -60 -100 -140 -180 -220 -260 -300 -340 -380 -420 -460; do
-        xdotool mousemove --window "$source_window" -- "$x" 60
-        sleep 0.05
+    for rest in 0.3 0.6 1 2 4; do
+        attempt=$((attempt + 1))
+        # Press on the source, move onto the list in steps, rest, release.
+        point_at "$source_window" 100 60
+        xdotool mousedown 1
+        sleep 0.3
+        for x in 60 20 -20 -60 -100 -140 -180 -220 -260 -300 -340 -380 -420 -460; do
+            xdotool mousemove --window "$source_window" -- "$x" 60
+            sleep 0.05
+        done
+        point_at "$window" 150 100
+        sleep "$rest"
+        xdotool mouseup 1
+        ended() { [ "$(grep -c "drag ended" "$work/drag.out")" -ge "$attempt" ]; }
+        wait_until ended || fail "the drag did not end"
+        tail -n 1 "$work/drag.out" | grep -q "drag ended: copied" && break
     done
-    point_at "$window" 150 100
-    sleep 0.3
-    xdotool mouseup 1
-    wait_until grep -q "drag ended" "$work/drag.out" || fail "the drag did not end"
-    grep -q "drag ended: copied" "$work/drag.out" || fail "the drop was not taken: $(cat "$work/drag.out")"
+    tail -n 1 "$work/drag.out" | grep -q "drag ended: copied" ||
+        fail "the drop was not taken: $(cat "$work/drag.out")"
     # Gone before the next drag, whose source has the same title.
     kill "$source_pid"
     wait "$source_pid" 2>/dev/null
