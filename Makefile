@@ -156,7 +156,7 @@ windows-zip: windows
 	x86_64-w64-mingw32-strip -o $(WIN_BUILD)/zip/Tavrel.exe $(WIN_BUILD)/Tavrel.exe
 	sed 's/$$/\r/' doc/windows-readme.txt > $(WIN_BUILD)/zip/README.txt
 	rm -f $(WIN_ZIP)
-	cd $(WIN_BUILD)/zip && python3 -m zipfile -c ../../$(WIN_ZIP) Tavrel.exe README.txt
+	cd $(WIN_BUILD)/zip && python3 -m zipfile -c $(CURDIR)/$(WIN_ZIP) Tavrel.exe README.txt
 	@echo "Made $(WIN_ZIP)"
 
 clean:

@@ -8,6 +8,7 @@
 #include "collect/collect_directory.h"
 #include "platform/win32/performance_counter_clock.h"
 #include "platform/win32/win32_file_system.h"
+#include "platform/win32/wtf8.h"
 #include "stamp/stamp_file.h"
 #include "stamp/stamp_text.h"
 #include "windows_test_support.h"
@@ -43,6 +44,32 @@ TEST(Names, NonBmpAndJapaneseNamesAreWalkedAndStamped) {
     EXPECT_EQ(Names(dir.path()), (std::vector<std::string>{"20110914_😀写真.jpg",
                                                            "20110914_𠀀𠀀𠀀𠀀_x.txt", "𠮷野家"}));
     EXPECT_EQ(Names(dir / "𠮷野家"), std::vector<std::string>{"20110914_𝄞.mp3"});
+}
+
+// A name holding a lone surrogate (which Windows allows) passes the walk, the
+// stamp and the rename as the same UTF-16 text.
+TEST(Names, LoneSurrogatesRoundTrip) {
+    TempDir dir;
+    const std::wstring name =
+        L"a\xD800"
+        L"b.jpg";
+    const std::wstring path = FromWtf8(dir.path()) + L"\\" + name;
+    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        GTEST_SKIP() << "this file system cannot hold a lone surrogate (error " << ::GetLastError()
+                     << ")";
+    ::CloseHandle(file);
+    test::MakeFile(ToWtf8(path), UtcSeconds(2011, 9, 14));
+    Win32FileSystem file_system;
+    PendingList pending;
+    CollectDirectory(dir.path(), pending, file_system);
+    ASSERT_EQ(pending, PendingList{ToWtf8(path)});
+    PerformanceCounterClock clock;
+    const RegionalFormats formats = RegionalFormats::Reference();
+    const std::string renamed = StampFile(pending[0], 1, StampContext{file_system, formats, clock});
+    EXPECT_EQ(FromWtf8(renamed), FromWtf8(dir.path()) + L"\\20110914_" + name);
+    EXPECT_NE(::GetFileAttributesW(FromWtf8(renamed).c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
 // Whether a name is analysed depends on its length in UTF-16 code units: with
