@@ -40,7 +40,7 @@ PACKAGES += g++-mingw-w64-x86-64-posix wine wine64 locales googletest
 WIN_BUILD ?= build-win
 # The longest any one Windows test may take under Wine before ctest calls it
 # failed (a hung Wine process must not hang the run).
-WIN_TEST_TIMEOUT ?= 300
+WIN_TEST_TIMEOUT ?= 900
 VERSION := 1.2.0.13
 WIN_ZIP := dist/Tavrel-$(VERSION)-win64.zip
 # Where `make install` puts Tavrel, and `make uninstall` takes it away again.
@@ -80,12 +80,14 @@ test: build
 unit-test: test
 
 # Everything CI runs, in order: the quick suite, the same tests under the
-# sanitizers, then every fuzz target for FUZZ_SECONDS.
-# Each stage says how long it took.
+# sanitizers, every fuzz target for FUZZ_SECONDS, then Tavrel.exe's tests under
+# Wine and its zip. Each stage says how long it took.
 check:
 	$(call timed_stage,test)
 	$(call timed_stage,sanitize)
 	$(call timed_stage,fuzz)
+	$(call timed_stage,windows-test)
+	$(call timed_stage,windows-zip)
 	@cat $(BUILD)/check-stages.txt
 
 # Runs `make STAGE` and appends its time to $(BUILD)/check-stages.txt.
@@ -151,14 +153,17 @@ screenshot: build
 # Tavrel.exe in $(WIN_BUILD), with its tests.
 windows-configure: deps
 	cmake -S . -B $(WIN_BUILD) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) \
-	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake
+	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+	  -DTAVREL_DRAG_SOURCE=$(abspath $(BUILD))/tests/ui/tavrel_drag_source
 
 windows: windows-configure
 	cmake --build $(WIN_BUILD) -j$(JOBS)
 
 # The Windows tests under Wine: one Wine prefix for the whole run, made in a
-# temporary folder by a set-up test and removed by a clean-up test.
-windows-test: windows
+# temporary folder by a set-up test and removed by a clean-up test. The window's
+# end-to-end run drags files onto Tavrel.exe from the Linux build's drag source.
+windows-test: windows configure
+	cmake --build $(BUILD) --target tavrel_drag_source
 	cd $(WIN_BUILD) && ctest --output-on-failure -j$(JOBS) --timeout $(WIN_TEST_TIMEOUT)
 
 # The zip for Windows users: Tavrel.exe and a short README.txt.

@@ -24,7 +24,15 @@ target_link_libraries(tavrel_core PUBLIC user32 kernel32)
 
 # The window. Its sources, and the Windows libraries it needs.
 add_library(tavrel_win32_ui STATIC
-  src/ui/win32/window_mode_stub.cpp
+  src/ui/win32/dropped_files.cpp
+  src/ui/win32/error_box.cpp
+  src/ui/win32/file_list_box.cpp
+  src/ui/win32/form_layout.cpp
+  src/ui/win32/form_main.cpp
+  src/ui/win32/list_marks.cpp
+  src/ui/win32/raised_panel.cpp
+  src/ui/win32/version_string.cpp
+  src/ui/win32/window_mode.cpp
 )
 target_link_libraries(tavrel_win32_ui PUBLIC tavrel_core comctl32 shell32 gdi32 version user32)
 
@@ -48,4 +56,14 @@ if(BUILD_TESTING)
   set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/tests/win32/wine_run.sh)
   set(TAVREL_WINE_ROOT ${CMAKE_BINARY_DIR}/wine-test-run)
   add_subdirectory(tests/win32)
+  add_subdirectory(tests/ui/win32)
 endif()
+
+# The window's benchmark (make bench): a drop of a big folder on the window under
+# Wine. It carries the version resource, as the window's title needs it.
+add_executable(bench_windows_window_drop bench/windows_window_drop.cpp res/tavrel.rc)
+target_include_directories(bench_windows_window_drop PRIVATE res)
+target_link_options(bench_windows_window_drop PRIVATE -municode)
+target_link_libraries(bench_windows_window_drop PRIVATE tavrel_win32_ui tavrel_core)
+set_target_properties(bench_windows_window_drop PROPERTIES
+  RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)

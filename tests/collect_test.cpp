@@ -26,9 +26,12 @@ Paths Entries(const FileList& list) {
 class MergeTest : public ::testing::Test {
 protected:
     Paths Merge(Paths batch) {
-        MergePendingFiles(list_, batch, *ordering_);
+        removed_ = MergePendingFiles(list_, batch, *ordering_);
         return Entries(list_);
     }
+
+    // The positions the last merge took out, as they were before it.
+    std::vector<std::size_t> removed_;
 
     std::unique_ptr<TextOrdering> ordering_ = MakeIcuTextOrdering("C");
     FileList list_{*ordering_};
@@ -39,31 +42,45 @@ TEST_F(MergeTest, BatchesAreSortedAndAppendedWithPathsBroughtAgainMoved) {
         const char* name;
         Paths batch;
         Paths list_after;
+        std::vector<std::size_t> removed;
     } steps[] = {
         {"FirstBatchSorted",
          {"/p/c.txt", "/p/B.txt", "/p/a.txt"},
-         {"/p/a.txt", "/p/B.txt", "/p/c.txt"}},
+         {"/p/a.txt", "/p/B.txt", "/p/c.txt"},
+         {}},
         {"NewFileLeavesOthersInPlace",
          {"/p/0.txt"},
-         {"/p/a.txt", "/p/B.txt", "/p/c.txt", "/p/0.txt"}},
-        {"ListedFileMovesToTheEnd", {"/p/a.txt"}, {"/p/B.txt", "/p/c.txt", "/p/0.txt", "/p/a.txt"}},
+         {"/p/a.txt", "/p/B.txt", "/p/c.txt", "/p/0.txt"},
+         {}},
+        {"ListedFileMovesToTheEnd",
+         {"/p/a.txt"},
+         {"/p/B.txt", "/p/c.txt", "/p/0.txt", "/p/a.txt"},
+         {0}},
         {"OtherLetterCaseReplacesOldForm",
          {"/P/C.TXT"},
-         {"/p/B.txt", "/p/0.txt", "/p/a.txt", "/P/C.TXT"}},
+         {"/p/B.txt", "/p/0.txt", "/p/a.txt", "/P/C.TXT"},
+         {1}},
         {"DuplicatesInABatchStay",
          {"/q/x", "/q/x"},
-         {"/p/B.txt", "/p/0.txt", "/p/a.txt", "/P/C.TXT", "/q/x", "/q/x"}},
+         {"/p/B.txt", "/p/0.txt", "/p/a.txt", "/P/C.TXT", "/q/x", "/q/x"},
+         {}},
         {"EachPathBroughtRemovesOneEntry",
          {"/Q/X", "/q/X"},
-         {"/p/B.txt", "/p/0.txt", "/p/a.txt", "/P/C.TXT", "/Q/X", "/q/X"}},
+         {"/p/B.txt", "/p/0.txt", "/p/a.txt", "/P/C.TXT", "/Q/X", "/q/X"},
+         {4, 5}},
         {"BroughtOnceRemovesTheFirstOnly",
-         {"/q/x"},
-         {"/p/B.txt", "/p/0.txt", "/p/a.txt", "/P/C.TXT", "/q/X", "/q/x"}},
+         {"/q/x", "/p/b.TXT"},
+         {"/p/0.txt", "/p/a.txt", "/P/C.TXT", "/q/X", "/p/b.TXT", "/q/x"},
+         {0, 4}},
         {"EmptyBatchChangesNothing",
          {},
-         {"/p/B.txt", "/p/0.txt", "/p/a.txt", "/P/C.TXT", "/q/X", "/q/x"}},
+         {"/p/0.txt", "/p/a.txt", "/P/C.TXT", "/q/X", "/p/b.TXT", "/q/x"},
+         {}},
     };
-    for (auto& step : steps) EXPECT_EQ(Merge(step.batch), step.list_after) << step.name;
+    for (auto& step : steps) {
+        EXPECT_EQ(Merge(step.batch), step.list_after) << step.name;
+        EXPECT_EQ(removed_, step.removed) << step.name;
+    }
 }
 
 TEST_F(MergeTest, EntriesChangedInPlaceAreFoundUnderTheirNewText) {

@@ -79,6 +79,7 @@ TEST_F(RenameSessionTest, PassStopsAtTheFirstErrorKeepingWhatWasDone) {
     Make("c.jpg");
     session_.AddBatch({Path("c.jpg"), Path("b-missing.jpg"), Path("a.jpg")});
     EXPECT_THROW(session_.RenamePass(), DateConversionError);
+    EXPECT_EQ(session_.entries_written_back(), 1u);
     EXPECT_EQ(Entries(), (Paths{Path("20110915_a.jpg"), Path("b-missing.jpg"), Path("c.jpg")}));
     EXPECT_EQ(test::Names(dir_.path()), (Paths{"20110915_a.jpg", "c.jpg"}));
 }
@@ -88,6 +89,7 @@ TEST_F(RenameSessionTest, LaterEntriesSeeNamesTakenByEarlierOnes) {
     Make("20100101_x.jpg");
     session_.AddBatch({Path("x.jpg"), Path("20100101_x.jpg")});
     session_.RenamePass();
+    EXPECT_EQ(session_.entries_written_back(), 2u);
     const Paths entries = Entries();
     ASSERT_EQ(entries.size(), 2u);
     EXPECT_EQ(entries[0], Path("20110915_x.jpg"));
@@ -95,6 +97,7 @@ TEST_F(RenameSessionTest, LaterEntriesSeeNamesTakenByEarlierOnes) {
     EXPECT_TRUE(test::Exists(entries[1]));
     session_.file_list().Clear();
     session_.RenamePass();  // an empty list: nothing happens
+    EXPECT_EQ(session_.entries_written_back(), 0u);
 }
 
 // The real file system, fenced: listing a directory or renaming a file that

@@ -93,7 +93,9 @@ void FileList::RemoveAt(std::vector<std::size_t> indices) {
 }
 
 std::vector<std::size_t> FileList::RemoveFirstMatches(const std::vector<std::string>& paths) {
-    if (entries_.empty()) return {};  // the usual first batch: nothing to look for
+    // The usual first batch finds nothing to look for, and an empty batch nothing
+    // to look with: neither needs the index.
+    if (entries_.empty() || paths.empty()) return {};
     UpdateIndex();
     std::vector<std::size_t> removed;
     for (const auto& path : paths) {

@@ -1,11 +1,12 @@
 # Shared steps of the window tests that run in a virtual X server: a work
 # folder, processes that are ended on exit, and waits for windows and processes.
-# Source it after setting "screenshots" (where a failure leaves a picture).
+# Source it after setting "screenshots" (where a failure leaves a picture), and
+# "x_wait_seconds" to change the bound of every wait (90 s).
 #
 # Every wait is for something seen (a window, a file, a process gone), up to a
 # bound that only a broken program reaches: a sanitizer build on a busy machine
 # may take many seconds to open a window.
-wait_tenths=${TAVREL_WAIT_TENTHS:-900}
+wait_tenths=$((${x_wait_seconds:-90} * 10))
 
 work=$(mktemp -d /tmp/tavrel-window-XXXXXX)
 pids=()

@@ -1,0 +1,62 @@
+#include "ui/win32/form_layout.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <ostream>
+
+namespace tavrel::win32 {
+
+std::ostream& operator<<(std::ostream& out, const Rect& r) {
+    return out << r.left << "," << r.top << " " << r.width << "x" << r.height;
+}
+
+std::ostream& operator<<(std::ostream& out, const Size& s) {
+    return out << s.width << "x" << s.height;
+}
+
+std::ostream& operator<<(std::ostream& out, const Point& p) {
+    return out << p.x << "," << p.y;
+}
+
+int Scaled(int design_pixels, int dpi) {
+    // design_pixels * dpi / 96, rounded half away from zero, as MulDiv does.
+    const std::int64_t product = std::int64_t{design_pixels} * dpi;
+    const std::int64_t half = design::kDpi / 2;
+    const std::int64_t rounded =
+        product >= 0 ? (product + half) / design::kDpi : (product - half) / design::kDpi;
+    return static_cast<int>(rounded);
+}
+
+Rect Scaled(const Rect& r, int dpi) {
+    return {Scaled(r.left, dpi), Scaled(r.top, dpi), Scaled(r.width, dpi), Scaled(r.height, dpi)};
+}
+
+Size Scaled(const Size& s, int dpi) {
+    return {Scaled(s.width, dpi), Scaled(s.height, dpi)};
+}
+
+int FontHeight(int points, int dpi) {
+    // points * dpi / 72, rounded as MulDiv rounds.
+    const int pixels = static_cast<int>((std::int64_t{points} * dpi + 36) / 72);
+    return -pixels;
+}
+
+ClientLayout LayOutClient(Size client, int panel_height) {
+    const int list_height = std::max(0, client.height - panel_height);
+    return {Rect{0, 0, client.width, list_height},
+            Rect{0, list_height, client.width, panel_height}};
+}
+
+ButtonPlaces PlaceButtons(Size panel, Size execute, Size clear) {
+    const int u = execute.width / 5;
+    const int middle = panel.height / 2;
+    return {Point{panel.width - 12 * u, middle - execute.height / 2},
+            Point{panel.width - 6 * u, middle - clear.height / 2}};
+}
+
+Point FollowRightBottom(Point control, Size old_parent, Size new_parent) {
+    return {control.x + new_parent.width - old_parent.width,
+            control.y + new_parent.height - old_parent.height};
+}
+
+}  // namespace tavrel::win32

@@ -1,0 +1,35 @@
+// Window mode: the main window and its message loop.
+
+#include "ui/win32/window_mode.h"
+
+#include <commctrl.h>
+
+#include "app/rename_session.h"
+#include "platform/process.h"
+#include "ui/win32/error_box.h"
+#include "ui/win32/form_main.h"
+
+namespace tavrel::win32 {
+
+int RunWindowMode(UserEnvironment& environment, const WindowStart& start) {
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&controls);
+    RenameSession session(environment.Services());
+    MessageBoxErrorBox errors;
+    TFormMain form(WindowServices{session, ExecutablePath(), errors,
+                                  [&environment] { environment.ReloadRegionalFormats(); }});
+    // Errors of InitForm at start-up pass on to the program entry's last resort.
+    if (form.InitForm() == 0) return 0;
+    ShowWindow(form.handle(), start.show_command);
+    UpdateWindow(form.handle());
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        // Tab and Shift+Tab walk the controls, as in a dialog.
+        if (form.handle() != nullptr && IsDialogMessageW(form.handle(), &message)) continue;
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    return 0;
+}
+
+}  // namespace tavrel::win32

@@ -1,0 +1,375 @@
+#include "ui/win32/form_main.h"
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "platform/win32/wtf8.h"
+#include "window_fixture.h"
+
+namespace tavrel::win32 {
+namespace {
+
+using test::kFileTime;
+using test::WindowFixture;
+using Paths = std::vector<std::string>;
+using Rows = std::vector<int>;
+
+// A rectangle at the window's pixel density from its design at 96 dpi.
+Rect At(const WindowFixture& w, int left, int top, int width, int height) {
+    return Scaled(Rect{left, top, width, height}, w.form.dpi());
+}
+
+// The closed combo box is as high as designed, or as its font needs where that
+// is more: a little more where the system links in a higher font for the text
+// (Wine under a Japanese user locale makes it 23 at 96 dpi). Its place and width
+// are exact.
+void ExpectComboBoxAt(const WindowFixture& w, int left, int top) {
+    const Rect frame = WindowFixture::Frame(w.form.ComboBoxType);
+    const Rect design = At(w, left, top, 132, 21);
+    EXPECT_EQ((Rect{frame.left, frame.top, frame.width, design.height}), design);
+    EXPECT_GE(frame.height, design.height);
+    EXPECT_LE(frame.height, design.height + Scaled(2, w.form.dpi()));
+}
+
+LOGFONTW FontOf(HWND control) {
+    LOGFONTW font{};
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)), sizeof font,
+               &font);
+    return font;
+}
+
+// Where the controls stand once shown, with the client area grown by the given
+// pixels: at 96 dpi the design's figures (Execute at 234, 8 and Clear at 324, 8),
+// at other densities the same rules applied to the scaled sizes.
+struct Shown {
+    Rect list, panel, execute, clear;
+};
+Shown LaidOut(const WindowFixture& w, int grow_right, int grow_down) {
+    const auto s = [&w](int design) { return Scaled(design, w.form.dpi()); };
+    const Size client{s(414) + grow_right, s(248) + grow_down};
+    const int panel = s(41);
+    const int u = s(75) / 5;
+    const int top = panel / 2 - s(25) / 2;
+    return {Rect{0, 0, client.width, client.height - panel},
+            Rect{0, client.height - panel, client.width, panel},
+            Rect{s(414) - 12 * u + grow_right, top, s(75), s(25)},
+            Rect{s(414) - 6 * u + grow_right, top, s(75), s(25)}};
+}
+
+std::string OwnPath() {
+    wchar_t path[MAX_PATH];
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    return ToWtf8(path);
+}
+
+TEST(FormLayout, ShownAtDesignSize) {
+    WindowFixture w;
+    w.Show();
+    // The run that sets the screen's density makes sure it took effect.
+    if (const char* dpi = std::getenv("TAVREL_TEST_DPI")) {
+        EXPECT_EQ(w.form.dpi(), std::atoi(dpi));
+    }
+    EXPECT_EQ(WindowFixture::Text(w.form.handle()), L"Tavrel v1.2.0.13");
+    RECT client;
+    GetClientRect(w.form.handle(), &client);
+    EXPECT_EQ((Rect{0, 0, client.right, client.bottom}), At(w, 0, 0, 414, 248));
+    const Shown shown = LaidOut(w, 0, 0);
+    EXPECT_EQ(WindowFixture::Frame(w.form.ListBoxFileList), shown.list);
+    EXPECT_EQ(WindowFixture::Frame(w.form.PanelBottom), shown.panel);
+    EXPECT_EQ(WindowFixture::Frame(w.form.Label1).left, At(w, 12, 13, 68, 13).left);
+    EXPECT_EQ(WindowFixture::Frame(w.form.Label1).top, At(w, 12, 13, 68, 13).top);
+    ExpectComboBoxAt(w, 88, 10);
+    EXPECT_EQ(WindowFixture::Frame(w.form.ButtonExecute), shown.execute);
+    EXPECT_EQ(WindowFixture::Frame(w.form.ButtonClear), shown.clear);
+    if (w.form.dpi() == 96) {
+        EXPECT_EQ(shown.execute, (Rect{234, 8, 75, 25}));
+        EXPECT_EQ(shown.clear, (Rect{324, 8, 75, 25}));
+    }
+    EXPECT_EQ(WindowFixture::Text(w.form.ButtonExecute), L"Execute");
+    EXPECT_EQ(WindowFixture::Text(w.form.ButtonClear), L"Clear");
+    EXPECT_EQ(WindowFixture::Text(w.form.Label1), L"Stamp Type");
+    EXPECT_TRUE(w.errors.shown.empty());
+}
+
+TEST(FormLayout, ControlsOfTheirKind) {
+    WindowFixture w;
+    const auto style = [](HWND window) { return GetWindowLongPtrW(window, GWL_STYLE); };
+    EXPECT_TRUE(GetWindowLongPtrW(w.form.handle(), GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
+    EXPECT_TRUE(style(w.form.handle()) & WS_THICKFRAME);
+    const LONG_PTR list = style(w.form.ListBoxFileList);
+    EXPECT_TRUE(list & LBS_EXTENDEDSEL);
+    EXPECT_TRUE(list & LBS_NOINTEGRALHEIGHT);
+    EXPECT_TRUE(list & LBS_NODATA);  // no text per entry in the control
+    EXPECT_FALSE(list & LBS_SORT);
+    EXPECT_EQ(SendMessageW(w.form.ListBoxFileList, LB_GETITEMHEIGHT, 0, 0),
+              Scaled(13, w.form.dpi()));
+    EXPECT_EQ(style(w.form.ComboBoxType) & 3, CBS_DROPDOWN);
+    EXPECT_EQ(SendMessageW(w.form.ComboBoxType, CB_GETCOUNT, 0, 0), 3);
+    EXPECT_EQ(SendMessageW(w.form.ComboBoxType, CB_GETCURSEL, 0, 0), 1);
+    EXPECT_EQ(WindowFixture::Text(w.form.ComboBoxType), L"YYYYMMDD_");
+
+    const LOGFONTW font = FontOf(w.form.ListBoxFileList);
+    EXPECT_STREQ(font.lfFaceName, L"Tahoma");
+    EXPECT_EQ(font.lfHeight, FontHeight(8, w.form.dpi()));
+    EXPECT_EQ(font.lfWeight, FW_NORMAL);
+    EXPECT_EQ(FontOf(w.form.Label1).lfWeight, FW_BOLD);
+
+    EXPECT_EQ(SendMessageW(w.form.Tooltip, TTM_GETDELAYTIME, TTDT_INITIAL, 0), 500);
+    EXPECT_EQ(SendMessageW(w.form.Tooltip, TTM_GETDELAYTIME, TTDT_AUTOPOP, 0), 2500);
+    wchar_t tip[100] = {};
+    TTTOOLINFOW tool{};
+    tool.cbSize = TTTOOLINFOW_V2_SIZE;
+    tool.hwnd = w.form.handle();
+    tool.uId = reinterpret_cast<UINT_PTR>(w.form.ListBoxFileList);
+    tool.lpszText = tip;
+    SendMessageW(w.form.Tooltip, TTM_GETTEXTW, 100, reinterpret_cast<LPARAM>(&tool));
+    EXPECT_STREQ(tip, L"Drag and Drop Files or Directories Here!");
+}
+
+TEST(FormLayout, ResizingMovesOnlyTheButtons) {
+    WindowFixture w;
+    w.Show();
+    RECT outer;
+    GetWindowRect(w.form.handle(), &outer);
+    const int grow = Scaled(100, w.form.dpi());
+    const int grow_down = Scaled(50, w.form.dpi());
+    SetWindowPos(w.form.handle(), nullptr, 0, 0, outer.right - outer.left + grow,
+                 outer.bottom - outer.top + grow_down, SWP_NOMOVE | SWP_NOZORDER);
+    const Shown shown = LaidOut(w, grow, grow_down);
+    EXPECT_EQ(WindowFixture::Frame(w.form.ListBoxFileList), shown.list);
+    EXPECT_EQ(WindowFixture::Frame(w.form.PanelBottom), shown.panel);
+    ExpectComboBoxAt(w, 88, 10);
+    EXPECT_EQ(WindowFixture::Frame(w.form.ButtonExecute), shown.execute);
+    EXPECT_EQ(WindowFixture::Frame(w.form.ButtonClear), shown.clear);
+
+    MINMAXINFO limits{};
+    SendMessageW(w.form.handle(), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+    EXPECT_EQ(limits.ptMinTrackSize.x, Scaled(430, w.form.dpi()));
+    EXPECT_EQ(limits.ptMinTrackSize.y, Scaled(200, w.form.dpi()));
+}
+
+TEST(FormShow, VersionFailureKeepsTheResourceLayout) {
+    // The test program carries no version resource.
+    WindowFixture w(OwnPath());
+    w.Show();
+    ASSERT_EQ(w.errors.shown.size(), 1u);
+    EXPECT_EQ(w.errors.shown[0].text, L"アサートの失敗 (Main, 327 行)");
+    EXPECT_EQ(w.errors.shown[0].title, ApplicationTitle(FromWtf8(OwnPath())));
+    EXPECT_EQ(WindowFixture::Text(w.form.handle()), L"FormMain");
+    EXPECT_EQ(WindowFixture::Text(w.form.ButtonExecute), L"ButtonExecute");
+    EXPECT_EQ(WindowFixture::Text(w.form.ButtonClear), L"ButtonClear");
+    EXPECT_EQ(WindowFixture::Frame(w.form.ButtonExecute), At(w, 265, 8, 75, 25));
+    EXPECT_EQ(WindowFixture::Frame(w.form.ButtonClear), At(w, 355, 8, 75, 25));
+    // The window still works in full.
+    test::MakeFile(w.files / "a.jpg", kFileTime);
+    w.Drop({w.files / "a.jpg"});
+    w.Click(w.form.ButtonExecute);
+    EXPECT_EQ(w.Entries(), Paths{w.files / "20110915_a.jpg"});
+}
+
+TEST(ListKeys, DeleteRemovesTheMarkedEntries) {
+    struct Case {
+        const char* name;
+        Rows marked;
+        WORD key;
+        bool shift;
+        bool alt;
+        Paths remaining;
+    } cases[] = {
+        {"second and fifth", {1, 4}, VK_DELETE, false, false, {"a", "c", "d", "f"}},
+        {"nothing marked", {}, VK_DELETE, false, false, {"a", "b", "c", "d", "e", "f"}},
+        {"with Shift", {1, 4}, VK_DELETE, true, false, {"a", "c", "d", "f"}},
+        {"with Alt", {0}, VK_DELETE, false, true, {"b", "c", "d", "e", "f"}},
+        {"another key", {1, 4}, VK_BACK, false, false, {"a", "b", "c", "d", "e", "f"}},
+        {"all", {0, 1, 2, 3, 4, 5}, VK_DELETE, false, false, {}},
+    };
+    for (const auto& c : cases) {
+        WindowFixture w;
+        w.Show();
+        // Listed unchecked, as names that do not exist are.
+        w.Drop({"a", "b", "c", "d", "e", "f"});
+        w.Mark(c.marked);
+        w.PressOnList(c.key, c.shift, c.alt);
+        EXPECT_EQ(w.Entries(), c.remaining) << c.name;
+        EXPECT_EQ(SendMessageW(w.form.ListBoxFileList, LB_GETCOUNT, 0, 0),
+                  static_cast<LRESULT>(c.remaining.size()))
+            << c.name;
+        EXPECT_TRUE(w.errors.shown.empty()) << c.name;
+    }
+}
+
+TEST(Marks, ADropKeepsTheMarksOfTheEntriesThatStay) {
+    WindowFixture w;
+    w.Show();
+    w.Drop({"a", "b", "c", "d", "e", "f"});
+    w.Mark({1, 4});
+    SendMessageW(w.form.ListBoxFileList, LB_SETCARETINDEX, 4, FALSE);
+    // "B" brings b again: it leaves its place (and its mark) for the new batch.
+    w.Drop({"x", "B"});
+    EXPECT_EQ(w.Entries(), (Paths{"a", "c", "d", "e", "f", "B", "x"}));
+    EXPECT_EQ(w.Marked(), Rows{3});
+    EXPECT_EQ(w.Current(), 3);
+    // Delete takes the marked entry; the current entry's follower takes over.
+    w.PressOnList(VK_DELETE);
+    EXPECT_EQ(w.Entries(), (Paths{"a", "c", "d", "f", "B", "x"}));
+    EXPECT_EQ(w.Marked(), Rows{});
+    EXPECT_EQ(w.Current(), 3);
+}
+
+TEST(Handlers, ExecuteRenamesEveryEntryAndTakesTheirMarks) {
+    WindowFixture w;
+    w.Show();
+    test::MakeFile(w.files / "b.jpg", kFileTime);
+    test::MakeFile(w.files / "a.jpg", kFileTime);
+    test::MakeFile(w.files / "20010101_c.jpg", kFileTime);
+    w.Drop({w.files.path()});
+    SendMessageW(w.form.ComboBoxType, CB_SETCURSEL, 2, 0);
+    w.Mark({0, 2});
+    SendMessageW(w.form.ListBoxFileList, LB_SETCARETINDEX, 1, FALSE);
+    w.Click(w.form.ButtonExecute);
+    EXPECT_EQ(w.Entries(),
+              (Paths{w.files / "20110915-123456_c.jpg", w.files / "20110915-123456_a.jpg",
+                     w.files / "20110915-123456_b.jpg"}));
+    EXPECT_EQ(test::Names(w.files.path()),
+              (Paths{"20110915-123456_a.jpg", "20110915-123456_b.jpg", "20110915-123456_c.jpg"}));
+    EXPECT_EQ(w.Marked(), Rows{});
+    EXPECT_EQ(w.Current(), 1);
+    EXPECT_TRUE(w.errors.shown.empty());
+}
+
+TEST(Handlers, AnErrorIsShownAndTheRestOfTheHandlerSkipped) {
+    WindowFixture w;
+    w.Show();
+    test::MakeFile(w.files / "a.jpg", kFileTime);
+    test::MakeFile(w.files / "c.jpg", kFileTime);
+    w.Drop({w.files / "a.jpg", w.files / "b.jpg", w.files / "c.jpg"});
+    w.Mark({0, 1, 2});
+    w.Click(w.form.ButtonExecute);
+    ASSERT_EQ(w.errors.shown.size(), 1u);
+    EXPECT_EQ(w.errors.shown[0].text, L"日付に変換できない値が渡されました.");
+    EXPECT_EQ(w.errors.shown[0].title, L"Tavrel");
+    EXPECT_EQ(w.Entries(),
+              (Paths{w.files / "20110915_a.jpg", w.files / "b.jpg", w.files / "c.jpg"}));
+    // Only the entry the pass rewrote lost its mark.
+    EXPECT_EQ(w.Marked(), (Rows{1, 2}));
+    // The window goes on.
+    w.Click(w.form.ButtonClear);
+    EXPECT_TRUE(w.Entries().empty());
+    EXPECT_EQ(SendMessageW(w.form.ListBoxFileList, LB_GETCOUNT, 0, 0), 0);
+}
+
+TEST(Handlers, ClearEmptiesTheListAndRestoresTheStoredStampType) {
+    struct Case {
+        const char* settings;  // nullptr: no settings file
+        int stamp_type;
+    } cases[] = {{nullptr, 1}, {"StampType:2\r\n", 2}, {"StampType:0", 0}, {"StampType:7", -1}};
+    for (const auto& c : cases) {
+        WindowFixture w;
+        w.Show();
+        if (c.settings) test::WriteText(w.settings_path, c.settings);
+        w.Drop({"x", "y"});
+        SendMessageW(w.form.ComboBoxType, CB_SETCURSEL, c.stamp_type == 0 ? 1 : 0, 0);
+        w.Click(w.form.ButtonClear);
+        EXPECT_TRUE(w.Entries().empty()) << c.stamp_type;
+        EXPECT_EQ(SendMessageW(w.form.ComboBoxType, CB_GETCURSEL, 0, 0), c.stamp_type);
+        EXPECT_EQ(w.session.stamp_type(), c.stamp_type);
+    }
+}
+
+TEST(Close, WritesTheSettingsFileOrStaysOpen) {
+    {
+        WindowFixture w;
+        w.Show();
+        SendMessageW(w.form.ComboBoxType, CB_SETCURSEL, 2, 0);
+        SendMessageW(w.form.handle(), WM_CLOSE, 0, 0);
+        EXPECT_EQ(w.form.handle(), nullptr);
+        EXPECT_EQ(test::ReadText(w.settings_path), "StampType:2\r\n");
+        EXPECT_TRUE(w.errors.shown.empty());
+    }
+    {
+        // The settings file's folder does not exist: the window stays open.
+        WindowFixture w(test::ProgramPath(), "missing\\setup.ini");
+        w.Show();
+        SendMessageW(w.form.handle(), WM_CLOSE, 0, 0);
+        EXPECT_NE(w.form.handle(), nullptr);
+        EXPECT_TRUE(IsWindowVisible(w.form.handle()));
+        ASSERT_EQ(w.errors.shown.size(), 1u);
+        const std::wstring start =
+            L"ファイル \"" + FromWtf8(w.settings_path) + L"\" を作成できません。";
+        EXPECT_EQ(w.errors.shown[0].text.substr(0, start.size()), start);
+    }
+}
+
+TEST(Drop, PathsComeWholeAndInOneSortedBatch) {
+    WindowFixture w;
+    w.Show();
+    const std::string smiley = "z\xF0\x9F\x98\x80.jpg";  // U+1F600 lies outside the BMP
+    test::MakeFolder(w.files / "dir");
+    test::MakeFile(w.files / "dir\\b.jpg", kFileTime);
+    test::MakeFile(w.files / smiley, kFileTime);
+    test::MakeFile(w.files / "earlier.jpg", kFileTime);
+    w.Drop({w.files / "earlier.jpg"});
+    // Longer than the 1023 characters a fixed buffer would hold.
+    const std::string long_path = w.files / (std::string(1500, 'n') + ".jpg");
+    w.Drop({w.files / smiley, w.files / "dir", long_path});
+    EXPECT_EQ(w.Entries(), (Paths{w.files / "earlier.jpg", w.files / "dir\\b.jpg", long_path,
+                                  w.files / smiley}));
+    EXPECT_EQ(SendMessageW(w.form.ListBoxFileList, LB_GETCOUNT, 0, 0), 4);
+    // The long name names no file: off the list before the pass.
+    w.Mark({2});
+    w.PressOnList(VK_DELETE);
+    w.Click(w.form.ButtonExecute);
+    EXPECT_EQ(test::Names(w.files.path()),
+              (Paths{"20110915_earlier.jpg", "20110915_" + smiley, "dir"}));
+    EXPECT_EQ(test::Names(w.files / "dir"), Paths{"20110915_b.jpg"});
+    EXPECT_TRUE(w.errors.shown.empty());
+}
+
+TEST(ComboBox, TypedTextIsNoStampType) {
+    WindowFixture w;
+    w.Show();
+    SendMessageW(w.form.ComboBoxType, CB_SETCURSEL, 2, 0);
+    HWND edit = FindWindowExW(w.form.ComboBoxType, nullptr, L"Edit", nullptr);
+    ASSERT_NE(edit, nullptr);
+    SetFocus(edit);
+    for (const wchar_t typed : std::wstring(L"my type\r")) SendMessageW(edit, WM_CHAR, typed, 1);
+    w.Pump();
+    EXPECT_EQ(SendMessageW(w.form.ComboBoxType, CB_GETCOUNT, 0, 0), 3);
+    SendMessageW(w.form.handle(), WM_CLOSE, 0, 0);
+    const int selected =
+        static_cast<int>(w.form.handle() ? SendMessageW(w.form.ComboBoxType, CB_GETCURSEL, 0, 0)
+                                         : w.session.stamp_type());
+    EXPECT_EQ(w.session.stamp_type(), selected);
+    EXPECT_EQ(test::ReadText(w.settings_path), "StampType:" + std::to_string(selected) + "\r\n");
+}
+
+TEST(Settings, ChangeBroadcastReloadsTheRegionalFormats) {
+    WindowFixture w;
+    SendMessageW(w.form.handle(), WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(L"intl"));
+    EXPECT_EQ(w.reloads, 1);
+    EXPECT_EQ(GetThreadLocale(), GetUserDefaultLCID());
+}
+
+TEST(LargeList, AMillionEntriesWithoutTextInTheControl) {
+    WindowFixture w;
+    w.Show();
+    FileList& list = w.session.file_list();
+    // As a drop of a big folder leaves the list, less its last entry, which a
+    // drop of its own brings.
+    for (int i = 0; i < 999'999; ++i) list.Append("C:\\big\\" + std::to_string(i) + ".jpg");
+    w.Drop({"C:\\big\\999999.jpg"});
+    EXPECT_EQ(SendMessageW(w.form.ListBoxFileList, LB_GETCOUNT, 0, 0), 1'000'000);
+    SendMessageW(w.form.ListBoxFileList, LB_SETTOPINDEX, 999'990, 0);
+    UpdateWindow(w.form.ListBoxFileList);
+    w.Mark({0, 999'999});
+    w.PressOnList(VK_DELETE);
+    EXPECT_EQ(list.size(), 999'998u);
+    EXPECT_EQ(SendMessageW(w.form.ListBoxFileList, LB_GETCOUNT, 0, 0), 999'998);
+    EXPECT_EQ(list[0], "C:\\big\\1.jpg");
+    EXPECT_TRUE(w.errors.shown.empty());
+}
+
+}  // namespace
+}  // namespace tavrel::win32
