@@ -3,29 +3,12 @@
 #include "app/errors.h"
 #include "platform/code_page.h"
 #include "platform/name_rules.h"
+#include "platform/utf8_encoding.h"
 #include "stamp/delimited_text.h"
 #include "stamp/integer_text.h"
 
 namespace tavrel {
 namespace {
-
-void AppendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
 
 // UTF-16 to UTF-8; an unpaired surrogate becomes U+FFFD, an odd last byte is dropped.
 std::string Utf16ToUtf8(std::string_view bytes, bool big_endian) {

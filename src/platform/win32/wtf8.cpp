@@ -1,25 +1,9 @@
 #include "platform/win32/wtf8.h"
 
+#include "platform/utf8_encoding.h"
+
 namespace tavrel::win32 {
 namespace {
-
-void AppendCodePoint(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
 
 bool IsHighSurrogate(char32_t c) {
     return c >= 0xD800 && c <= 0xDBFF;
@@ -73,7 +57,7 @@ std::string ToWtf8(std::wstring_view text) {
             c = 0x10000 + ((c - 0xD800) << 10) + (static_cast<char16_t>(text[i + 1]) - 0xDC00);
             ++i;
         }
-        AppendCodePoint(out, c);
+        AppendUtf8(out, c);
     }
     return out;
 }
