@@ -19,6 +19,7 @@
 #include <algorithm>
 #include <exception>
 
+#include "app/handler_errors.h"
 #include "app/settings_file.h"
 #include "ui/qt/dropped_paths.h"
 #include "ui/qt/error_reporter.h"
@@ -164,15 +165,8 @@ void TFormMain::UpdateMinimumSize() {
 
 template <typename Steps>
 bool TFormMain::Guarded(Steps steps) {
-    try {
-        steps();
-        return true;
-    } catch (const std::exception& error) {
-        ShowDefaultError(error.what());
-    } catch (...) {
-        ShowDefaultError("");
-    }
-    return false;
+    return RunReportingErrors(steps,
+                              [this](const std::string& message) { ShowDefaultError(message); });
 }
 
 void TFormMain::ShowDefaultError(const std::string& message) {

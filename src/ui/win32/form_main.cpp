@@ -6,6 +6,7 @@
 #include <exception>
 
 #include "app/errors.h"
+#include "app/handler_errors.h"
 #include "app/settings_file.h"
 #include "platform/win32/wtf8.h"
 #include "ui/win32/dropped_files.h"
@@ -216,15 +217,8 @@ void TFormMain::LayOut() {
 
 template <typename Steps>
 bool TFormMain::Guarded(Steps steps) {
-    try {
-        steps();
-        return true;
-    } catch (const std::exception& error) {
-        ShowDefaultError(error.what());
-    } catch (...) {
-        ShowDefaultError("");
-    }
-    return false;
+    return RunReportingErrors(steps,
+                              [this](const std::string& message) { ShowDefaultError(message); });
 }
 
 void TFormMain::ShowDefaultError(const std::string& message) {
