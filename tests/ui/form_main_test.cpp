@@ -409,6 +409,37 @@ TEST(Drop, DroppedUrlsBecomeOneBatchOfRawPaths) {
     EXPECT_TRUE(test::Exists(w.files / "20110915_a\xff.jpg"));
 }
 
+// Offers file URLs, as a drag's source does, but gives nothing when asked for
+// them: the source quit or the transfer failed.
+class UnreadableUrls final : public QMimeData {
+public:
+    QStringList formats() const override { return {QStringLiteral("text/uri-list")}; }
+
+protected:
+    QVariant retrieveData(const QString&, QMetaType) const override { return {}; }
+};
+
+TEST(Drop, ADropThatBringsNoLocalPathIsRefused) {
+    UnreadableUrls unreadable;
+    QMimeData remote_only;
+    remote_only.setUrls({QUrl("https://example.org/c.jpg")});
+    for (const QMimeData* mime :
+         std::initializer_list<const QMimeData*>{&unreadable, &remote_only}) {
+        WindowFixture w;
+        w.form.show();
+        w.form.WMDropFiles({"listed"});
+        QWidget* target = w.form.ListBoxFileList->viewport();
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &enter);
+        EXPECT_TRUE(enter.isAccepted());
+        QDropEvent drop(QPointF(5, 5), Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &drop);
+        EXPECT_FALSE(drop.isAccepted());
+        EXPECT_EQ(w.Entries(), Paths{"listed"});
+        EXPECT_TRUE(w.errors.shown.empty());
+    }
+}
+
 TEST(ComboBox, TypedTextIsNoStampType) {
     WindowFixture w;
     w.form.show();

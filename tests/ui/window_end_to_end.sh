@@ -38,31 +38,6 @@ touch -d "$stamp_time" "$photos/IMG_0001.jpg" "$photos/IMG_0002.jpg" "$photos/IM
     "$photos/Beach/IMG_0004.jpg" "$photos/Beach/IMG_0005.jpg" "$pictures/Tokyo Tower.jpg" \
     "$odd/$(printf 'bad\xff.jpg')"
 
-# Drags the given paths from the drag source onto Tavrel's list, as a file
-# manager does: press on the source, move onto the list in steps, release.
-drag_onto_list() {
-    "$drag_source" "$@" >"$work/drag.out" 2>&1 & local drag_pid=$!
-    pids+=($drag_pid)
-    local source_window
-    source_window=$(wait_for_window "Tavrel drag source") || fail "no drag source window"
-    xdotool windowmove --sync "$source_window" 700 80
-    sleep 0.5
-    point_at "$source_window" 100 60
-    xdotool mousedown 1
-    sleep 0.3
-    for x in 60 20 -20 -60 -100 -140 -180 -220 -260 -300 -340 -380 -420 -460; do
-        xdotool mousemove --window "$source_window" -- "$x" 60
-        sleep 0.05
-    done
-    point_at "$window" 150 100
-    sleep 0.3
-    xdotool mouseup 1
-    wait_until grep -q "drag ended" "$work/drag.out"
-    grep -q "drag ended: copied" "$work/drag.out" || fail "the drop was not taken: $(cat "$work/drag.out")"
-    kill "$drag_pid" 2>/dev/null
-    wait "$drag_pid" 2>/dev/null
-}
-
 start_window_manager
 
 "$work/app/tavrel" >"$work/tavrel.out" 2>"$work/tavrel.err" & tavrel_pid=$!
@@ -73,7 +48,7 @@ sleep 0.5
 read -r ww wh <<<"$(size_of "$window")"
 [ "$ww" = 414 ] && [ "$wh" = 248 ] || fail "window client size ${ww}x$wh, expected 414x248"
 
-drag_onto_list "$photos" "$pictures/Tokyo Tower.jpg"
+drag_onto "$window" "$photos" "$pictures/Tokyo Tower.jpg"
 
 # Stamp type 2: focus the selector's text field and step one entry down.
 xdotool windowactivate --sync "$window"
@@ -88,6 +63,7 @@ xdotool click 1
 stamped="20110914-052536_"
 expected_files() { [ -e "$pictures/${stamped}Tokyo Tower.jpg" ]; }
 wait_until expected_files
+end_drag_source
 sleep 0.5
 import -frame -window "$window" "$screenshots/tavrel-window.png" || fail "no screenshot"
 
@@ -102,11 +78,24 @@ $expected"
 
 # A name that is not valid UTF-8, in a folder whose name is not either, goes
 # through the drag and the rename byte for byte.
-drag_onto_list "$odd"
+drag_onto "$window" "$odd"
 point_at "$window" $((234 + 37)) $((207 + 20))
 xdotool click 1
 wait_until test -e "$odd/$(printf '%sbad\xff.jpg' "$stamped")" ||
     fail "after the second drop and Execute: $(ls "$odd" | od -c | head -5)"
+end_drag_source
+
+# A drag source that quits at the moment the window asks it for the paths, as
+# one that crashes mid-drop: the window takes nothing from that drop and goes on
+# working. Execute and the close queue behind the drop; the file stays as it was.
+decoy="$work/decoy.jpg"
+touch -d "$stamp_time" "$decoy"
+drag_onto "$window" --quit-when-asked "$decoy"
+source_gone() { ! kill -0 "$drag_source_pid" 2>/dev/null; }
+wait_until source_gone || fail "the window never asked for the dropped paths"
+end_drag_source
+point_at "$window" $((234 + 37)) $((207 + 20))
+xdotool click 1
 
 # Close the window: it writes setup.ini and ends with exit code 0.
 wmctrl -i -c "$window"
@@ -114,6 +103,7 @@ wait_for_exit $tavrel_pid
 [ "$code" = 0 ] || fail "window mode ended with '$code': $(cat "$work/tavrel.err")"
 [ "$(od -An -c "$work/app/setup.ini" | tr -s ' ')" = " S t a m p T y p e : 2 \r \n" ] ||
     fail "setup.ini: $(od -c "$work/app/setup.ini")"
+[ "$(ls "$work" | grep decoy)" = decoy.jpg ] || fail "a drop with no data was taken: $(ls "$work")"
 
 # An error in command-line mode: the text on standard error, the box on the
 # display, exit code 1 once the box is dismissed.

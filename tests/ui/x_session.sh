@@ -1,6 +1,7 @@
 # Shared steps of the window tests that run in a virtual X server: a work
 # folder, processes that are ended on exit, and waits for windows and processes.
-# Source it after setting "screenshots" (where a failure leaves a picture), and
+# Source it after setting "screenshots" (where a failure leaves a picture),
+# "drag_source" (the test's drag source program) where the test drags, and
 # "x_wait_seconds" to change the bound of every wait (90 s).
 #
 # Every wait is for something seen (a window, a file, a process gone), up to a
@@ -83,4 +84,48 @@ start_window_manager() {
     openbox >/dev/null 2>&1 &
     pids+=($!)
     wait_until wmctrl -m >/dev/null 2>&1 || fail "the window manager did not start"
+}
+
+# Drags the paths (after the drag source's own options, if any) from the drag
+# source onto a window's list, as a file manager does: press on the source, move
+# onto the list in steps, rest, release. Whether the target accepts is settled
+# between the two programs while the pointer rests on it; a drag released before
+# that ends as ignored and changes nothing, so it is tried again, resting longer.
+#
+# Under X11 the drag ends as soon as the drop is sent; the target fetches the
+# paths from the source only afterwards. So the source keeps running: the caller
+# ends it with end_drag_source once it has seen what the drop did.
+drag_onto() {
+    local window=$1 source_window attempt=0 rest
+    shift
+    [ -z "${drag_source_pid:-}" ] || fail "the last drag's source is still running"
+    "$drag_source" "$@" >"$work/drag.out" 2>&1 &
+    drag_source_pid=$!
+    pids+=($drag_source_pid)
+    source_window=$(wait_for_window "Tavrel drag source") || fail "no drag source window"
+    xdotool windowmove --sync "$source_window" 700 80
+    drag_ended() { [ "$(grep -c "^drag ended" "$work/drag.out")" -ge "$attempt" ]; }
+    for rest in 0.3 0.6 1 2 4; do
+        attempt=$((attempt + 1))
+        point_at "$source_window" 100 60
+        xdotool mousedown 1
+        sleep 0.3
+        for x in 60 20 -20 -60 -100 -140 -180 -220 -260 -300 -340 -380 -420 -460; do
+            xdotool mousemove --window "$source_window" -- "$x" 60
+            sleep 0.05
+        done
+        point_at "$window" 150 100
+        sleep "$rest"
+        xdotool mouseup 1
+        wait_until drag_ended || fail "the drag did not end: $(cat "$work/drag.out")"
+        grep "^drag ended" "$work/drag.out" | tail -n 1 | grep -q copied && return 0
+    done
+    fail "the drop was not taken: $(cat "$work/drag.out")"
+}
+
+# Ends the last drag's source (see drag_onto).
+end_drag_source() {
+    kill "$drag_source_pid" 2>/dev/null
+    wait "$drag_source_pid" 2>/dev/null
+    drag_source_pid=
 }

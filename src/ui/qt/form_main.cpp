@@ -304,9 +304,20 @@ void TFormMain::dragMoveEvent(QDragMoveEvent* event) {
 }
 
 void TFormMain::dropEvent(QDropEvent* event) {
-    if (!event->mimeData()->hasUrls()) return;
+    // The URLs are fetched from the drag's source only now. A source that has
+    // gone, or a transfer that failed, gives none: such a drop, like one that
+    // names no local file, is refused, so the source sees it failed instead of
+    // being told it was taken.
+    const std::vector<std::string> paths =
+        event->mimeData()->hasUrls() ? DroppedPaths(event->mimeData()->urls(), services_.host_name)
+                                     : std::vector<std::string>{};
+    if (paths.empty()) {
+        event->setDropAction(Qt::IgnoreAction);
+        event->ignore();
+        return;
+    }
     event->acceptProposedAction();
-    WMDropFiles(DroppedPaths(event->mimeData()->urls(), services_.host_name));
+    WMDropFiles(paths);
 }
 
 void TFormMain::AnchorButtons(QSize old_panel_size, QSize new_panel_size) {

@@ -49,42 +49,6 @@ start_tavrel() {
     pids+=($pid)
 }
 
-# Drags the paths from the drag source onto the window's list and waits until
-# the source saw the drop taken. Whether the target accepts is settled between
-# the two programs while the pointer rests on it; a drag released before that
-# ends as ignored and changes nothing, so it is tried again, resting longer.
-drag_onto() {
-    local window=$1 source_window source_pid attempt=0 rest
-    shift
-    "$drag_source" "$@" >"$work/drag.out" 2>&1 &
-    source_pid=$!
-    pids+=($source_pid)
-    source_window=$(wait_for_window "Tavrel drag source") || fail "no drag source window"
-    xdotool windowmove --sync "$source_window" 700 80
-    for rest in 0.3 0.6 1 2 4; do
-        attempt=$((attempt + 1))
-        # Press on the source, move onto the list in steps, rest, release.
-        point_at "$source_window" 100 60
-        xdotool mousedown 1
-        sleep 0.3
-        for x in 60 20 -20 -60 -100 -140 -180 -220 -260 -300 -340 -380 -420 -460; do
-            xdotool mousemove --window "$source_window" -- "$x" 60
-            sleep 0.05
-        done
-        point_at "$window" 150 100
-        sleep "$rest"
-        xdotool mouseup 1
-        ended() { [ "$(grep -c "drag ended" "$work/drag.out")" -ge "$attempt" ]; }
-        wait_until ended || fail "the drag did not end"
-        tail -n 1 "$work/drag.out" | grep -q "drag ended: copied" && break
-    done
-    tail -n 1 "$work/drag.out" | grep -q "drag ended: copied" ||
-        fail "the drop was not taken: $(cat "$work/drag.out")"
-    # Gone before the next drag, whose source has the same title.
-    kill "$source_pid"
-    wait "$source_pid" 2>/dev/null
-}
-
 # Clicks a point given in the design's client coordinates.
 click_at() {
     point_at "$1" "$2" "$3"
@@ -107,6 +71,7 @@ xdotool key Down
 click_at "$window" $((234 + 37)) $((207 + 20))
 renamed() { [ -e "$work/20110914-052536_single.txt" ]; }
 wait_until renamed || fail "single.txt was not renamed"
+end_drag_source
 import -frame -window "$window" "$screenshots/tavrel-window.png" || fail "no screenshot"
 
 expected=$(printf '%s\n' "photos/20110914-052536_IMG_0001.jpg" \
@@ -133,6 +98,7 @@ xdotool windowactivate --sync "$window"
 click_at "$window" $((234 + 37)) $((207 + 20))
 renamed_again() { [ -e "$work/again/20110914-052536_later.txt" ]; }
 wait_until renamed_again || fail "the stored stamp type was not used: $(ls "$work/again")"
+end_drag_source
 import -frame -window "$window" "$screenshots/tavrel-window-again.png"
 wmctrl -i -c "$window"
 wait_for_exit $pid
