@@ -17,7 +17,7 @@
 #include "app/user_environment.h"
 #include "platform/process.h"
 #include "ui/qt/error_reporter.h"
-#include "ui/qt/form_main.h"
+#include "ui/qt/main_window.h"
 
 namespace {
 
@@ -45,14 +45,14 @@ int main(int argc, char** argv) {
     tavrel::UserEnvironment environment(executable);
     tavrel::RenameSession session(environment.Services());
     FailingReporter reporter;
-    tavrel::TFormMain form(tavrel::WindowServices{session, executable, reporter});
-    form.InitForm();
+    tavrel::MainWindow form(tavrel::MainWindowServices{session, executable, reporter});
+    form.model().InitForm();
     form.show();
     QApplication::processEvents();
 
     const auto start = std::chrono::steady_clock::now();
-    form.WMDropFiles({folder});
-    QListView& list = *form.ListBoxFileList;
+    form.model().FilesDropped({folder});
+    QListView& list = *form.file_list;
     list.scrollToBottom();
     QApplication::processEvents();
     list.viewport()->repaint();

@@ -24,7 +24,7 @@
 #include "platform/process.h"
 #include "platform/win32/wtf8.h"
 #include "ui/win32/error_box.h"
-#include "ui/win32/form_main.h"
+#include "ui/win32/main_window.h"
 
 namespace {
 
@@ -82,9 +82,9 @@ int wmain(int argc, wchar_t** argv) {
     InitCommonControlsEx(&controls);
     tavrel::RenameSession session(environment.Services());
     FailingErrorBox errors;
-    tavrel::win32::TFormMain form(
-        tavrel::win32::WindowServices{session, executable, errors, nullptr});
-    form.InitForm();
+    tavrel::win32::MainWindow form(
+        tavrel::win32::MainWindowServices{session, executable, errors, nullptr});
+    form.model().InitForm();
     ShowWindow(form.handle(), SW_SHOWNORMAL);
     UpdateWindow(form.handle());
     Pump();
@@ -92,9 +92,9 @@ int wmain(int argc, wchar_t** argv) {
     const auto start = std::chrono::steady_clock::now();
     SendMessageW(form.handle(), WM_DROPFILES,
                  reinterpret_cast<WPARAM>(DropOf(tavrel::win32::FromWtf8(folder))), 0);
-    const LRESULT rows = SendMessageW(form.ListBoxFileList, LB_GETCOUNT, 0, 0);
-    SendMessageW(form.ListBoxFileList, LB_SETTOPINDEX, rows > 0 ? rows - 1 : 0, 0);
-    UpdateWindow(form.ListBoxFileList);
+    const LRESULT rows = SendMessageW(form.file_list, LB_GETCOUNT, 0, 0);
+    SendMessageW(form.file_list, LB_SETTOPINDEX, rows > 0 ? rows - 1 : 0, 0);
+    UpdateWindow(form.file_list);
     const double drop_seconds = SecondsSince(start);
 
     PROCESS_MEMORY_COUNTERS memory{};

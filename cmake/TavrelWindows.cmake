@@ -8,7 +8,7 @@ add_library(tavrel_core STATIC
   ${TAVREL_SHARED_SOURCES}
   src/platform/win32/code_page.cpp
   src/platform/win32/command_line_text.cpp
-  src/platform/win32/last_resort_box.cpp
+  src/platform/win32/letter_case.cpp
   src/platform/win32/local_time.cpp
   src/platform/win32/locale_formats.cpp
   src/platform/win32/name_rules.cpp
@@ -27,9 +27,8 @@ add_library(tavrel_win32_ui STATIC
   src/ui/win32/dropped_files.cpp
   src/ui/win32/error_box.cpp
   src/ui/win32/file_list_box.cpp
-  src/ui/win32/form_layout.cpp
-  src/ui/win32/form_main.cpp
-  src/ui/win32/list_marks.cpp
+  src/ui/win32/last_resort_box.cpp
+  src/ui/win32/main_window.cpp
   src/ui/win32/raised_panel.cpp
   src/ui/win32/version_string.cpp
   src/ui/win32/window_mode.cpp

@@ -12,7 +12,7 @@ namespace tavrel::test {
 WindowFixture::WindowFixture(const std::string& executable_path, const std::string& settings_name,
                              const std::vector<std::string>& font_files)
     : settings_path(settings_dir / settings_name),
-      form(WindowServices{session, executable_path, errors, HostName(), font_files}) {}
+      form(MainWindowServices{session, executable_path, errors, HostName(), font_files}) {}
 
 std::vector<std::string> WindowFixture::Entries() const {
     std::vector<std::string> entries;
@@ -23,17 +23,16 @@ std::vector<std::string> WindowFixture::Entries() const {
 
 std::vector<int> WindowFixture::SelectedRows() const {
     std::vector<int> rows;
-    for (const QModelIndex& index : form.ListBoxFileList->selectionModel()->selectedIndexes())
+    for (const QModelIndex& index : form.file_list->selectionModel()->selectedIndexes())
         rows.push_back(index.row());
     std::sort(rows.begin(), rows.end());
     return rows;
 }
 
 void WindowFixture::Select(const std::vector<int>& rows) {
-    auto* selection = form.ListBoxFileList->selectionModel();
+    auto* selection = form.file_list->selectionModel();
     for (int row : rows)
-        selection->select(form.ListBoxFileList->model()->index(row, 0),
-                          QItemSelectionModel::Select);
+        selection->select(form.file_list->model()->index(row, 0), QItemSelectionModel::Select);
 }
 
 void WindowFixture::StoreSettings(const std::string& text) const {

@@ -13,7 +13,7 @@
 #include "platform/posix/posix_file_system.h"
 #include "test_support.h"
 #include "ui/qt/error_reporter.h"
-#include "ui/qt/form_main.h"
+#include "ui/qt/main_window.h"
 
 namespace tavrel::test {
 
@@ -54,7 +54,7 @@ public:
     std::unique_ptr<TextOrdering> ordering = MakeIcuTextOrdering("C");
     RenameSession session{SessionServices{file_system, clock, formats, *ordering, settings_path}};
     RecordingReporter errors;
-    TFormMain form;
+    MainWindow form;
 };
 
 }  // namespace tavrel::test

@@ -1,5 +1,5 @@
-// Name analysis with Windows' separators: "\" and ":" end the directory part,
-// "/" is an ordinary character there.
+// Name analysis with Windows' separators: "\", "/" and ":" end the directory
+// part.
 
 #include "stamp/file_name.h"
 
@@ -8,7 +8,7 @@
 namespace tavrel {
 namespace {
 
-TEST(SplitPath, BackslashAndColonSeparate) {
+TEST(SplitPath, BackslashSlashAndColonSeparate) {
     struct Case {
         const char* path;
         const char* directory;
@@ -20,7 +20,8 @@ TEST(SplitPath, BackslashAndColonSeparate) {
         {"notes", "", "notes", ""},
         {"C:\\a.txt.b.txt", "C:\\", "a.txt.b", ".txt"},
         {"\\\\server\\share\\.profile", "\\\\server\\share\\", "", ".profile"},
-        {"C:\\dir\\a/b.txt", "C:\\dir\\", "a/b", ".txt"},
+        {"C:\\dir\\a/b.txt", "C:\\dir\\a/", "b", ".txt"},
+        {"C:/Photos/a.jpg", "C:/Photos/", "a", ".jpg"},
         {"C:\\dir.d\\noext", "C:\\dir.d\\", "noext", ""},
     };
     for (const auto& c : cases) {

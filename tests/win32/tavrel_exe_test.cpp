@@ -55,6 +55,25 @@ TEST(TavrelExe, WithoutSettingsUsesTypeOneAndWritesNoFile) {
     EXPECT_EQ(Names(dir / "program"), std::vector<std::string>{"Tavrel.exe"});
 }
 
+// Paths written with forward slashes, as scripts and other shells write them:
+// a file is renamed in its folder, a folder is walked.
+TEST(TavrelExe, PathsWithForwardSlashesAreRenamed) {
+    TempDir dir;
+    const std::string tavrel = CopyTavrel(dir);
+    MakeDirectory(dir / "photos");
+    MakeFile(dir / "photos\\IMG_0001.jpg", UtcSeconds(2011, 9, 14, 5, 25, 37));
+    MakeFile(dir / "single.jpg", UtcSeconds(2011, 9, 14));
+    std::string forward = dir.path();
+    for (char& c : forward)
+        if (c == '\\') c = '/';
+    EXPECT_EQ(
+        test::RunProcess(tavrel, "Tavrel.exe " + forward + "/photos " + forward + "/single.jpg"),
+        0);
+    EXPECT_EQ(Names(dir / "photos"), std::vector<std::string>{"20110914_IMG_0001.jpg"});
+    EXPECT_EQ(Names(dir.path()),
+              (std::vector<std::string>{"20110914_single.jpg", "photos", "program"}));
+}
+
 // The version resource that the window title reads, and the manifest.
 TEST(TavrelExe, CarriesItsVersionResourceAndManifest) {
     const std::wstring program = win32::FromWtf8(test::ProgramDirectory() + TAVREL_EXE);

@@ -11,7 +11,7 @@
 #include "app/user_environment.h"
 #include "platform/process.h"
 #include "platform/win32/command_line_text.h"
-#include "platform/win32/last_resort_box.h"
+#include "ui/win32/last_resort_box.h"
 #include "ui/win32/window_mode.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show_command) {

@@ -22,15 +22,4 @@ public:
     void ShowError(QWidget* owner, const QString& title, const QString& text) override;
 };
 
-// The title of the last-resort message box.
-inline constexpr const char* kLastResortTitle = "アプリケーション エラー";
-
-// The text of the window's default error box: the message, with "." appended
-// when its last character has a code above that of "." (46).
-QString WindowErrorText(const std::string& message);
-
-// The application title: the executable's file name up to its first ".", every
-// character after the first in lower case.
-QString ApplicationTitle(const std::string& executable_path);
-
 }  // namespace tavrel

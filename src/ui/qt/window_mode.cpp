@@ -11,11 +11,12 @@
 
 #include "app/last_resort.h"
 #include "app/user_environment.h"
+#include "app/window_texts.h"
 #include "platform/posix/process_environment.h"
 #include "platform/posix/retry.h"
 #include "platform/process.h"
 #include "ui/qt/error_reporter.h"
-#include "ui/qt/form_main.h"
+#include "ui/qt/main_window.h"
 
 namespace tavrel {
 namespace {
@@ -42,15 +43,16 @@ int RunWindowMode(int& argc, char** argv) {
     try {
         UserEnvironment environment(executable);
         RenameSession session(environment.Services());
-        TFormMain form(WindowServices{session, executable, reporter, HostName()});
-        if (form.InitForm() != 0) {
-            form.show();
+        MainWindow window(MainWindowServices{session, executable, reporter, HostName()});
+        if (window.model().InitForm() != 0) {
+            window.show();
             QApplication::exec();
         }
         return 0;
     } catch (...) {
         const std::string text = ReportLastResort(std::current_exception(), executable);
-        reporter.ShowError(nullptr, QString::fromUtf8(kLastResortTitle), QString::fromUtf8(text));
+        reporter.ShowError(nullptr, QString::fromUtf8(window_text::kLastResortTitle),
+                           QString::fromUtf8(text));
         return 1;
     }
 }
@@ -69,7 +71,7 @@ void ShowLastResortBoxIfDisplay(const std::string& text) {
         char name[] = "tavrel";
         char* argv[] = {name, nullptr};
         QApplication application(argc, argv);
-        MessageBoxReporter().ShowError(nullptr, QString::fromUtf8(kLastResortTitle),
+        MessageBoxReporter().ShowError(nullptr, QString::fromUtf8(window_text::kLastResortTitle),
                                        QString::fromUtf8(text));
         std::_Exit(0);
     }

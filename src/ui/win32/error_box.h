@@ -23,12 +23,4 @@ public:
     void ShowError(HWND owner, const std::wstring& title, const std::wstring& text) override;
 };
 
-// The text of the box: the message, with "." appended when its last code unit
-// lies above that of "." (46).
-std::wstring WindowErrorText(const std::wstring& message);
-
-// The application title: the executable's file name (after the last "\", "/"
-// or ":") up to its first ".", every character after the first in lower case.
-std::wstring ApplicationTitle(const std::wstring& executable_path);
-
 }  // namespace tavrel::win32

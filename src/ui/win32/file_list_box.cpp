@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/errors.h"
+#include "app/window_texts.h"
 #include "platform/win32/wtf8.h"
 
 namespace tavrel::win32 {
@@ -45,7 +46,7 @@ ListMarks FileListBox::ReadMarks() const {
 }
 
 void FileListBox::Show(const ListMarks& marks) {
-    if (!TryShow(marks)) throw Error(kListFullMessage);
+    if (!TryShow(marks)) throw Error(window_text::kListFullMessage);
 }
 
 bool FileListBox::TryShow(const ListMarks& marks) {

@@ -11,14 +11,11 @@
 
 #include <windows.h>
 
+#include "app/list_marks.h"
+#include "app/window_layout.h"
 #include "collect/file_list.h"
-#include "ui/win32/form_layout.h"
-#include "ui/win32/list_marks.h"
 
 namespace tavrel::win32 {
-
-// The message the file list raises when the list box has no room for its entries.
-inline constexpr const char* kListFullMessage = "行を挿入できません";
 
 class FileListBox {
 public:

@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-#include "ui/win32/form_layout.h"
+#include "app/window_layout.h"
 
 namespace tavrel::win32 {
 

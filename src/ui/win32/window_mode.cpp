@@ -7,7 +7,7 @@
 #include "app/rename_session.h"
 #include "platform/process.h"
 #include "ui/win32/error_box.h"
-#include "ui/win32/form_main.h"
+#include "ui/win32/main_window.h"
 
 namespace tavrel::win32 {
 
@@ -16,10 +16,14 @@ int RunWindowMode(UserEnvironment& environment, const WindowStart& start) {
     InitCommonControlsEx(&controls);
     RenameSession session(environment.Services());
     MessageBoxErrorBox errors;
-    TFormMain form(WindowServices{session, ExecutablePath(), errors,
-                                  [&environment] { environment.ReloadRegionalFormats(); }});
+    MainWindow form(MainWindowServices{session, ExecutablePath(), errors, [&environment] {
+                                           // The thread's locale follows the user's again before
+                                           // the formats are read.
+                                           SetThreadLocale(LOCALE_USER_DEFAULT);
+                                           environment.ReloadRegionalFormats();
+                                       }});
     // Errors of InitForm at start-up pass on to the program entry's last resort.
-    if (form.InitForm() == 0) return 0;
+    if (form.model().InitForm() == 0) return 0;
     ShowWindow(form.handle(), start.show_command);
     UpdateWindow(form.handle());
     MSG message;

@@ -142,8 +142,8 @@ HDROP MakeDrop(const std::vector<std::string>& paths) {
 
 WindowFixture::WindowFixture(const std::string& executable_path, const std::string& settings_name)
     : settings_path(settings_folder / settings_name),
-      form(WindowServices{session, executable_path, errors, [this] { ++reloads; }}) {
-    Check(form.InitForm() == -1, "InitForm");
+      form(MainWindowServices{session, executable_path, errors, [this] { ++reloads; }}) {
+    Check(form.model().InitForm() == -1, "InitForm");
 }
 
 WindowFixture::~WindowFixture() {
@@ -180,8 +180,8 @@ void WindowFixture::PressOnList(WORD key, bool shift, bool alt) {
     SetKeyboardState(changed);
     // With Alt down, the key comes as a system key, its context bit (29) set.
     const LPARAM context = alt ? 1 << 29 : 0;
-    SendMessageW(form.ListBoxFileList, alt ? WM_SYSKEYDOWN : WM_KEYDOWN, key, 1 | context);
-    SendMessageW(form.ListBoxFileList, alt ? WM_SYSKEYUP : WM_KEYUP, key, 0xC0000001 | context);
+    SendMessageW(form.file_list, alt ? WM_SYSKEYDOWN : WM_KEYDOWN, key, 1 | context);
+    SendMessageW(form.file_list, alt ? WM_SYSKEYUP : WM_KEYUP, key, 0xC0000001 | context);
     SetKeyboardState(keys);
 }
 
@@ -198,21 +198,21 @@ std::vector<std::string> WindowFixture::Entries() const {
 }
 
 std::vector<int> WindowFixture::Marked() const {
-    const LRESULT count = SendMessageW(form.ListBoxFileList, LB_GETSELCOUNT, 0, 0);
+    const LRESULT count = SendMessageW(form.file_list, LB_GETSELCOUNT, 0, 0);
     std::vector<int> rows(count > 0 ? static_cast<std::size_t>(count) : 0);
     if (!rows.empty())
-        SendMessageW(form.ListBoxFileList, LB_GETSELITEMS, rows.size(),
+        SendMessageW(form.file_list, LB_GETSELITEMS, rows.size(),
                      reinterpret_cast<LPARAM>(rows.data()));
     return rows;
 }
 
 int WindowFixture::Current() const {
-    return static_cast<int>(SendMessageW(form.ListBoxFileList, LB_GETCARETINDEX, 0, 0));
+    return static_cast<int>(SendMessageW(form.file_list, LB_GETCARETINDEX, 0, 0));
 }
 
 void WindowFixture::Mark(const std::vector<int>& rows) {
-    SendMessageW(form.ListBoxFileList, LB_SETSEL, FALSE, -1);
-    for (int row : rows) SendMessageW(form.ListBoxFileList, LB_SETSEL, TRUE, row);
+    SendMessageW(form.file_list, LB_SETSEL, FALSE, -1);
+    for (int row : rows) SendMessageW(form.file_list, LB_SETSEL, TRUE, row);
 }
 
 Rect WindowFixture::Frame(HWND control) {

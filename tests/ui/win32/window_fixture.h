@@ -15,7 +15,7 @@
 #include "platform/win32/win32_text_ordering.h"
 #include "stamp/regional_formats.h"
 #include "ui/win32/error_box.h"
-#include "ui/win32/form_main.h"
+#include "ui/win32/main_window.h"
 
 namespace tavrel::win32::test {
 
@@ -100,7 +100,7 @@ public:
     RenameSession session{SessionServices{file_system, clock, formats, ordering, settings_path}};
     RecordingErrorBox errors;
     int reloads = 0;
-    TFormMain form;
+    MainWindow form;
 };
 
 }  // namespace tavrel::win32::test

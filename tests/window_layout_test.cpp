@@ -1,11 +1,11 @@
-#include "ui/win32/form_layout.h"
+#include "app/window_layout.h"
 
 #include <gtest/gtest.h>
 
-namespace tavrel::win32 {
+namespace tavrel {
 namespace {
 
-TEST(FormLayout, DesignSizesFollowThePixelDensity) {
+TEST(WindowLayout, DesignSizesFollowThePixelDensity) {
     struct Case {
         const char* name;
         int dpi;
@@ -27,7 +27,7 @@ TEST(FormLayout, DesignSizesFollowThePixelDensity) {
     }
 }
 
-TEST(FormLayout, ListFillsTheClientAboveThePanel) {
+TEST(WindowLayout, ListFillsTheClientAboveThePanel) {
     struct Case {
         const char* name;
         Size client;
@@ -40,7 +40,7 @@ TEST(FormLayout, ListFillsTheClientAboveThePanel) {
     for (const auto& c : cases) EXPECT_EQ(LayOutClient(c.client, 41), c.layout) << c.name;
 }
 
-TEST(FormLayout, ShowPlacesTheButtonsFromTheRightEdge) {
+TEST(WindowLayout, ShowPlacesTheButtonsFromTheRightEdge) {
     struct Case {
         const char* name;
         Size panel;
@@ -57,7 +57,21 @@ TEST(FormLayout, ShowPlacesTheButtonsFromTheRightEdge) {
         EXPECT_EQ(PlaceButtons(c.panel, c.execute, c.execute), c.places) << c.name;
 }
 
-TEST(FormLayout, ButtonsKeepTheirDistanceToTheRightAndBottomEdges) {
+TEST(WindowLayout, MinimumKeepsTheOuterSize) {
+    struct Case {
+        const char* name;
+        Size frame;
+        Size minimum_client;
+    } cases[] = {
+        {"no frame", {0, 0}, {414, 161}},
+        {"design frame", {16, 39}, {414, 161}},
+        {"thick frame", {40, 60}, {390, 140}},
+        {"frame wider than the minimum", {500, 300}, {0, 0}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(MinimumClientSize(c.frame), c.minimum_client) << c.name;
+}
+
+TEST(WindowLayout, ButtonsKeepTheirDistanceToTheRightAndBottomEdges) {
     struct Case {
         const char* name;
         Size old_panel;
@@ -74,4 +88,4 @@ TEST(FormLayout, ButtonsKeepTheirDistanceToTheRightAndBottomEdges) {
 }
 
 }  // namespace
-}  // namespace tavrel::win32
+}  // namespace tavrel

@@ -1,4 +1,4 @@
-#include "ui/win32/form_main.h"
+#include "ui/win32/main_window.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
@@ -26,7 +26,7 @@ Rect At(const WindowFixture& w, int left, int top, int width, int height) {
 // (Wine under a Japanese user locale makes it 23 at 96 dpi). Its place and width
 // are exact.
 void ExpectComboBoxAt(const WindowFixture& w, int left, int top) {
-    const Rect frame = WindowFixture::Frame(w.form.ComboBoxType);
+    const Rect frame = WindowFixture::Frame(w.form.stamp_type_selector);
     const Rect design = At(w, left, top, 132, 21);
     EXPECT_EQ((Rect{frame.left, frame.top, frame.width, design.height}), design);
     EXPECT_GE(frame.height, design.height);
@@ -76,20 +76,20 @@ TEST(FormLayout, ShownAtDesignSize) {
     GetClientRect(w.form.handle(), &client);
     EXPECT_EQ((Rect{0, 0, client.right, client.bottom}), At(w, 0, 0, 414, 248));
     const Shown shown = LaidOut(w, 0, 0);
-    EXPECT_EQ(WindowFixture::Frame(w.form.ListBoxFileList), shown.list);
-    EXPECT_EQ(WindowFixture::Frame(w.form.PanelBottom), shown.panel);
-    EXPECT_EQ(WindowFixture::Frame(w.form.Label1).left, At(w, 12, 13, 68, 13).left);
-    EXPECT_EQ(WindowFixture::Frame(w.form.Label1).top, At(w, 12, 13, 68, 13).top);
+    EXPECT_EQ(WindowFixture::Frame(w.form.file_list), shown.list);
+    EXPECT_EQ(WindowFixture::Frame(w.form.bottom_panel), shown.panel);
+    EXPECT_EQ(WindowFixture::Frame(w.form.stamp_type_label).left, At(w, 12, 13, 68, 13).left);
+    EXPECT_EQ(WindowFixture::Frame(w.form.stamp_type_label).top, At(w, 12, 13, 68, 13).top);
     ExpectComboBoxAt(w, 88, 10);
-    EXPECT_EQ(WindowFixture::Frame(w.form.ButtonExecute), shown.execute);
-    EXPECT_EQ(WindowFixture::Frame(w.form.ButtonClear), shown.clear);
+    EXPECT_EQ(WindowFixture::Frame(w.form.execute_button), shown.execute);
+    EXPECT_EQ(WindowFixture::Frame(w.form.clear_button), shown.clear);
     if (w.form.dpi() == 96) {
         EXPECT_EQ(shown.execute, (Rect{234, 8, 75, 25}));
         EXPECT_EQ(shown.clear, (Rect{324, 8, 75, 25}));
     }
-    EXPECT_EQ(WindowFixture::Text(w.form.ButtonExecute), L"Execute");
-    EXPECT_EQ(WindowFixture::Text(w.form.ButtonClear), L"Clear");
-    EXPECT_EQ(WindowFixture::Text(w.form.Label1), L"Stamp Type");
+    EXPECT_EQ(WindowFixture::Text(w.form.execute_button), L"Execute");
+    EXPECT_EQ(WindowFixture::Text(w.form.clear_button), L"Clear");
+    EXPECT_EQ(WindowFixture::Text(w.form.stamp_type_label), L"Stamp Type");
     EXPECT_TRUE(w.errors.shown.empty());
 }
 
@@ -98,33 +98,32 @@ TEST(FormLayout, ControlsOfTheirKind) {
     const auto style = [](HWND window) { return GetWindowLongPtrW(window, GWL_STYLE); };
     EXPECT_TRUE(GetWindowLongPtrW(w.form.handle(), GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
     EXPECT_TRUE(style(w.form.handle()) & WS_THICKFRAME);
-    const LONG_PTR list = style(w.form.ListBoxFileList);
+    const LONG_PTR list = style(w.form.file_list);
     EXPECT_TRUE(list & LBS_EXTENDEDSEL);
     EXPECT_TRUE(list & LBS_NOINTEGRALHEIGHT);
     EXPECT_TRUE(list & LBS_NODATA);  // no text per entry in the control
     EXPECT_FALSE(list & LBS_SORT);
-    EXPECT_EQ(SendMessageW(w.form.ListBoxFileList, LB_GETITEMHEIGHT, 0, 0),
-              Scaled(13, w.form.dpi()));
-    EXPECT_EQ(style(w.form.ComboBoxType) & 3, CBS_DROPDOWN);
-    EXPECT_EQ(SendMessageW(w.form.ComboBoxType, CB_GETCOUNT, 0, 0), 3);
-    EXPECT_EQ(SendMessageW(w.form.ComboBoxType, CB_GETCURSEL, 0, 0), 1);
-    EXPECT_EQ(WindowFixture::Text(w.form.ComboBoxType), L"YYYYMMDD_");
+    EXPECT_EQ(SendMessageW(w.form.file_list, LB_GETITEMHEIGHT, 0, 0), Scaled(13, w.form.dpi()));
+    EXPECT_EQ(style(w.form.stamp_type_selector) & 3, CBS_DROPDOWN);
+    EXPECT_EQ(SendMessageW(w.form.stamp_type_selector, CB_GETCOUNT, 0, 0), 3);
+    EXPECT_EQ(SendMessageW(w.form.stamp_type_selector, CB_GETCURSEL, 0, 0), 1);
+    EXPECT_EQ(WindowFixture::Text(w.form.stamp_type_selector), L"YYYYMMDD_");
 
-    const LOGFONTW font = FontOf(w.form.ListBoxFileList);
+    const LOGFONTW font = FontOf(w.form.file_list);
     EXPECT_STREQ(font.lfFaceName, L"Tahoma");
     EXPECT_EQ(font.lfHeight, FontHeight(8, w.form.dpi()));
     EXPECT_EQ(font.lfWeight, FW_NORMAL);
-    EXPECT_EQ(FontOf(w.form.Label1).lfWeight, FW_BOLD);
+    EXPECT_EQ(FontOf(w.form.stamp_type_label).lfWeight, FW_BOLD);
 
-    EXPECT_EQ(SendMessageW(w.form.Tooltip, TTM_GETDELAYTIME, TTDT_INITIAL, 0), 500);
-    EXPECT_EQ(SendMessageW(w.form.Tooltip, TTM_GETDELAYTIME, TTDT_AUTOPOP, 0), 2500);
+    EXPECT_EQ(SendMessageW(w.form.tooltip, TTM_GETDELAYTIME, TTDT_INITIAL, 0), 500);
+    EXPECT_EQ(SendMessageW(w.form.tooltip, TTM_GETDELAYTIME, TTDT_AUTOPOP, 0), 2500);
     wchar_t tip[100] = {};
     TTTOOLINFOW tool{};
     tool.cbSize = TTTOOLINFOW_V2_SIZE;
     tool.hwnd = w.form.handle();
-    tool.uId = reinterpret_cast<UINT_PTR>(w.form.ListBoxFileList);
+    tool.uId = reinterpret_cast<UINT_PTR>(w.form.file_list);
     tool.lpszText = tip;
-    SendMessageW(w.form.Tooltip, TTM_GETTEXTW, 100, reinterpret_cast<LPARAM>(&tool));
+    SendMessageW(w.form.tooltip, TTM_GETTEXTW, 100, reinterpret_cast<LPARAM>(&tool));
     EXPECT_STREQ(tip, L"Drag and Drop Files or Directories Here!");
 }
 
@@ -138,11 +137,11 @@ TEST(FormLayout, ResizingMovesOnlyTheButtons) {
     SetWindowPos(w.form.handle(), nullptr, 0, 0, outer.right - outer.left + grow,
                  outer.bottom - outer.top + grow_down, SWP_NOMOVE | SWP_NOZORDER);
     const Shown shown = LaidOut(w, grow, grow_down);
-    EXPECT_EQ(WindowFixture::Frame(w.form.ListBoxFileList), shown.list);
-    EXPECT_EQ(WindowFixture::Frame(w.form.PanelBottom), shown.panel);
+    EXPECT_EQ(WindowFixture::Frame(w.form.file_list), shown.list);
+    EXPECT_EQ(WindowFixture::Frame(w.form.bottom_panel), shown.panel);
     ExpectComboBoxAt(w, 88, 10);
-    EXPECT_EQ(WindowFixture::Frame(w.form.ButtonExecute), shown.execute);
-    EXPECT_EQ(WindowFixture::Frame(w.form.ButtonClear), shown.clear);
+    EXPECT_EQ(WindowFixture::Frame(w.form.execute_button), shown.execute);
+    EXPECT_EQ(WindowFixture::Frame(w.form.clear_button), shown.clear);
 
     MINMAXINFO limits{};
     SendMessageW(w.form.handle(), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
@@ -156,16 +155,16 @@ TEST(FormShow, VersionFailureKeepsTheResourceLayout) {
     w.Show();
     ASSERT_EQ(w.errors.shown.size(), 1u);
     EXPECT_EQ(w.errors.shown[0].text, L"アサートの失敗 (Main, 327 行)");
-    EXPECT_EQ(w.errors.shown[0].title, ApplicationTitle(FromWtf8(OwnPath())));
+    EXPECT_EQ(w.errors.shown[0].title, FromWtf8(ApplicationTitle(OwnPath())));
     EXPECT_EQ(WindowFixture::Text(w.form.handle()), L"FormMain");
-    EXPECT_EQ(WindowFixture::Text(w.form.ButtonExecute), L"ButtonExecute");
-    EXPECT_EQ(WindowFixture::Text(w.form.ButtonClear), L"ButtonClear");
-    EXPECT_EQ(WindowFixture::Frame(w.form.ButtonExecute), At(w, 265, 8, 75, 25));
-    EXPECT_EQ(WindowFixture::Frame(w.form.ButtonClear), At(w, 355, 8, 75, 25));
+    EXPECT_EQ(WindowFixture::Text(w.form.execute_button), L"ButtonExecute");
+    EXPECT_EQ(WindowFixture::Text(w.form.clear_button), L"ButtonClear");
+    EXPECT_EQ(WindowFixture::Frame(w.form.execute_button), At(w, 265, 8, 75, 25));
+    EXPECT_EQ(WindowFixture::Frame(w.form.clear_button), At(w, 355, 8, 75, 25));
     // The window still works in full.
     test::MakeFile(w.files / "a.jpg", kFileTime);
     w.Drop({w.files / "a.jpg"});
-    w.Click(w.form.ButtonExecute);
+    w.Click(w.form.execute_button);
     EXPECT_EQ(w.Entries(), Paths{w.files / "20110915_a.jpg"});
 }
 
@@ -193,7 +192,7 @@ TEST(ListKeys, DeleteRemovesTheMarkedEntries) {
         w.Mark(c.marked);
         w.PressOnList(c.key, c.shift, c.alt);
         EXPECT_EQ(w.Entries(), c.remaining) << c.name;
-        EXPECT_EQ(SendMessageW(w.form.ListBoxFileList, LB_GETCOUNT, 0, 0),
+        EXPECT_EQ(SendMessageW(w.form.file_list, LB_GETCOUNT, 0, 0),
                   static_cast<LRESULT>(c.remaining.size()))
             << c.name;
         EXPECT_TRUE(w.errors.shown.empty()) << c.name;
@@ -205,7 +204,7 @@ TEST(Marks, ADropKeepsTheMarksOfTheEntriesThatStay) {
     w.Show();
     w.Drop({"a", "b", "c", "d", "e", "f"});
     w.Mark({1, 4});
-    SendMessageW(w.form.ListBoxFileList, LB_SETCARETINDEX, 4, FALSE);
+    SendMessageW(w.form.file_list, LB_SETCARETINDEX, 4, FALSE);
     // "B" brings b again: it leaves its place (and its mark) for the new batch.
     w.Drop({"x", "B"});
     EXPECT_EQ(w.Entries(), (Paths{"a", "c", "d", "e", "f", "B", "x"}));
@@ -225,10 +224,10 @@ TEST(Handlers, ExecuteRenamesEveryEntryAndTakesTheirMarks) {
     test::MakeFile(w.files / "a.jpg", kFileTime);
     test::MakeFile(w.files / "20010101_c.jpg", kFileTime);
     w.Drop({w.files.path()});
-    SendMessageW(w.form.ComboBoxType, CB_SETCURSEL, 2, 0);
+    SendMessageW(w.form.stamp_type_selector, CB_SETCURSEL, 2, 0);
     w.Mark({0, 2});
-    SendMessageW(w.form.ListBoxFileList, LB_SETCARETINDEX, 1, FALSE);
-    w.Click(w.form.ButtonExecute);
+    SendMessageW(w.form.file_list, LB_SETCARETINDEX, 1, FALSE);
+    w.Click(w.form.execute_button);
     EXPECT_EQ(w.Entries(),
               (Paths{w.files / "20110915-123456_c.jpg", w.files / "20110915-123456_a.jpg",
                      w.files / "20110915-123456_b.jpg"}));
@@ -246,7 +245,7 @@ TEST(Handlers, AnErrorIsShownAndTheRestOfTheHandlerSkipped) {
     test::MakeFile(w.files / "c.jpg", kFileTime);
     w.Drop({w.files / "a.jpg", w.files / "b.jpg", w.files / "c.jpg"});
     w.Mark({0, 1, 2});
-    w.Click(w.form.ButtonExecute);
+    w.Click(w.form.execute_button);
     ASSERT_EQ(w.errors.shown.size(), 1u);
     EXPECT_EQ(w.errors.shown[0].text, L"日付に変換できない値が渡されました.");
     EXPECT_EQ(w.errors.shown[0].title, L"Tavrel");
@@ -255,9 +254,9 @@ TEST(Handlers, AnErrorIsShownAndTheRestOfTheHandlerSkipped) {
     // Only the entry the pass rewrote lost its mark.
     EXPECT_EQ(w.Marked(), (Rows{1, 2}));
     // The window goes on.
-    w.Click(w.form.ButtonClear);
+    w.Click(w.form.clear_button);
     EXPECT_TRUE(w.Entries().empty());
-    EXPECT_EQ(SendMessageW(w.form.ListBoxFileList, LB_GETCOUNT, 0, 0), 0);
+    EXPECT_EQ(SendMessageW(w.form.file_list, LB_GETCOUNT, 0, 0), 0);
 }
 
 TEST(Handlers, ClearEmptiesTheListAndRestoresTheStoredStampType) {
@@ -270,10 +269,10 @@ TEST(Handlers, ClearEmptiesTheListAndRestoresTheStoredStampType) {
         w.Show();
         if (c.settings) test::WriteText(w.settings_path, c.settings);
         w.Drop({"x", "y"});
-        SendMessageW(w.form.ComboBoxType, CB_SETCURSEL, c.stamp_type == 0 ? 1 : 0, 0);
-        w.Click(w.form.ButtonClear);
+        SendMessageW(w.form.stamp_type_selector, CB_SETCURSEL, c.stamp_type == 0 ? 1 : 0, 0);
+        w.Click(w.form.clear_button);
         EXPECT_TRUE(w.Entries().empty()) << c.stamp_type;
-        EXPECT_EQ(SendMessageW(w.form.ComboBoxType, CB_GETCURSEL, 0, 0), c.stamp_type);
+        EXPECT_EQ(SendMessageW(w.form.stamp_type_selector, CB_GETCURSEL, 0, 0), c.stamp_type);
         EXPECT_EQ(w.session.stamp_type(), c.stamp_type);
     }
 }
@@ -282,7 +281,7 @@ TEST(Close, WritesTheSettingsFileOrStaysOpen) {
     {
         WindowFixture w;
         w.Show();
-        SendMessageW(w.form.ComboBoxType, CB_SETCURSEL, 2, 0);
+        SendMessageW(w.form.stamp_type_selector, CB_SETCURSEL, 2, 0);
         SendMessageW(w.form.handle(), WM_CLOSE, 0, 0);
         EXPECT_EQ(w.form.handle(), nullptr);
         EXPECT_EQ(test::ReadText(w.settings_path), "StampType:2\r\n");
@@ -316,11 +315,11 @@ TEST(Drop, PathsComeWholeAndInOneSortedBatch) {
     w.Drop({w.files / smiley, w.files / "dir", long_path});
     EXPECT_EQ(w.Entries(), (Paths{w.files / "earlier.jpg", w.files / "dir\\b.jpg", long_path,
                                   w.files / smiley}));
-    EXPECT_EQ(SendMessageW(w.form.ListBoxFileList, LB_GETCOUNT, 0, 0), 4);
+    EXPECT_EQ(SendMessageW(w.form.file_list, LB_GETCOUNT, 0, 0), 4);
     // The long name names no file: off the list before the pass.
     w.Mark({2});
     w.PressOnList(VK_DELETE);
-    w.Click(w.form.ButtonExecute);
+    w.Click(w.form.execute_button);
     EXPECT_EQ(test::Names(w.files.path()),
               (Paths{"20110915_earlier.jpg", "20110915_" + smiley, "dir"}));
     EXPECT_EQ(test::Names(w.files / "dir"), Paths{"20110915_b.jpg"});
@@ -330,17 +329,17 @@ TEST(Drop, PathsComeWholeAndInOneSortedBatch) {
 TEST(ComboBox, TypedTextIsNoStampType) {
     WindowFixture w;
     w.Show();
-    SendMessageW(w.form.ComboBoxType, CB_SETCURSEL, 2, 0);
-    HWND edit = FindWindowExW(w.form.ComboBoxType, nullptr, L"Edit", nullptr);
+    SendMessageW(w.form.stamp_type_selector, CB_SETCURSEL, 2, 0);
+    HWND edit = FindWindowExW(w.form.stamp_type_selector, nullptr, L"Edit", nullptr);
     ASSERT_NE(edit, nullptr);
     SetFocus(edit);
     for (const wchar_t typed : std::wstring(L"my type\r")) SendMessageW(edit, WM_CHAR, typed, 1);
     w.Pump();
-    EXPECT_EQ(SendMessageW(w.form.ComboBoxType, CB_GETCOUNT, 0, 0), 3);
+    EXPECT_EQ(SendMessageW(w.form.stamp_type_selector, CB_GETCOUNT, 0, 0), 3);
     SendMessageW(w.form.handle(), WM_CLOSE, 0, 0);
-    const int selected =
-        static_cast<int>(w.form.handle() ? SendMessageW(w.form.ComboBoxType, CB_GETCURSEL, 0, 0)
-                                         : w.session.stamp_type());
+    const int selected = static_cast<int>(
+        w.form.handle() ? SendMessageW(w.form.stamp_type_selector, CB_GETCURSEL, 0, 0)
+                        : w.session.stamp_type());
     EXPECT_EQ(w.session.stamp_type(), selected);
     EXPECT_EQ(test::ReadText(w.settings_path), "StampType:" + std::to_string(selected) + "\r\n");
 }
@@ -360,13 +359,13 @@ TEST(LargeList, AMillionEntriesWithoutTextInTheControl) {
     // drop of its own brings.
     for (int i = 0; i < 999'999; ++i) list.Append("C:\\big\\" + std::to_string(i) + ".jpg");
     w.Drop({"C:\\big\\999999.jpg"});
-    EXPECT_EQ(SendMessageW(w.form.ListBoxFileList, LB_GETCOUNT, 0, 0), 1'000'000);
-    SendMessageW(w.form.ListBoxFileList, LB_SETTOPINDEX, 999'990, 0);
-    UpdateWindow(w.form.ListBoxFileList);
+    EXPECT_EQ(SendMessageW(w.form.file_list, LB_GETCOUNT, 0, 0), 1'000'000);
+    SendMessageW(w.form.file_list, LB_SETTOPINDEX, 999'990, 0);
+    UpdateWindow(w.form.file_list);
     w.Mark({0, 999'999});
     w.PressOnList(VK_DELETE);
     EXPECT_EQ(list.size(), 999'998u);
-    EXPECT_EQ(SendMessageW(w.form.ListBoxFileList, LB_GETCOUNT, 0, 0), 999'998);
+    EXPECT_EQ(SendMessageW(w.form.file_list, LB_GETCOUNT, 0, 0), 999'998);
     EXPECT_EQ(list[0], "C:\\big\\1.jpg");
     EXPECT_TRUE(w.errors.shown.empty());
 }

@@ -1,8 +1,7 @@
 #pragma once
 // The main window as a native Win32 window: the file list, the stamp-type
-// selector, Execute and Clear. The window is thin: each handler calls the rename
-// session and refreshes the controls; an error in a handler is shown in a
-// message box and the window goes on (the window's default error handling).
+// selector, Execute and Clear. It is a view of the window model: its messages
+// go to the model, and it draws what the model tells it.
 
 #include <windows.h>
 
@@ -11,26 +10,25 @@
 #include <string>
 
 #include "app/rename_session.h"
+#include "app/window_model.h"
 #include "ui/win32/error_box.h"
 #include "ui/win32/file_list_box.h"
-#include "ui/win32/form_layout.h"
 
 namespace tavrel::win32 {
 
 // What the window works with, passed in so tests can give their own.
-struct WindowServices {
+struct MainWindowServices {
     RenameSession& session;
     // The program file (UTF-8): the source of the version text and the
     // application title.
     std::string executable_path;
     ErrorBox& errors;
     // Loads the regional formats of the user's locale again; called when the
-    // desktop broadcasts a settings change, after the thread's locale was set
-    // back to the user's.
+    // desktop broadcasts a settings change or the taskbar is created again.
     std::function<void()> reload_regional_formats;
 };
 
-class TFormMain {
+class MainWindow final : private WindowView {
 public:
     // Control ids, for WM_COMMAND and WM_DRAWITEM.
     enum ControlId : int {
@@ -41,43 +39,31 @@ public:
         kExecuteId,
         kClearId,
     };
+    // The window class's name, which other programs see.
     static constexpr const wchar_t* kWindowClass = L"TFormMain";
 
     // Builds the window hidden, with its controls as designed, scaled to the
     // screen's pixel density.
-    explicit TFormMain(WindowServices services);
-    ~TFormMain();
-    TFormMain(const TFormMain&) = delete;
-    TFormMain& operator=(const TFormMain&) = delete;
+    explicit MainWindow(MainWindowServices services);
+    ~MainWindow() override;
+    MainWindow(const MainWindow&) = delete;
+    MainWindow& operator=(const MainWindow&) = delete;
+
+    WindowModel& model() { return model_; }
 
     // The native window; null once it has been destroyed (closed).
     HWND handle() const { return handle_; }
     // The pixel density the window was laid out for.
     int dpi() const { return dpi_; }
 
-    // Resets the controls from the session's InitForm (stamp type from the
-    // settings file, empty list). Returns InitForm's result: -1 for window mode.
-    // Errors pass on to the caller.
-    int InitForm();
-
-    // The handlers. Each one reports an error through the default error handling
-    // and returns whether it ran to its end.
-    bool FormShow();
-    bool FormClose();
-    bool ButtonExecuteClick();
-    bool ButtonClearClick();
-    bool ListBoxFileListKeyDown(WPARAM key);
-    bool WMDropFiles(HDROP drop);
-    bool WMWinIniChange();
-
-    // The controls, named as designed; public for tests.
-    HWND ListBoxFileList = nullptr;
-    HWND PanelBottom = nullptr;
-    HWND Label1 = nullptr;
-    HWND ComboBoxType = nullptr;
-    HWND ButtonExecute = nullptr;
-    HWND ButtonClear = nullptr;
-    HWND Tooltip = nullptr;
+    // The controls; public for tests.
+    HWND file_list = nullptr;
+    HWND bottom_panel = nullptr;
+    HWND stamp_type_label = nullptr;
+    HWND stamp_type_selector = nullptr;
+    HWND execute_button = nullptr;
+    HWND clear_button = nullptr;
+    HWND tooltip = nullptr;
 
 private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
@@ -87,6 +73,19 @@ private:
                                         UINT_PTR id, DWORD_PTR form);
     LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam);
 
+    // What the model asks of the window.
+    void ShowTitle(const std::string& title) override;
+    void ShowButtonCaptions(const std::string& execute, const std::string& clear) override;
+    Size PanelSize() const override;
+    Size ExecuteButtonSize() const override;
+    Size ClearButtonSize() const override;
+    void MoveButtons(const ButtonPlaces& places) override;
+    ListMarks ReadMarks() const override;
+    void ShowList(const ListUpdate& update) override;
+    void ShowStampType(int stamp_type) override;
+    int ChosenStampType() const override;
+    void ShowError(const std::string& title, const std::string& text) override;
+
     void CreateFonts();
     void CreateControls();
     void CreateTooltip();
@@ -94,16 +93,9 @@ private:
     // its font needs where that is more.
     void FitComboBoxHeight(int height);
     void LayOut();
-    // Runs one handler's steps; an error skips the rest and is shown in a box.
-    template <typename Steps>
-    bool Guarded(Steps steps);
-    void ShowDefaultError(const std::string& message);
-    // The session's stamp type shown in the selector, and the selector's read
-    // back into the session (the index the combo box reports is the type).
-    void ShowStampType();
-    void TakeStampType();
 
-    WindowServices services_;
+    MainWindowServices services_;
+    WindowModel model_;
     HWND handle_ = nullptr;
     int dpi_ = design::kDpi;
     HFONT font_ = nullptr;
@@ -112,6 +104,8 @@ private:
     Size panel_size_;
     // The control that had the focus when the window was last deactivated.
     HWND focus_ = nullptr;
+    // The message the shell broadcasts when the taskbar is created again.
+    UINT taskbar_created_ = 0;
 };
 
 }  // namespace tavrel::win32

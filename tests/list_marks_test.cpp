@@ -1,8 +1,8 @@
-#include "ui/win32/list_marks.h"
+#include "app/list_marks.h"
 
 #include <gtest/gtest.h>
 
-namespace tavrel::win32 {
+namespace tavrel {
 namespace {
 
 using Indices = std::vector<std::size_t>;
@@ -69,4 +69,4 @@ TEST(ListMarks, MarksGoBackAsRunsOfNeighbours) {
 }
 
 }  // namespace
-}  // namespace tavrel::win32
+}  // namespace tavrel

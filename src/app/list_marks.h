@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-namespace tavrel::win32 {
+namespace tavrel {
 
 struct ListMarks {
     std::vector<std::size_t> marked;  // ascending, no repeats
@@ -36,4 +36,4 @@ ListMarks MarksAfterPass(const ListMarks& before, std::size_t replaced);
 // selection of a million neighbours is put back in one step.
 std::vector<std::pair<std::size_t, std::size_t>> MarkedRuns(const std::vector<std::size_t>& marked);
 
-}  // namespace tavrel::win32
+}  // namespace tavrel

@@ -1,10 +1,10 @@
-#include "ui/win32/form_layout.h"
+#include "app/window_layout.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <ostream>
 
-namespace tavrel::win32 {
+namespace tavrel {
 
 std::ostream& operator<<(std::ostream& out, const Rect& r) {
     return out << r.left << "," << r.top << " " << r.width << "x" << r.height;
@@ -54,9 +54,17 @@ ButtonPlaces PlaceButtons(Size panel, Size execute, Size clear) {
             Point{panel.width - 6 * u, middle - clear.height / 2}};
 }
 
+Size MinimumClientSize(Size frame) {
+    const auto minimum = [](int outer, int frame_part, int design_frame_part) {
+        return std::max(0, std::min(outer - frame_part, outer - design_frame_part));
+    };
+    return {minimum(design::kMinimumOuterSize.width, frame.width, design::kFrameSize.width),
+            minimum(design::kMinimumOuterSize.height, frame.height, design::kFrameSize.height)};
+}
+
 Point FollowRightBottom(Point control, Size old_parent, Size new_parent) {
     return {control.x + new_parent.width - old_parent.width,
             control.y + new_parent.height - old_parent.height};
 }
 
-}  // namespace tavrel::win32
+}  // namespace tavrel

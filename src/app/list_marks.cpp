@@ -1,8 +1,8 @@
-#include "ui/win32/list_marks.h"
+#include "app/list_marks.h"
 
 #include <algorithm>
 
-namespace tavrel::win32 {
+namespace tavrel {
 namespace {
 
 // The position an entry that stays takes once the removed entries are gone.
@@ -61,4 +61,4 @@ std::vector<std::pair<std::size_t, std::size_t>> MarkedRuns(
     return runs;
 }
 
-}  // namespace tavrel::win32
+}  // namespace tavrel

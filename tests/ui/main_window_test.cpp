@@ -1,4 +1,4 @@
-#include "ui/qt/form_main.h"
+#include "ui/qt/main_window.h"
 
 #include <gtest/gtest.h>
 
@@ -40,20 +40,20 @@ TEST(FormLayout, ShownAtDesignSize) {
     w.form.show();
     EXPECT_EQ(w.form.windowTitle(), "Tavrel v1.2.0.13");
     EXPECT_EQ(w.form.size(), QSize(414, 248));
-    EXPECT_EQ(Frame(w.form.ListBoxFileList), QRect(0, 0, 414, 207));
-    EXPECT_EQ(Frame(w.form.PanelBottom), QRect(0, 207, 414, 41));
-    EXPECT_EQ(w.form.Label1->pos(), QPoint(12, 13));
-    EXPECT_TRUE(w.form.Label1->font().bold());
-    EXPECT_EQ(Frame(w.form.ComboBoxType), QRect(88, 10, 132, 21));
-    EXPECT_EQ(Frame(w.form.ButtonExecute), QRect(234, 8, 75, 25));
-    EXPECT_EQ(Frame(w.form.ButtonClear), QRect(324, 8, 75, 25));
-    EXPECT_EQ(w.form.ButtonExecute->text(), "Execute");
-    EXPECT_EQ(w.form.ButtonClear->text(), "Clear");
-    EXPECT_EQ(w.form.ComboBoxType->currentIndex(), 1);
-    EXPECT_EQ(w.form.ListBoxFileList->selectionMode(), QAbstractItemView::ExtendedSelection);
-    EXPECT_EQ(w.form.ListBoxFileList->toolTip(), "Drag and Drop Files or Directories Here!");
-    EXPECT_EQ(w.form.ListBoxFileList->viewport()->style()->styleHint(
-                  QStyle::SH_ToolTip_WakeUpDelay, nullptr, w.form.ListBoxFileList->viewport()),
+    EXPECT_EQ(Frame(w.form.file_list), QRect(0, 0, 414, 207));
+    EXPECT_EQ(Frame(w.form.bottom_panel), QRect(0, 207, 414, 41));
+    EXPECT_EQ(w.form.stamp_type_label->pos(), QPoint(12, 13));
+    EXPECT_TRUE(w.form.stamp_type_label->font().bold());
+    EXPECT_EQ(Frame(w.form.stamp_type_selector), QRect(88, 10, 132, 21));
+    EXPECT_EQ(Frame(w.form.execute_button), QRect(234, 8, 75, 25));
+    EXPECT_EQ(Frame(w.form.clear_button), QRect(324, 8, 75, 25));
+    EXPECT_EQ(w.form.execute_button->text(), "Execute");
+    EXPECT_EQ(w.form.clear_button->text(), "Clear");
+    EXPECT_EQ(w.form.stamp_type_selector->currentIndex(), 1);
+    EXPECT_EQ(w.form.file_list->selectionMode(), QAbstractItemView::ExtendedSelection);
+    EXPECT_EQ(w.form.file_list->toolTip(), "Drag and Drop Files or Directories Here!");
+    EXPECT_EQ(w.form.file_list->viewport()->style()->styleHint(
+                  QStyle::SH_ToolTip_WakeUpDelay, nullptr, w.form.file_list->viewport()),
               500);
     EXPECT_TRUE(w.errors.shown.empty());
 }
@@ -83,8 +83,8 @@ TEST(FormLayout, TextsFitTheirControls) {
         if (c.family) {
             EXPECT_EQ(font.family().toStdString(), c.family);
         }
-        w.form.ComboBoxType->setCurrentIndex(2);
-        QLineEdit* edit = w.form.ComboBoxType->lineEdit();
+        w.form.stamp_type_selector->setCurrentIndex(2);
+        QLineEdit* edit = w.form.stamp_type_selector->lineEdit();
         ASSERT_EQ(edit->text(), "YYYYMMDD-hhmmss_");
         // A text too wide for its field is scrolled to show the cursor: drawn
         // with the cursor at its end it would then lie elsewhere than drawn with
@@ -97,9 +97,9 @@ TEST(FormLayout, TextsFitTheirControls) {
             << font.family().toStdString() << " " << font.pixelSize() << " px: the text is "
             << edit->fontMetrics().horizontalAdvance(edit->text()) << " px wide, its field "
             << edit->width() << " px";
-        EXPECT_LE(w.form.Label1->geometry().right(), w.form.ComboBoxType->x() - 2)
-            << w.form.Label1->sizeHint().width();
-        for (const QPushButton* button : {w.form.ButtonExecute, w.form.ButtonClear})
+        EXPECT_LE(w.form.stamp_type_label->geometry().right(), w.form.stamp_type_selector->x() - 2)
+            << w.form.stamp_type_label->sizeHint().width();
+        for (const QPushButton* button : {w.form.execute_button, w.form.clear_button})
             EXPECT_LE(button->fontMetrics().horizontalAdvance(button->text()) + 12, button->width())
                 << button->text().toStdString();
     }
@@ -109,28 +109,15 @@ TEST(FormLayout, WideningMovesOnlyTheButtons) {
     WindowFixture w;
     w.form.show();
     w.form.resize(514, 298);
-    EXPECT_EQ(Frame(w.form.ListBoxFileList), QRect(0, 0, 514, 257));
-    EXPECT_EQ(Frame(w.form.PanelBottom), QRect(0, 257, 514, 41));
-    EXPECT_EQ(w.form.Label1->pos(), QPoint(12, 13));
-    EXPECT_EQ(Frame(w.form.ComboBoxType), QRect(88, 10, 132, 21));
-    EXPECT_EQ(Frame(w.form.ButtonExecute), QRect(334, 8, 75, 25));
-    EXPECT_EQ(Frame(w.form.ButtonClear), QRect(424, 8, 75, 25));
+    EXPECT_EQ(Frame(w.form.file_list), QRect(0, 0, 514, 257));
+    EXPECT_EQ(Frame(w.form.bottom_panel), QRect(0, 257, 514, 41));
+    EXPECT_EQ(w.form.stamp_type_label->pos(), QPoint(12, 13));
+    EXPECT_EQ(Frame(w.form.stamp_type_selector), QRect(88, 10, 132, 21));
+    EXPECT_EQ(Frame(w.form.execute_button), QRect(334, 8, 75, 25));
+    EXPECT_EQ(Frame(w.form.clear_button), QRect(424, 8, 75, 25));
 }
 
 TEST(FormLayout, MinimumKeepsTheOuterSize) {
-    struct Case {
-        const char* name;
-        QSize frame;
-        QSize minimum_client;
-    } cases[] = {
-        {"no frame", QSize(0, 0), QSize(414, 161)},
-        {"design frame", QSize(16, 39), QSize(414, 161)},
-        {"thick frame", QSize(40, 60), QSize(390, 140)},
-        {"frame wider than the minimum", QSize(500, 300), QSize(0, 0)},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(TFormMain::MinimumClientSize(c.frame), c.minimum_client) << c.name;
-
     WindowFixture w;
     w.form.show();
     w.form.resize(100, 100);
@@ -144,14 +131,14 @@ TEST(FormShow, VersionFailureKeepsTheResourceLayout) {
     EXPECT_EQ(w.errors.shown[0].text, "アサートの失敗 (Main, 327 行)");
     EXPECT_EQ(w.errors.shown[0].title, "true");
     EXPECT_EQ(w.form.windowTitle(), "FormMain");
-    EXPECT_EQ(w.form.ButtonExecute->text(), "ButtonExecute");
-    EXPECT_EQ(w.form.ButtonClear->text(), "ButtonClear");
-    EXPECT_EQ(w.form.ButtonExecute->pos(), QPoint(265, 8));
-    EXPECT_EQ(w.form.ButtonClear->pos(), QPoint(355, 8));
+    EXPECT_EQ(w.form.execute_button->text(), "ButtonExecute");
+    EXPECT_EQ(w.form.clear_button->text(), "ButtonClear");
+    EXPECT_EQ(w.form.execute_button->pos(), QPoint(265, 8));
+    EXPECT_EQ(w.form.clear_button->pos(), QPoint(355, 8));
     // The window still works in full.
     test::MakeFile(w.files / "a.jpg", kFileTime);
-    EXPECT_TRUE(w.form.WMDropFiles({w.files / "a.jpg"}));
-    EXPECT_TRUE(w.form.ButtonExecuteClick());
+    EXPECT_TRUE(w.form.model().FilesDropped({w.files / "a.jpg"}));
+    EXPECT_TRUE(w.form.model().ExecuteClicked());
     EXPECT_EQ(w.Entries(), Paths{w.files / "20110915_a.jpg"});
 }
 
@@ -174,10 +161,10 @@ TEST(ListKeys, DeleteRemovesTheSelectedEntries) {
         WindowFixture w;
         w.form.show();
         // Listed unchecked, as names that do not exist are.
-        w.form.WMDropFiles({"a", "b", "c", "d", "e", "f"});
+        w.form.model().FilesDropped({"a", "b", "c", "d", "e", "f"});
         w.Select(c.selected);
-        w.form.ListBoxFileList->setFocus();
-        QTest::keyClick(w.form.ListBoxFileList, c.key, c.modifiers);
+        w.form.file_list->setFocus();
+        QTest::keyClick(w.form.file_list, c.key, c.modifiers);
         EXPECT_EQ(w.Entries(), c.remaining) << c.name;
         EXPECT_TRUE(w.errors.shown.empty()) << c.name;
     }
@@ -200,7 +187,7 @@ Marks MarksOf(const WindowFixture& w) {
     Marks marks;
     const Paths entries = w.Entries();
     for (int row : w.SelectedRows()) marks.marked.push_back(entries[static_cast<std::size_t>(row)]);
-    const QModelIndex current = w.form.ListBoxFileList->currentIndex();
+    const QModelIndex current = w.form.file_list->currentIndex();
     if (current.isValid()) marks.current = entries[static_cast<std::size_t>(current.row())];
     return marks;
 }
@@ -218,21 +205,21 @@ TEST(ListMarks, EntriesThatStayKeepTheirMarksAndTheCurrentEntry) {
          {1, 4},
          2,
          [](WindowFixture& w) {
-             EXPECT_TRUE(w.form.WMDropFiles({"h", "g"}));
+             EXPECT_TRUE(w.form.model().FilesDropped({"h", "g"}));
          },
          {"a", "b", "c", "d", "e", "f", "g", "h"},
          {{"b", "e"}, "c"}},
         {"a drop bringing a marked entry again",
          {1, 4},
          4,
-         [](WindowFixture& w) { EXPECT_TRUE(w.form.WMDropFiles({"b"})); },
+         [](WindowFixture& w) { EXPECT_TRUE(w.form.model().FilesDropped({"b"})); },
          {"a", "c", "d", "e", "f", "b"},
          {{"e"}, "e"}},
         {"a drop bringing entries before and between the marks again",
          {2, 3, 5},
          3,
          [](WindowFixture& w) {
-             EXPECT_TRUE(w.form.WMDropFiles({"A", "e"}));
+             EXPECT_TRUE(w.form.model().FilesDropped({"A", "e"}));
          },
          {"b", "c", "d", "f", "A", "e"},
          {{"c", "d", "f"}, "d"}},
@@ -240,21 +227,21 @@ TEST(ListMarks, EntriesThatStayKeepTheirMarksAndTheCurrentEntry) {
          {1, 4},
          2,
          [](WindowFixture& w) {
-             w.form.ListBoxFileList->setFocus();
-             QTest::keyClick(w.form.ListBoxFileList, Qt::Key_Delete);
+             w.form.file_list->setFocus();
+             QTest::keyClick(w.form.file_list, Qt::Key_Delete);
          },
          {"a", "c", "d", "f"},
          {{}, "c"}},
         {"Delete of the current entry: the next one is current",
          {1, 4},
          4,
-         [](WindowFixture& w) { EXPECT_TRUE(w.form.ListBoxFileListKeyDown(Qt::Key_Delete)); },
+         [](WindowFixture& w) { EXPECT_TRUE(w.form.model().DeletePressed()); },
          {"a", "c", "d", "f"},
          {{}, "f"}},
         {"Clear",
          {1, 4},
          2,
-         [](WindowFixture& w) { EXPECT_TRUE(w.form.ButtonClearClick()); },
+         [](WindowFixture& w) { EXPECT_TRUE(w.form.model().ClearClicked()); },
          {},
          {{}, ""}},
     };
@@ -263,10 +250,9 @@ TEST(ListMarks, EntriesThatStayKeepTheirMarksAndTheCurrentEntry) {
         WindowFixture w;
         w.form.show();
         // Listed unchecked, as names that do not exist are.
-        w.form.WMDropFiles({"a", "b", "c", "d", "e", "f"});
-        w.form.ListBoxFileList->setCurrentIndex(
-            w.form.ListBoxFileList->model()->index(c.current, 0));
-        w.form.ListBoxFileList->selectionModel()->clearSelection();
+        w.form.model().FilesDropped({"a", "b", "c", "d", "e", "f"});
+        w.form.file_list->setCurrentIndex(w.form.file_list->model()->index(c.current, 0));
+        w.form.file_list->selectionModel()->clearSelection();
         w.Select(c.marked);
         c.change(w);
         EXPECT_EQ(w.Entries(), c.entries);
@@ -280,10 +266,10 @@ TEST(ListMarks, APassStoppedByAnErrorUnmarksOnlyTheEntriesItWroteBack) {
     w.form.show();
     test::MakeFile(w.files / "a.jpg", kFileTime);
     test::MakeFile(w.files / "c.jpg", kFileTime);
-    w.form.WMDropFiles({w.files / "a.jpg", w.files / "b.jpg", w.files / "c.jpg"});
-    w.form.ListBoxFileList->setCurrentIndex(w.form.ListBoxFileList->model()->index(2, 0));
+    w.form.model().FilesDropped({w.files / "a.jpg", w.files / "b.jpg", w.files / "c.jpg"});
+    w.form.file_list->setCurrentIndex(w.form.file_list->model()->index(2, 0));
     w.Select({0, 1, 2});
-    EXPECT_FALSE(w.form.ButtonExecuteClick());
+    EXPECT_FALSE(w.form.model().ExecuteClicked());
     EXPECT_EQ(w.Entries(),
               (Paths{w.files / "20110915_a.jpg", w.files / "b.jpg", w.files / "c.jpg"}));
     EXPECT_EQ(MarksOf(w), (Marks{{w.files / "b.jpg", w.files / "c.jpg"}, w.files / "c.jpg"}));
@@ -295,22 +281,22 @@ TEST(Handlers, ExecuteRenamesEveryEntryAndClearsTheSelection) {
     test::MakeFile(w.files / "b.jpg", kFileTime);
     test::MakeFile(w.files / "a.jpg", kFileTime);
     test::MakeFile(w.files / "20010101_c.jpg", kFileTime);
-    w.form.WMDropFiles({w.files.path()});
-    w.form.ComboBoxType->setCurrentIndex(2);
+    w.form.model().FilesDropped({w.files.path()});
+    w.form.stamp_type_selector->setCurrentIndex(2);
     w.Select({0, 2});
-    const QModelIndex current = w.form.ListBoxFileList->model()->index(1, 0);
-    w.form.ListBoxFileList->setCurrentIndex(current);
+    const QModelIndex current = w.form.file_list->model()->index(1, 0);
+    w.form.file_list->setCurrentIndex(current);
     w.Select({0, 2});
 
-    QTest::mouseClick(w.form.ButtonExecute, Qt::LeftButton);
+    QTest::mouseClick(w.form.execute_button, Qt::LeftButton);
     EXPECT_EQ(w.Entries(),
               (Paths{w.files / "20110915-123456_c.jpg", w.files / "20110915-123456_a.jpg",
                      w.files / "20110915-123456_b.jpg"}));
     EXPECT_EQ(test::Names(w.files.path()),
               (Paths{"20110915-123456_a.jpg", "20110915-123456_b.jpg", "20110915-123456_c.jpg"}));
     EXPECT_TRUE(w.SelectedRows().empty());
-    EXPECT_EQ(w.form.ListBoxFileList->currentIndex().row(), 1);
-    EXPECT_EQ(w.form.ListBoxFileList->model()->data(current).toString().toStdString(),
+    EXPECT_EQ(w.form.file_list->currentIndex().row(), 1);
+    EXPECT_EQ(w.form.file_list->model()->data(current).toString().toStdString(),
               w.files / "20110915-123456_a.jpg");
 }
 
@@ -323,11 +309,11 @@ TEST(Handlers, ClearEmptiesTheListAndRestoresTheStoredStampType) {
         WindowFixture w;
         w.form.show();
         if (c.settings) w.StoreSettings(c.settings);
-        w.form.WMDropFiles({"x", "y"});
-        w.form.ComboBoxType->setCurrentIndex(c.stamp_type == 0 ? 1 : 0);
-        QTest::mouseClick(w.form.ButtonClear, Qt::LeftButton);
+        w.form.model().FilesDropped({"x", "y"});
+        w.form.stamp_type_selector->setCurrentIndex(c.stamp_type == 0 ? 1 : 0);
+        QTest::mouseClick(w.form.clear_button, Qt::LeftButton);
         EXPECT_TRUE(w.Entries().empty());
-        EXPECT_EQ(w.form.ComboBoxType->currentIndex(), c.stamp_type);
+        EXPECT_EQ(w.form.stamp_type_selector->currentIndex(), c.stamp_type);
         EXPECT_EQ(w.session.stamp_type(), c.stamp_type);
     }
 }
@@ -337,15 +323,15 @@ TEST(Handlers, AnErrorIsShownAndTheRestOfTheHandlerSkipped) {
     w.form.show();
     test::MakeFile(w.files / "a.jpg", kFileTime);
     test::MakeFile(w.files / "c.jpg", kFileTime);
-    w.form.WMDropFiles({w.files / "a.jpg", w.files / "b.jpg", w.files / "c.jpg"});
-    EXPECT_FALSE(w.form.ButtonExecuteClick());
+    w.form.model().FilesDropped({w.files / "a.jpg", w.files / "b.jpg", w.files / "c.jpg"});
+    EXPECT_FALSE(w.form.model().ExecuteClicked());
     ASSERT_EQ(w.errors.shown.size(), 1u);
     EXPECT_EQ(w.errors.shown[0].text, "日付に変換できない値が渡されました.");
     EXPECT_EQ(w.errors.shown[0].title, "tavrel");
     EXPECT_EQ(w.Entries(),
               (Paths{w.files / "20110915_a.jpg", w.files / "b.jpg", w.files / "c.jpg"}));
     // The window goes on.
-    EXPECT_TRUE(w.form.ButtonClearClick());
+    EXPECT_TRUE(w.form.model().ClearClicked());
     EXPECT_TRUE(w.Entries().empty());
 }
 
@@ -353,7 +339,7 @@ TEST(Close, WritesTheSettingsFileOrStaysOpen) {
     {
         WindowFixture w;
         w.form.show();
-        w.form.ComboBoxType->setCurrentIndex(2);
+        w.form.stamp_type_selector->setCurrentIndex(2);
         EXPECT_TRUE(w.form.close());
         EXPECT_FALSE(w.form.isVisible());
         EXPECT_EQ(test::ReadFile(w.settings_path), "StampType:2\r\n");
@@ -380,7 +366,7 @@ TEST(Drop, DroppedUrlsBecomeOneBatchOfRawPaths) {
     test::MakeFile(w.files / "a\xff.jpg", kFileTime);
     test::MakeFile(w.files / "earlier.jpg", kFileTime);
     test::MakeFile(w.files / "named-host.jpg", kFileTime);
-    w.form.WMDropFiles({w.files / "earlier.jpg"});
+    w.form.model().FilesDropped({w.files / "earlier.jpg"});
 
     QMimeData mime;
     mime.setUrls({QUrl::fromEncoded(QByteArray("file://") + QByteArray(w.files.path().c_str()) +
@@ -393,7 +379,7 @@ TEST(Drop, DroppedUrlsBecomeOneBatchOfRawPaths) {
                   QUrl::fromEncoded(QByteArray("file://not-") + QByteArray(HostName().c_str()) +
                                     QByteArray(w.files.path().c_str()) + "/earlier.jpg")});
     // As a drag arrives: enter, move, drop; on the list, which passes it to the window.
-    QWidget* target = w.form.ListBoxFileList->viewport();
+    QWidget* target = w.form.file_list->viewport();
     QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(target, &enter);
     EXPECT_TRUE(enter.isAccepted());
@@ -403,9 +389,9 @@ TEST(Drop, DroppedUrlsBecomeOneBatchOfRawPaths) {
     EXPECT_EQ(w.Entries(), (Paths{w.files / "earlier.jpg", w.files / "a\xff.jpg",
                                   w.files / "dir/b.jpg", w.files / "named-host.jpg"}));
     // Shown leniently decoded; renamed byte for byte.
-    EXPECT_EQ(w.form.ListBoxFileList->model()->index(1, 0).data().toString(),
+    EXPECT_EQ(w.form.file_list->model()->index(1, 0).data().toString(),
               QString::fromStdString(w.files.path()) + QString::fromUtf8("/a\xEF\xBF\xBD.jpg"));
-    EXPECT_TRUE(w.form.ButtonExecuteClick());
+    EXPECT_TRUE(w.form.model().ExecuteClicked());
     EXPECT_TRUE(test::Exists(w.files / "20110915_a\xff.jpg"));
 }
 
@@ -427,8 +413,8 @@ TEST(Drop, ADropThatBringsNoLocalPathIsRefused) {
          std::initializer_list<const QMimeData*>{&unreadable, &remote_only}) {
         WindowFixture w;
         w.form.show();
-        w.form.WMDropFiles({"listed"});
-        QWidget* target = w.form.ListBoxFileList->viewport();
+        w.form.model().FilesDropped({"listed"});
+        QWidget* target = w.form.file_list->viewport();
         QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(target, &enter);
         EXPECT_TRUE(enter.isAccepted());
@@ -443,11 +429,11 @@ TEST(Drop, ADropThatBringsNoLocalPathIsRefused) {
 TEST(ComboBox, TypedTextIsNoStampType) {
     WindowFixture w;
     w.form.show();
-    w.form.ComboBoxType->setCurrentIndex(2);
-    QTest::keyClicks(w.form.ComboBoxType->lineEdit(), "my type");
-    QTest::keyClick(w.form.ComboBoxType->lineEdit(), Qt::Key_Return);
-    EXPECT_EQ(w.form.ComboBoxType->count(), 3);
-    EXPECT_EQ(w.session.stamp_type(), w.form.ComboBoxType->currentIndex());
+    w.form.stamp_type_selector->setCurrentIndex(2);
+    QTest::keyClicks(w.form.stamp_type_selector->lineEdit(), "my type");
+    QTest::keyClick(w.form.stamp_type_selector->lineEdit(), Qt::Key_Return);
+    EXPECT_EQ(w.form.stamp_type_selector->count(), 3);
+    EXPECT_EQ(w.session.stamp_type(), w.form.stamp_type_selector->currentIndex());
     EXPECT_NE(w.session.stamp_type(), -1);
 }
 

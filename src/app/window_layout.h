@@ -1,13 +1,13 @@
 #pragma once
-// The main window's geometry as plain numbers: the controls' design rectangles
-// at 96 pixels per inch, their scaling to the screen's pixel density, where the
-// show handling puts the buttons, how the list and the panel share the client
-// area, and how the buttons follow the panel's right and bottom edges. No
-// window is needed to work any of it out.
+// The main window's geometry as plain numbers, for every window toolkit: the
+// controls' design rectangles at 96 pixels per inch, their scaling to the
+// screen's pixel density, where the show handling puts the buttons, how the
+// list and the panel share the client area, and how the buttons follow the
+// panel's right and bottom edges. No window is needed to work any of it out.
 
 #include <iosfwd>
 
-namespace tavrel::win32 {
+namespace tavrel {
 
 struct Rect {
     int left = 0;
@@ -40,6 +40,8 @@ namespace design {
 inline constexpr int kDpi = 96;
 inline constexpr Size kClientSize{414, 248};
 inline constexpr Size kMinimumOuterSize{430, 200};
+// The frame the window was designed in: outer size 430 x 287.
+inline constexpr Size kFrameSize{16, 39};
 inline constexpr Rect kListBox{0, 0, 414, 207};
 inline constexpr Rect kPanel{0, 207, 414, 41};
 inline constexpr Rect kLabel{12, 13, 68, 13};
@@ -83,9 +85,15 @@ struct ButtonPlaces {
 };
 ButtonPlaces PlaceButtons(Size panel, Size execute, Size clear);
 
+// The smallest client size: the outer size stays at least the design's minimum
+// with a frame of the given size, but the minimum never exceeds what it is with
+// the design frame (414 x 161), so a thin or missing frame cannot push the
+// window beyond its design size.
+Size MinimumClientSize(Size frame);
+
 // A control anchored to its parent's right and bottom edges: when the parent
 // changes size, the control moves by the same amount and keeps its distances
 // to those edges.
 Point FollowRightBottom(Point control, Size old_parent, Size new_parent);
 
-}  // namespace tavrel::win32
+}  // namespace tavrel

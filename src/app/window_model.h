@@ -1,0 +1,130 @@
+#pragma once
+// The main window's behaviour, once for every window toolkit: what each event
+// does to the session, what the window then shows, and how an error is
+// reported. A window is a view: it turns its toolkit's events into calls on
+// the model and draws what the model tells it through WindowView.
+//
+// Every handler runs its steps until one raises an error; the error is shown
+// in the window's error box (titled with the application title) and the rest
+// of the handler is skipped. The window goes on.
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/list_marks.h"
+#include "app/rename_session.h"
+#include "app/window_layout.h"
+
+namespace tavrel {
+
+// How the file list changed, for a view that draws it.
+struct ListUpdate {
+    // The whole list was replaced (emptied, or refilled at start-up).
+    bool reset = false;
+    // The entries taken out, at their positions before the change, ascending.
+    // Entries the list holds beyond those that stayed were appended at its end.
+    std::vector<std::size_t> removed;
+    // The first entries whose texts were rewritten in place (by a rename pass).
+    std::size_t rewritten = 0;
+    // The marks, the current entry and the first visible entry afterwards.
+    ListMarks marks;
+};
+
+// What the model asks of a window. Sizes are in the window's own pixels.
+class WindowView {
+public:
+    virtual ~WindowView() = default;
+
+    virtual void ShowTitle(const std::string& title) = 0;
+    virtual void ShowButtonCaptions(const std::string& execute, const std::string& clear) = 0;
+    virtual Size PanelSize() const = 0;
+    virtual Size ExecuteButtonSize() const = 0;
+    virtual Size ClearButtonSize() const = 0;
+    virtual void MoveButtons(const ButtonPlaces& places) = 0;
+
+    // The list's marks, current entry and first visible entry as they are now.
+    virtual ListMarks ReadMarks() const = 0;
+    // Draws the session's file list after the change. A list control that has
+    // no room for every entry raises an error; the model then shows it again
+    // only through this same call.
+    virtual void ShowList(const ListUpdate& update) = 0;
+
+    // The stamp type shown in the selector, and the one the user has chosen
+    // there (-1 for none).
+    virtual void ShowStampType(int stamp_type) = 0;
+    virtual int ChosenStampType() const = 0;
+
+    // Shows the window's error box and returns when the user has dismissed it.
+    virtual void ShowError(const std::string& title, const std::string& text) = 0;
+};
+
+// What the model works with besides its view, passed in so tests can give
+// their own.
+struct WindowModelServices {
+    RenameSession& session;
+    // The program file: the source of the version text and the application title.
+    std::string executable_path;
+    // The program file's version text; raises an error when it cannot be read.
+    std::function<std::string(const std::string& executable_path)> read_version;
+    // Reads the user's regional formats again (the desktop's settings changed).
+    std::function<void()> reload_regional_formats = {};
+};
+
+class WindowModel {
+public:
+    WindowModel(WindowModelServices services, WindowView& view);
+
+    // Runs the session's initialisation without arguments (stamp type from the
+    // settings file, empty list) and shows its outcome. Returns -1 (window
+    // mode). Errors pass on to the caller; the view shows whatever state the
+    // session reached.
+    int InitForm();
+
+    // The handlers, one for each event of the window. Each returns whether it
+    // ran to its end; an error it met has been shown.
+    //
+    // The window was shown by the program (not restored by the desktop): the
+    // title with the version, the captions, the buttons placed from the right.
+    bool WindowShown();
+    // The user asks to close the window: the chosen stamp type is written to
+    // the settings file. The window closes only when this returns true.
+    bool CloseRequested();
+    // Execute: the rename pass over the whole list with the chosen stamp type.
+    bool ExecuteClicked();
+    // Clear: InitForm again.
+    bool ClearClicked();
+    // The delete key on the list: the marked entries leave it.
+    bool DeletePressed();
+    // Files and directories dropped on the window: one batch.
+    bool FilesDropped(const std::vector<std::string>& paths);
+    // The desktop's regional settings changed.
+    bool RegionalSettingsChanged();
+    // The user picked a stamp type in the selector (-1 for none).
+    void StampTypeChosen(int stamp_type);
+
+    RenameSession& session() { return services_.session; }
+
+private:
+    template <typename Steps>
+    bool Guarded(Steps steps);
+    // Runs a change of the file list, then shows the list as the change left
+    // it. When the change fails, the list is shown as far as it got, with the
+    // marks that still fit, and the change's error passes on.
+    template <typename Change, typename After>
+    void ChangeList(Change change, After update_after);
+    void TakeChosenStampType();
+
+    WindowModelServices services_;
+    WindowView& view_;
+};
+
+// The text of the window's error box: the message, with "." appended when its
+// last character has a code above that of "." (46).
+std::string WindowErrorText(const std::string& message);
+
+// The application title: the program file's name (after its last path
+// separator) up to its first ".", every character after the first in lower case.
+std::string ApplicationTitle(const std::string& executable_path);
+
+}  // namespace tavrel

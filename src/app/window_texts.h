@@ -1,0 +1,31 @@
+#pragma once
+// Every text the main window shows, for both windows. The window is created
+// with the names its controls have in the window's resource ("FormMain",
+// "ButtonExecute", "ButtonClear"); the show handling replaces them with the
+// title and the captions.
+
+namespace tavrel::window_text {
+
+// The window's title and the buttons' captions until the window is shown.
+inline constexpr const char* kCreatedTitle = "FormMain";
+inline constexpr const char* kCreatedExecuteCaption = "ButtonExecute";
+inline constexpr const char* kCreatedClearCaption = "ButtonClear";
+
+// The title once shown: this, then the program's file version.
+inline constexpr const char* kTitlePrefix = "Tavrel v";
+inline constexpr const char* kExecuteCaption = "Execute";
+inline constexpr const char* kClearCaption = "Clear";
+
+// The label in front of the stamp-type selector, the selector's entries (their
+// positions are the stamp types), and the list's tooltip.
+inline constexpr const char* kStampTypeLabel = "Stamp Type";
+inline constexpr const char* kStampTypeNames[] = {"none", "YYYYMMDD_", "YYYYMMDD-hhmmss_"};
+inline constexpr const char* kListTooltip = "Drag and Drop Files or Directories Here!";
+
+// The title of the box that reports an error escaping start-up.
+inline constexpr const char* kLastResortTitle = "アプリケーション エラー";
+
+// The error a list control raises when it has no room for another entry.
+inline constexpr const char* kListFullMessage = "行を挿入できません";
+
+}  // namespace tavrel::window_text

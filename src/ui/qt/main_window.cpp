@@ -1,0 +1,338 @@
+#include "ui/qt/main_window.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFrame>
+#include <QHelpEvent>
+#include <QItemSelectionModel>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QListView>
+#include <QMimeData>
+#include <QProxyStyle>
+#include <QPushButton>
+#include <QStyleFactory>
+#include <QToolTip>
+#include <algorithm>
+
+#include "app/window_texts.h"
+#include "ui/qt/dropped_paths.h"
+#include "ui/qt/error_reporter.h"
+#include "ui/qt/file_list_model.h"
+#include "ui/qt/version_string.h"
+#include "ui/qt/window_font.h"
+
+namespace tavrel {
+namespace {
+
+QString Text(const std::string& text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QSize ToQt(Size size) {
+    return {size.width, size.height};
+}
+
+Size FromQt(QSize size) {
+    return {size.width(), size.height()};
+}
+
+// The application's style with the list's tooltip timing: shown after the
+// pointer has rested for 500 ms. Qt reads the delay from the style of the
+// widget under the pointer, so the list's viewport gets this style.
+class TooltipTimingStyle final : public QProxyStyle {
+public:
+    TooltipTimingStyle() : QProxyStyle(QStyleFactory::create(QApplication::style()->name())) {}
+
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* result) const override {
+        if (hint == SH_ToolTip_WakeUpDelay) return design::kTooltipWakeUpMs;
+        return QProxyStyle::styleHint(hint, option, widget, result);
+    }
+};
+
+// The application's style with a narrower arrow button on the stamp-type
+// selector. The window was laid out for a desktop whose combo box arrow is 17
+// pixels wide; the usual Qt styles take 19 and more, and their text field,
+// with its own margins, would then cut "YYYYMMDD-hhmmss_" at the left even in
+// a font with Tahoma's metrics. The room goes to the text field instead.
+class SelectorStyle final : public QProxyStyle {
+public:
+    SelectorStyle() : QProxyStyle(QStyleFactory::create(QApplication::style()->name())) {}
+
+    QRect subControlRect(ComplexControl control, const QStyleOptionComplex* option,
+                         SubControl sub_control, const QWidget* widget) const override {
+        QRect rect = QProxyStyle::subControlRect(control, option, sub_control, widget);
+        if (control != CC_ComboBox) return rect;
+        if (sub_control == SC_ComboBoxEditField) rect.setRight(rect.right() + kRoomTaken);
+        if (sub_control == SC_ComboBoxArrow) rect.setLeft(rect.left() + kRoomTaken);
+        return rect;
+    }
+
+private:
+    static constexpr int kRoomTaken = 6;
+};
+
+}  // namespace
+
+MainWindow::MainWindow(MainWindowServices services)
+    : services_(std::move(services)),
+      model_(WindowModelServices{services_.session, services_.executable_path, GetVersionString},
+             *this) {
+    setObjectName(QStringLiteral("FormMain"));
+    setWindowTitle(QString::fromUtf8(window_text::kCreatedTitle));
+    setFont(WindowFont(services_.font_files));
+    setBackgroundRole(QPalette::Button);
+    setAutoFillBackground(true);
+    setAcceptDrops(true);
+    BuildControls();
+    resize(ToQt(design::kClientSize));
+    setMinimumSize(ToQt(MinimumClientSize(Size{})));
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::BuildControls() {
+    const auto place = [](QWidget* control, const Rect& r) {
+        control->setGeometry(r.left, r.top, r.width, r.height);
+    };
+    file_list = new QListView(this);
+    file_list->setObjectName(QStringLiteral("ListBoxFileList"));
+    place(file_list, design::kListBox);
+    list_model_ = new FileListModel(services_.session.file_list(), this);
+    file_list->setModel(list_model_);
+    file_list->setUniformItemSizes(true);
+    file_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    file_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    file_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    file_list->setTextElideMode(Qt::ElideNone);
+    file_list->setToolTip(QString::fromUtf8(window_text::kListTooltip));
+    file_list->setToolTipDuration(design::kTooltipDurationMs);
+    file_list->installEventFilter(this);
+    auto* tooltip_style = new TooltipTimingStyle;
+    tooltip_style->setParent(file_list);
+    file_list->viewport()->setStyle(tooltip_style);
+    file_list->viewport()->installEventFilter(this);
+
+    bottom_panel = new QFrame(this);
+    bottom_panel->setObjectName(QStringLiteral("PanelBottom"));
+    bottom_panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    place(bottom_panel, design::kPanel);
+    bottom_panel->installEventFilter(this);
+
+    stamp_type_label = new QLabel(QString::fromUtf8(window_text::kStampTypeLabel), bottom_panel);
+    stamp_type_label->setObjectName(QStringLiteral("Label1"));
+    QFont bold = font();
+    bold.setBold(true);
+    stamp_type_label->setFont(bold);
+    // The label grows to its text, as a label that sizes itself does: the
+    // desktop's font may be wider than the designed one.
+    Rect label = design::kLabel;
+    label.width = std::max(label.width, stamp_type_label->sizeHint().width());
+    place(stamp_type_label, label);
+
+    stamp_type_selector = new QComboBox(bottom_panel);
+    stamp_type_selector->setObjectName(QStringLiteral("ComboBoxType"));
+    stamp_type_selector->setEditable(true);
+    // Typed text is never stored as an entry: only the three types exist.
+    stamp_type_selector->setInsertPolicy(QComboBox::NoInsert);
+    for (const char* name : window_text::kStampTypeNames)
+        stamp_type_selector->addItem(QString::fromUtf8(name));
+    place(stamp_type_selector, design::kComboBox);
+    auto* selector_style = new SelectorStyle;
+    selector_style->setParent(stamp_type_selector);
+    stamp_type_selector->setStyle(selector_style);
+    ShowStampType(services_.session.stamp_type());
+    connect(stamp_type_selector, &QComboBox::currentIndexChanged, this,
+            [this](int index) { model_.StampTypeChosen(index); });
+
+    const auto make_button = [&](const char* name, const char* caption, const Rect& r) {
+        auto* button = new QPushButton(QString::fromUtf8(caption), bottom_panel);
+        button->setObjectName(QString::fromUtf8(name));
+        place(button, r);
+        return button;
+    };
+    execute_button =
+        make_button("ButtonExecute", window_text::kCreatedExecuteCaption, design::kButtonExecute);
+    connect(execute_button, &QPushButton::clicked, this, [this] { model_.ExecuteClicked(); });
+    clear_button =
+        make_button("ButtonClear", window_text::kCreatedClearCaption, design::kButtonClear);
+    connect(clear_button, &QPushButton::clicked, this, [this] { model_.ClearClicked(); });
+
+    // The list first, then the panel's buttons and the selector.
+    setTabOrder(file_list, execute_button);
+    setTabOrder(execute_button, clear_button);
+    setTabOrder(clear_button, stamp_type_selector);
+}
+
+void MainWindow::UpdateMinimumSize() {
+    setMinimumSize(ToQt(MinimumClientSize(FromQt(frameGeometry().size() - geometry().size()))));
+}
+
+void MainWindow::ShowTitle(const std::string& title) {
+    setWindowTitle(Text(title));
+}
+
+void MainWindow::ShowButtonCaptions(const std::string& execute, const std::string& clear) {
+    execute_button->setText(Text(execute));
+    clear_button->setText(Text(clear));
+}
+
+Size MainWindow::PanelSize() const {
+    return FromQt(bottom_panel->size());
+}
+
+Size MainWindow::ExecuteButtonSize() const {
+    return FromQt(execute_button->size());
+}
+
+Size MainWindow::ClearButtonSize() const {
+    return FromQt(clear_button->size());
+}
+
+void MainWindow::MoveButtons(const ButtonPlaces& places) {
+    execute_button->move(places.execute.x, places.execute.y);
+    clear_button->move(places.clear.x, places.clear.y);
+}
+
+ListMarks MainWindow::ReadMarks() const {
+    ListMarks marks;
+    const QItemSelectionModel* selection = file_list->selectionModel();
+    for (const QModelIndex& index : selection->selectedIndexes())
+        marks.marked.push_back(static_cast<std::size_t>(index.row()));
+    std::sort(marks.marked.begin(), marks.marked.end());
+    if (const QModelIndex current = selection->currentIndex(); current.isValid())
+        marks.current = static_cast<std::size_t>(current.row());
+    if (const QModelIndex top = file_list->indexAt(QPoint(0, 0)); top.isValid())
+        marks.top = static_cast<std::size_t>(top.row());
+    return marks;
+}
+
+void MainWindow::ShowList(const ListUpdate& update) {
+    const bool same_rows =
+        !update.reset && update.removed.empty() && list_model_->rowCount() == shown_rows_;
+    if (!same_rows) {
+        // The view forgets rows, marks and the current entry and reads the
+        // list again.
+        FileListModel::Change change(*list_model_);
+        shown_rows_ = list_model_->rowCount();
+    } else if (update.rewritten > 0) {
+        list_model_->TextsChanged();
+    }
+    QItemSelectionModel* selection = file_list->selectionModel();
+    const int rows = list_model_->rowCount();
+    QItemSelection marks;
+    for (const auto& [first, last] : MarkedRuns(update.marks.marked)) {
+        if (first >= static_cast<std::size_t>(rows)) break;
+        marks.select(list_model_->index(static_cast<int>(first)),
+                     list_model_->index(static_cast<int>(std::min<std::size_t>(last, rows - 1))));
+    }
+    selection->select(marks, QItemSelectionModel::ClearAndSelect);
+    if (rows > 0) {
+        const auto row = [rows](std::size_t index) {
+            return static_cast<int>(std::min<std::size_t>(index, rows - 1));
+        };
+        selection->setCurrentIndex(list_model_->index(row(update.marks.current)),
+                                   QItemSelectionModel::NoUpdate);
+        file_list->scrollTo(list_model_->index(row(update.marks.top)),
+                            QAbstractItemView::PositionAtTop);
+    }
+}
+
+void MainWindow::ShowStampType(int stamp_type) {
+    const QSignalBlocker quiet(stamp_type_selector);
+    stamp_type_selector->setCurrentIndex(stamp_type);
+}
+
+int MainWindow::ChosenStampType() const {
+    return stamp_type_selector->currentIndex();
+}
+
+void MainWindow::ShowError(const std::string& title, const std::string& text) {
+    // Owned by the active window, as the error arises from what the user did there.
+    QWidget* owner = QApplication::activeWindow();
+    services_.errors.ShowError(owner ? owner : this, Text(title), Text(text));
+}
+
+void MainWindow::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    UpdateMinimumSize();
+    // Shown by the program, not restored by the desktop.
+    if (!event->spontaneous()) model_.WindowShown();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    // The window closes only when the settings file was written.
+    event->setAccepted(model_.CloseRequested());
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    const ClientLayout layout = LayOutClient(FromQt(size()), design::kPanel.height);
+    file_list->setGeometry(layout.list.left, layout.list.top, layout.list.width,
+                           layout.list.height);
+    bottom_panel->setGeometry(layout.panel.left, layout.panel.top, layout.panel.width,
+                              layout.panel.height);
+}
+
+void MainWindow::moveEvent(QMoveEvent* event) {
+    QWidget::moveEvent(event);
+    // A window manager reports the frame once it has decorated the window.
+    UpdateMinimumSize();
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void MainWindow::dragMoveEvent(QDragMoveEvent* event) {
+    if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+    // The URLs are fetched from the drag's source only now. A source that has
+    // gone, or a transfer that failed, gives none: such a drop, like one that
+    // names no local file, is refused, so the source sees it failed instead of
+    // being told it was taken.
+    const std::vector<std::string> paths =
+        event->mimeData()->hasUrls() ? DroppedPaths(event->mimeData()->urls(), services_.host_name)
+                                     : std::vector<std::string>{};
+    if (paths.empty()) {
+        event->setDropAction(Qt::IgnoreAction);
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    model_.FilesDropped(paths);
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == file_list && event->type() == QEvent::KeyPress) {
+        if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete) model_.DeletePressed();
+        return false;  // the list handles the key as usual too
+    }
+    if (watched == file_list->viewport() && event->type() == QEvent::ToolTip) {
+        // The same tooltip over entries and empty space alike.
+        const auto* help = static_cast<QHelpEvent*>(event);
+        QToolTip::showText(help->globalPos(), file_list->toolTip(), file_list->viewport(), QRect(),
+                           design::kTooltipDurationMs);
+        return true;
+    }
+    if (watched == bottom_panel && event->type() == QEvent::Resize) {
+        // The buttons keep their distance to the panel's right and bottom edges.
+        const auto* resize = static_cast<QResizeEvent*>(event);
+        if (resize->oldSize().isValid()) {
+            for (QPushButton* button : {execute_button, clear_button}) {
+                const Point to = FollowRightBottom(
+                    {button->x(), button->y()}, FromQt(resize->oldSize()), FromQt(resize->size()));
+                button->move(to.x, to.y);
+            }
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+}  // namespace tavrel

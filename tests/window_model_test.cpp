@@ -1,0 +1,186 @@
+#include "app/window_model.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+#include "app/errors.h"
+#include "platform/posix/icu_text_ordering.h"
+#include "platform/posix/monotonic_clock.h"
+#include "platform/posix/posix_file_system.h"
+#include "test_support.h"
+
+namespace tavrel {
+namespace {
+
+using Paths = std::vector<std::string>;
+constexpr std::int64_t kFileTime = 1316090096;  // 2011-09-15 12:34:56 UTC
+
+// A window that records what the model shows on it.
+class FakeView final : public WindowView {
+public:
+    void ShowTitle(const std::string& text) override { title = text; }
+    void ShowButtonCaptions(const std::string& execute, const std::string& clear) override {
+        captions = execute + "|" + clear;
+    }
+    Size PanelSize() const override { return {414, 41}; }
+    Size ExecuteButtonSize() const override { return {75, 25}; }
+    Size ClearButtonSize() const override { return {75, 25}; }
+    void MoveButtons(const ButtonPlaces& places) override { buttons = places; }
+    ListMarks ReadMarks() const override { return marks; }
+    void ShowList(const ListUpdate& update) override {
+        last_update = update;
+        marks = update.marks;
+    }
+    void ShowStampType(int stamp_type) override { shown_stamp_type = chosen = stamp_type; }
+    int ChosenStampType() const override { return chosen; }
+    void ShowError(const std::string& title, const std::string& text) override {
+        errors.push_back(title + "|" + text);
+    }
+
+    std::string title = "FormMain", captions;
+    ButtonPlaces buttons;
+    ListMarks marks;
+    ListUpdate last_update;
+    int shown_stamp_type = -2, chosen = 1;
+    std::vector<std::string> errors;
+};
+
+struct ModelFixture {
+    explicit ModelFixture(std::function<std::string(const std::string&)> version =
+                              [](const std::string&) { return std::string("1.2.0.13"); })
+        : model(WindowModelServices{session, "/opt/TAVREL.bin", std::move(version)}, view) {}
+
+    Paths Entries() const {
+        Paths paths;
+        for (std::size_t i = 0; i < session.file_list().size(); ++i)
+            paths.push_back(session.file_list()[i]);
+        return paths;
+    }
+
+    test::TempDir files, settings_dir;
+    PosixFileSystem file_system;
+    MonotonicClock clock;
+    RegionalFormats formats = RegionalFormats::Reference();
+    std::unique_ptr<TextOrdering> ordering = MakeIcuTextOrdering("C");
+    RenameSession session{
+        SessionServices{file_system, clock, formats, *ordering, settings_dir / "setup.ini"}};
+    FakeView view;
+    WindowModel model;
+};
+
+TEST(WindowModel, ShowHandlingOrItsErrorWithTheApplicationTitle) {
+    ModelFixture shown;
+    EXPECT_TRUE(shown.model.WindowShown());
+    EXPECT_EQ(shown.view.title, "Tavrel v1.2.0.13");
+    EXPECT_EQ(shown.view.captions, "Execute|Clear");
+    // u = 75 / 5: Execute at 414 - 12u, Clear at 414 - 6u, both centred.
+    EXPECT_EQ(shown.view.buttons, (ButtonPlaces{{234, 8}, {324, 8}}));
+    EXPECT_TRUE(shown.view.errors.empty());
+
+    ModelFixture failed([](const std::string&) -> std::string { throw Error("no version"); });
+    EXPECT_FALSE(failed.model.WindowShown());
+    EXPECT_EQ(failed.view.errors, Paths{"Tavrel|no version."});
+    EXPECT_EQ(failed.view.title, "FormMain");
+    EXPECT_EQ(failed.view.captions, "");
+}
+
+TEST(WindowModel, ExecuteStopsAtTheFirstErrorAndShowsHowFarItGot) {
+    ModelFixture w;
+    test::MakeFile(w.files / "a.jpg", kFileTime);
+    test::MakeFile(w.files / "c.jpg", kFileTime);
+    ASSERT_TRUE(w.model.FilesDropped({w.files / "a.jpg", w.files / "b.jpg", w.files / "c.jpg"}));
+    w.view.marks = ListMarks{{0, 1, 2}, 2, 0};
+    w.view.chosen = 1;
+    EXPECT_FALSE(w.model.ExecuteClicked());
+    EXPECT_EQ(w.view.errors, Paths{"Tavrel|日付に変換できない値が渡されました."});
+    EXPECT_EQ(w.Entries(),
+              (Paths{w.files / "20110915_a.jpg", w.files / "b.jpg", w.files / "c.jpg"}));
+    EXPECT_EQ(w.view.last_update.rewritten, 1u);
+    // The rewritten entry loses its mark; the others and the current entry stay.
+    EXPECT_EQ(w.view.marks, (ListMarks{{1, 2}, 2, 0}));
+}
+
+TEST(WindowModel, DropAndDeleteKeepTheMarksOfTheEntriesThatStay) {
+    ModelFixture w;
+    ASSERT_TRUE(w.model.FilesDropped({"a", "b", "c", "d"}));
+    w.view.marks = ListMarks{{1, 3}, 3, 1};
+    // "b" comes again: it leaves its place for the end of the new batch.
+    ASSERT_TRUE(w.model.FilesDropped({"b"}));
+    EXPECT_EQ(w.Entries(), (Paths{"a", "c", "d", "b"}));
+    EXPECT_EQ(w.view.last_update.removed, (std::vector<std::size_t>{1}));
+    EXPECT_EQ(w.view.marks, (ListMarks{{2}, 2, 1}));
+
+    w.view.marks = ListMarks{{0, 2}, 2, 0};
+    ASSERT_TRUE(w.model.DeletePressed());
+    EXPECT_EQ(w.Entries(), (Paths{"c", "b"}));
+    EXPECT_EQ(w.view.marks, (ListMarks{{}, 1, 0}));
+    // Nothing marked: nothing to do, and nothing redrawn.
+    w.view.last_update = ListUpdate{};
+    ASSERT_TRUE(w.model.DeletePressed());
+    EXPECT_EQ(w.Entries(), (Paths{"c", "b"}));
+    EXPECT_TRUE(w.view.last_update.removed.empty());
+}
+
+TEST(WindowModel, ClearAndCloseGoThroughTheSettingsFile) {
+    ModelFixture w;
+    test::MakeFile(w.settings_dir / "setup.ini", 0, "StampType:0\r\n");
+    ASSERT_TRUE(w.model.FilesDropped({"a"}));
+    ASSERT_TRUE(w.model.ClearClicked());
+    EXPECT_TRUE(w.Entries().empty());
+    EXPECT_TRUE(w.view.last_update.reset);
+    EXPECT_EQ(w.view.shown_stamp_type, 0);
+
+    // Closing stores the type chosen in the selector.
+    w.view.chosen = 2;
+    EXPECT_TRUE(w.model.CloseRequested());
+    EXPECT_EQ(test::ReadFile(w.settings_dir / "setup.ini"), "StampType:2\r\n");
+    // A settings file that cannot be written keeps the window open.
+    ModelFixture unwritable;
+    ::rmdir(unwritable.settings_dir.path().c_str());
+    EXPECT_FALSE(unwritable.model.CloseRequested());
+    ASSERT_EQ(unwritable.view.errors.size(), 1u);
+    EXPECT_EQ(unwritable.view.errors[0].rfind("Tavrel|ファイル \"", 0), 0u)
+        << unwritable.view.errors[0];
+}
+
+TEST(WindowTexts, ErrorTextGetsAPeriodAfterCharactersAboveIt) {
+    struct Case {
+        const char* message;
+        const char* text;
+    } cases[] = {
+        {"日付に変換できない値が渡されました", "日付に変換できない値が渡されました."},
+        {"ends with a period.", "ends with a period."},
+        {"ends with a blank ", "ends with a blank "},
+        {"ends with a comma,", "ends with a comma,"},
+        {"ends with a parenthesis (41)", "ends with a parenthesis (41)"},
+        {"ends with a slash/", "ends with a slash/."},
+        {"ends with a digit 7", "ends with a digit 7."},
+        {"ends with a character beyond the BMP \xF0\x9F\x98\x80",
+         "ends with a character beyond the BMP \xF0\x9F\x98\x80."},
+        {"", ""},
+    };
+    for (const auto& c : cases) EXPECT_EQ(WindowErrorText(c.message), c.text) << c.message;
+}
+
+TEST(WindowTexts, ApplicationTitleFromTheProgramName) {
+    struct Case {
+        const char* path;
+        const char* title;
+    } cases[] = {
+        {"/usr/bin/tavrel", "tavrel"},
+        {"/opt/TAVREL.EXE", "Tavrel"},
+        {"/x/Tavrel.v2.bin", "Tavrel"},
+        {"/x/.hidden", ""},
+        {"/x/ÄÖÜ", "Äöü"},
+        {"/x/\xF0\x90\x90\x80"
+         "AB",
+         "\xF0\x90\x90\x80"
+         "ab"},
+        {"relative", "relative"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(ApplicationTitle(c.path), c.title) << c.path;
+}
+
+}  // namespace
+}  // namespace tavrel
