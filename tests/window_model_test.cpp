@@ -28,9 +28,10 @@ public:
     Size ClearButtonSize() const override { return {75, 25}; }
     void MoveButtons(const ButtonPlaces& places) override { buttons = places; }
     ListMarks ReadMarks() const override { return marks; }
-    void ShowList(const ListUpdate& update) override {
+    std::size_t ShowList(const ListUpdate& update) override {
         last_update = update;
         marks = update.marks;
+        return room;
     }
     void ShowStampType(int stamp_type) override { shown_stamp_type = chosen = stamp_type; }
     int ChosenStampType() const override { return chosen; }
@@ -43,6 +44,8 @@ public:
     ListMarks marks;
     ListUpdate last_update;
     int shown_stamp_type = -2, chosen = 1;
+    // How many entries the list control has room for.
+    std::size_t room = SIZE_MAX;
     std::vector<std::string> errors;
 };
 
@@ -120,6 +123,17 @@ TEST(WindowModel, DropAndDeleteKeepTheMarksOfTheEntriesThatStay) {
     ASSERT_TRUE(w.model.DeletePressed());
     EXPECT_EQ(w.Entries(), (Paths{"c", "b"}));
     EXPECT_TRUE(w.view.last_update.removed.empty());
+}
+
+TEST(WindowModel, TheFileListIsWhatTheListControlHasRoomFor) {
+    ModelFixture w;
+    ASSERT_TRUE(w.model.FilesDropped({"a", "b"}));
+    w.view.room = 3;
+    EXPECT_FALSE(w.model.FilesDropped({"c", "d", "e"}));
+    EXPECT_EQ(w.view.errors, Paths{"Tavrel|行を挿入できません."});
+    // The entries before the refused one stay; the rest are not listed, so
+    // Execute cannot reach them.
+    EXPECT_EQ(w.Entries(), (Paths{"a", "b", "c"}));
 }
 
 TEST(WindowModel, ClearAndCloseGoThroughTheSettingsFile) {

@@ -1,5 +1,6 @@
 #include "app/window_model.h"
 
+#include "app/errors.h"
 #include "app/handler_errors.h"
 #include "app/settings_file.h"
 #include "app/window_texts.h"
@@ -37,12 +38,22 @@ void WindowModel::ChangeList(Change change, After update_after) {
     } catch (...) {
         // The change's error is the one to report, not one the refresh meets.
         try {
-            view_.ShowList(update_after(false));
+            ShowList(update_after(false));
         } catch (...) {
         }
         throw;
     }
-    view_.ShowList(update_after(true));
+    ShowList(update_after(true));
+}
+
+void WindowModel::ShowList(const ListUpdate& update) {
+    FileList& entries = services_.session.file_list();
+    const std::size_t shown = view_.ShowList(update);
+    if (shown >= entries.size()) return;
+    std::vector<std::size_t> unshown(entries.size() - shown);
+    for (std::size_t i = 0; i < unshown.size(); ++i) unshown[i] = shown + i;
+    entries.RemoveAt(std::move(unshown));
+    throw Error(window_text::kListFullMessage);
 }
 
 void WindowModel::TakeChosenStampType() {

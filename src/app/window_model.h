@@ -45,10 +45,10 @@ public:
 
     // The list's marks, current entry and first visible entry as they are now.
     virtual ListMarks ReadMarks() const = 0;
-    // Draws the session's file list after the change. A list control that has
-    // no room for every entry raises an error; the model then shows it again
-    // only through this same call.
-    virtual void ShowList(const ListUpdate& update) = 0;
+    // Draws the session's file list after the change and returns how many of
+    // its entries, from the first on, the list control holds: all of them, or
+    // those before the first entry that it had no room for.
+    virtual std::size_t ShowList(const ListUpdate& update) = 0;
 
     // The stamp type shown in the selector, and the one the user has chosen
     // there (-1 for none).
@@ -114,6 +114,10 @@ private:
     template <typename Change, typename After>
     void ChangeList(Change change, After update_after);
     void TakeChosenStampType();
+    // Shows the list after a change. Entries that the list control has no
+    // room for leave the file list too, so a pass never renames a file that
+    // is not shown; then the list-full error is raised.
+    void ShowList(const ListUpdate& update);
 
     WindowModelServices services_;
     WindowView& view_;

@@ -211,7 +211,7 @@ ListMarks MainWindow::ReadMarks() const {
     return marks;
 }
 
-void MainWindow::ShowList(const ListUpdate& update) {
+std::size_t MainWindow::ShowList(const ListUpdate& update) {
     const bool same_rows =
         !update.reset && update.removed.empty() && list_model_->rowCount() == shown_rows_;
     if (!same_rows) {
@@ -240,6 +240,8 @@ void MainWindow::ShowList(const ListUpdate& update) {
         file_list->scrollTo(list_model_->index(row(update.marks.top)),
                             QAbstractItemView::PositionAtTop);
     }
+    // The view reads every entry from the list itself: it holds them all.
+    return services_.session.file_list().size();
 }
 
 void MainWindow::ShowStampType(int stamp_type) {

@@ -71,7 +71,7 @@ private:
     Size ClearButtonSize() const override;
     void MoveButtons(const ButtonPlaces& places) override;
     ListMarks ReadMarks() const override;
-    void ShowList(const ListUpdate& update) override;
+    std::size_t ShowList(const ListUpdate& update) override;
     void ShowStampType(int stamp_type) override;
     int ChosenStampType() const override;
     void ShowError(const std::string& title, const std::string& text) override;

@@ -1,11 +1,10 @@
 #include "ui/win32/file_list_box.h"
 
+#include <algorithm>
 #include <climits>
 #include <exception>
 #include <vector>
 
-#include "app/errors.h"
-#include "app/window_texts.h"
 #include "platform/win32/wtf8.h"
 
 namespace tavrel::win32 {
@@ -13,6 +12,29 @@ namespace {
 
 // Left margin of a line's text, as a list box draws its own strings.
 constexpr int kTextMargin = 2;
+// Up to this many removed or rewritten entries are changed one at a time; each
+// such change moves the strings after it, so beyond it the strings are filled
+// in anew.
+constexpr std::size_t kSingleChanges = 256;
+
+bool Refused(LRESULT result) {
+    return result == LB_ERR || result == LB_ERRSPACE;
+}
+
+// Redrawing is off while the strings change, and on again however the change ends.
+class RedrawOff {
+public:
+    explicit RedrawOff(HWND list) : list_(list) { SendMessageW(list_, WM_SETREDRAW, FALSE, 0); }
+    ~RedrawOff() {
+        SendMessageW(list_, WM_SETREDRAW, TRUE, 0);
+        InvalidateRect(list_, nullptr, TRUE);
+    }
+    RedrawOff(const RedrawOff&) = delete;
+    RedrawOff& operator=(const RedrawOff&) = delete;
+
+private:
+    HWND list_;
+};
 
 }  // namespace
 
@@ -45,34 +67,70 @@ ListMarks FileListBox::ReadMarks() const {
     return marks;
 }
 
-void FileListBox::Show(const ListMarks& marks) {
-    if (!TryShow(marks)) throw Error(window_text::kListFullMessage);
+std::size_t FileListBox::Show(const ListUpdate& update) {
+    const RedrawOff quiet(handle_);
+    // The list box holds the first count_ entries of the list as it was
+    // before the change.
+    bool refill =
+        update.reset || update.removed.size() > kSingleChanges || update.rewritten > kSingleChanges;
+    if (!refill) {
+        for (auto index = update.removed.rbegin(); index != update.removed.rend(); ++index)
+            if (*index < count_) SendMessageW(handle_, LB_DELETESTRING, *index, 0);
+        const LRESULT left = SendMessageW(handle_, LB_GETCOUNT, 0, 0);
+        count_ = left > 0 ? static_cast<std::size_t>(left) : 0;
+        refill = !ReplaceFirst(std::min(update.rewritten, count_));
+    }
+    if (refill) {
+        SendMessageW(handle_, LB_RESETCONTENT, 0, 0);
+        count_ = 0;
+    }
+    AppendFromCount();
+
+    // The marks go first, then those of the entries the list box holds.
+    const ListMarks& marks = update.marks;
+    SendMessageW(handle_, LB_SETSEL, FALSE, -1);
+    for (const auto& [first, last] : MarkedRuns(marks.marked)) {
+        if (first >= count_) break;
+        const std::size_t end = std::min(last, count_ - 1);
+        if (first == end)
+            SendMessageW(handle_, LB_SETSEL, TRUE, static_cast<LPARAM>(first));
+        else
+            SendMessageW(handle_, LB_SELITEMRANGEEX, first, static_cast<LPARAM>(end));
+    }
+    if (count_ > 0) {
+        const std::size_t current = std::min(marks.current, count_ - 1);
+        SendMessageW(handle_, LB_SETANCHORINDEX, current, 0);
+        SendMessageW(handle_, LB_SETCARETINDEX, current, FALSE);
+        SendMessageW(handle_, LB_SETTOPINDEX, std::min(marks.top, count_ - 1), 0);
+    }
+    return count_;
 }
 
-bool FileListBox::TryShow(const ListMarks& marks) {
-    SendMessageW(handle_, WM_SETREDRAW, FALSE, 0);
-    const bool fits = list_.size() <= static_cast<std::size_t>(INT_MAX);
-    const LRESULT set =
-        fits ? SendMessageW(handle_, LB_SETCOUNT, static_cast<WPARAM>(list_.size()), 0) : LB_ERR;
-    if (set != LB_ERR && set != LB_ERRSPACE) {
-        // A list box without data keeps the marks of the positions that stay,
-        // whatever entry now stands there: all of them go first.
-        SendMessageW(handle_, LB_SETSEL, FALSE, -1);
-        for (const auto& [first, last] : MarkedRuns(marks.marked)) {
-            if (first == last)
-                SendMessageW(handle_, LB_SETSEL, TRUE, static_cast<LPARAM>(first));
-            else
-                SendMessageW(handle_, LB_SELITEMRANGEEX, first, static_cast<LPARAM>(last));
-        }
-        if (!list_.empty()) {
-            SendMessageW(handle_, LB_SETANCHORINDEX, marks.current, 0);
-            SendMessageW(handle_, LB_SETCARETINDEX, marks.current, FALSE);
-            SendMessageW(handle_, LB_SETTOPINDEX, marks.top, 0);
-        }
+void FileListBox::AppendFromCount() {
+    if (count_ >= list_.size()) return;
+    // Room for every new entry and its text at once.
+    std::size_t bytes = 0;
+    for (std::size_t i = count_; i < list_.size(); ++i)
+        bytes += (list_[i].size() + 1) * sizeof(wchar_t);
+    SendMessageW(handle_, LB_INITSTORAGE, std::min<std::size_t>(list_.size() - count_, INT_MAX),
+                 static_cast<LPARAM>(std::min<std::size_t>(bytes, INT_MAX)));
+    for (std::size_t i = count_; i < list_.size(); ++i) {
+        const std::wstring text = FromWtf8(list_[i]);
+        if (Refused(SendMessageW(handle_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()))))
+            return;
+        ++count_;
     }
-    SendMessageW(handle_, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(handle_, nullptr, TRUE);
-    return set != LB_ERR && set != LB_ERRSPACE;
+}
+
+bool FileListBox::ReplaceFirst(std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::wstring text = FromWtf8(list_[i]);
+        SendMessageW(handle_, LB_DELETESTRING, i, 0);
+        if (Refused(
+                SendMessageW(handle_, LB_INSERTSTRING, i, reinterpret_cast<LPARAM>(text.c_str()))))
+            return false;
+    }
+    return true;
 }
 
 void FileListBox::DrawItem(const DRAWITEMSTRUCT& item) const {
@@ -87,10 +145,16 @@ void FileListBox::DrawItem(const DRAWITEMSTRUCT& item) const {
     if (item.itemID == static_cast<UINT>(-1)) return;
     const bool marked = (item.itemState & ODS_SELECTED) != 0;
     // Painting must not throw through the window procedure: a text that cannot
-    // be made (no memory) draws an empty line.
+    // be had (no memory) draws an empty line.
     std::wstring text;
     try {
-        if (item.itemID < list_.size()) text = FromWtf8(list_[item.itemID]);
+        const LRESULT length = SendMessageW(handle_, LB_GETTEXTLEN, item.itemID, 0);
+        if (length > 0) {
+            text.resize(static_cast<std::size_t>(length) + 1);
+            const LRESULT got = SendMessageW(handle_, LB_GETTEXT, item.itemID,
+                                             reinterpret_cast<LPARAM>(text.data()));
+            text.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
+        }
     } catch (const std::exception&) {
         text.clear();
     }

@@ -1,18 +1,19 @@
 #pragma once
-// The list box that shows the file list. It holds no text of its own: it is an
-// owner-drawn list box without data (LBS_NODATA) that knows only how many
-// entries there are, and each visible line is drawn from the core's file list
-// when it is painted. A list of a million entries costs the control one byte of
-// selection state per entry.
+// The list box that shows the file list. It holds every entry's path as its
+// own string, as any list box of strings does, so other programs (screen
+// readers, UI automation, test tools) read the entries with LB_GETTEXT. The
+// lines are drawn by the window in the designed line height.
 //
-// Since the control keeps no entries, it cannot move their selection marks
-// when entries are removed or added: the window reads the marks before a
-// change of the list and puts them back, moved as list_marks.h says, after it.
+// After each change of the file list the list box is brought in line with it:
+// removed entries are deleted, new ones appended, and where many entries
+// changed (a pass, a reset) the strings are filled in anew, with the storage
+// reserved at once and redrawing off meanwhile.
 
 #include <windows.h>
 
 #include "app/list_marks.h"
 #include "app/window_layout.h"
+#include "app/window_model.h"
 #include "collect/file_list.h"
 
 namespace tavrel::win32 {
@@ -20,10 +21,10 @@ namespace tavrel::win32 {
 class FileListBox {
 public:
     // The list box styles: several entries selectable at once, no integral
-    // height, owner-drawn lines of one height and no data.
+    // height, owner-drawn lines of one height, holding strings.
     static constexpr DWORD kStyle = WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | LBS_NOTIFY |
                                     LBS_EXTENDEDSEL | LBS_NOINTEGRALHEIGHT | LBS_OWNERDRAWFIXED |
-                                    LBS_NODATA;
+                                    LBS_HASSTRINGS;
 
     // Creates the list box as a child of the parent, which must pass the list
     // box's WM_DRAWITEM on to DrawItem.
@@ -35,24 +36,31 @@ public:
     // The marks, the current entry and the first visible entry as they are now.
     ListMarks ReadMarks() const;
 
-    // Gives the list box the file list's number of entries, then the marks, the
-    // current entry and the first visible entry; the list is redrawn once.
-    // Raises the error "行を挿入できません" when the list box refuses the number
-    // (it then keeps the number it had).
-    void Show(const ListMarks& marks);
-    // The same, returning false instead of raising the error; for the refresh
-    // after a handler that failed, where the first error is the one to report.
-    bool TryShow(const ListMarks& marks);
+    // Brings the list box's strings in line with the file list after the
+    // change, then puts the marks, the current entry and the first visible
+    // entry; the list is redrawn once. Returns how many entries, from the
+    // first on, the list box holds: fewer than the file list when it refused
+    // one (no room), and then none after it.
+    std::size_t Show(const ListUpdate& update);
 
-    // Draws one line (the owner's WM_DRAWITEM): the entry's path on the
+    // Draws one line (the owner's WM_DRAWITEM): the entry's string on the
     // selection colours when marked, cut off at the right edge; the focus
     // rectangle on the current entry.
     void DrawItem(const DRAWITEMSTRUCT& item) const;
 
 private:
+    // Appends the file list's entries from the list box's count on; stops at
+    // the first one refused.
+    void AppendFromCount();
+    // Sets the strings of the first entries anew in place; false when the
+    // list box refused one.
+    bool ReplaceFirst(std::size_t count);
+
     HWND handle_;
     HFONT font_;
     const FileList& list_;
+    // How many entries the list box holds.
+    std::size_t count_ = 0;
 };
 
 }  // namespace tavrel::win32

@@ -252,8 +252,8 @@ ListMarks MainWindow::ReadMarks() const {
     return list_->ReadMarks();
 }
 
-void MainWindow::ShowList(const ListUpdate& update) {
-    list_->Show(update.marks);
+std::size_t MainWindow::ShowList(const ListUpdate& update) {
+    return list_->Show(update);
 }
 
 void MainWindow::ShowStampType(int stamp_type) {

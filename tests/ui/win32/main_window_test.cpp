@@ -101,7 +101,7 @@ TEST(FormLayout, ControlsOfTheirKind) {
     const LONG_PTR list = style(w.form.file_list);
     EXPECT_TRUE(list & LBS_EXTENDEDSEL);
     EXPECT_TRUE(list & LBS_NOINTEGRALHEIGHT);
-    EXPECT_TRUE(list & LBS_NODATA);  // no text per entry in the control
+    EXPECT_TRUE(list & LBS_HASSTRINGS);  // other programs read the entries
     EXPECT_FALSE(list & LBS_SORT);
     EXPECT_EQ(SendMessageW(w.form.file_list, LB_GETITEMHEIGHT, 0, 0), Scaled(13, w.form.dpi()));
     EXPECT_EQ(style(w.form.stamp_type_selector) & 3, CBS_DROPDOWN);
@@ -344,14 +344,29 @@ TEST(ComboBox, TypedTextIsNoStampType) {
     EXPECT_EQ(test::ReadText(w.settings_path), "StampType:" + std::to_string(selected) + "\r\n");
 }
 
-TEST(Settings, ChangeBroadcastReloadsTheRegionalFormats) {
+TEST(Settings, ChangeBroadcastAndNewTaskbarReloadTheRegionalFormats) {
     WindowFixture w;
     SendMessageW(w.form.handle(), WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(L"intl"));
     EXPECT_EQ(w.reloads, 1);
-    EXPECT_EQ(GetThreadLocale(), GetUserDefaultLCID());
+    SendMessageW(w.form.handle(), RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+    EXPECT_EQ(w.reloads, 2);
 }
 
-TEST(LargeList, AMillionEntriesWithoutTextInTheControl) {
+// The entries' texts as another program reads them from the list box.
+std::vector<std::string> ListBoxTexts(HWND list) {
+    std::vector<std::string> texts;
+    const LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        std::wstring text(static_cast<std::size_t>(SendMessageW(list, LB_GETTEXTLEN, i, 0)) + 1,
+                          L'\0');
+        text.resize(static_cast<std::size_t>(
+            SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text.data()))));
+        texts.push_back(ToWtf8(text));
+    }
+    return texts;
+}
+
+TEST(LargeList, AMillionEntriesStayUsable) {
     WindowFixture w;
     w.Show();
     FileList& list = w.session.file_list();
@@ -367,7 +382,38 @@ TEST(LargeList, AMillionEntriesWithoutTextInTheControl) {
     EXPECT_EQ(list.size(), 999'998u);
     EXPECT_EQ(SendMessageW(w.form.file_list, LB_GETCOUNT, 0, 0), 999'998);
     EXPECT_EQ(list[0], "C:\\big\\1.jpg");
+    wchar_t text[32] = {};
+    SendMessageW(w.form.file_list, LB_GETTEXT, 999'997, reinterpret_cast<LPARAM>(text));
+    EXPECT_STREQ(text, L"C:\\big\\999998.jpg");
     EXPECT_TRUE(w.errors.shown.empty());
+}
+
+// A list box that has room for a few more strings only: it refuses the rest.
+LRESULT CALLBACK RoomForThree(HWND list, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR,
+                              DWORD_PTR) {
+    if ((message == LB_ADDSTRING || message == LB_INSERTSTRING) &&
+        SendMessageW(list, LB_GETCOUNT, 0, 0) >= 3)
+        return LB_ERRSPACE;
+    return DefSubclassProc(list, message, wparam, lparam);
+}
+
+TEST(LargeList, EntriesTheListBoxRefusesAreNotListed) {
+    WindowFixture w;
+    w.Show();
+    for (const char* name : {"a.jpg", "b.jpg", "c.jpg", "d.jpg"})
+        test::MakeFile(w.files / name, kFileTime);
+    SetWindowSubclass(w.form.file_list, RoomForThree, 1, 0);
+    w.Drop({w.files / "a.jpg", w.files / "b.jpg", w.files / "c.jpg", w.files / "d.jpg"});
+    ASSERT_EQ(w.errors.shown.size(), 1u);
+    EXPECT_EQ(w.errors.shown[0].text, L"行を挿入できません.");
+    const Paths shown{w.files / "a.jpg", w.files / "b.jpg", w.files / "c.jpg"};
+    EXPECT_EQ(w.Entries(), shown);
+    EXPECT_EQ(ListBoxTexts(w.form.file_list), shown);
+    // Execute renames what the user sees, and nothing else.
+    w.Click(w.form.execute_button);
+    EXPECT_EQ(test::Names(w.files.path()),
+              (Paths{"20110915_a.jpg", "20110915_b.jpg", "20110915_c.jpg", "d.jpg"}));
+    EXPECT_EQ(ListBoxTexts(w.form.file_list), w.Entries());
 }
 
 }  // namespace

@@ -5,11 +5,14 @@
 # disk, close the window and check setup.ini; start again and see the stored
 # type at work; then an error in command-line mode must show the last-resort box
 # and end with exit code 1.
-# Usage: window_end_to_end.sh TAVREL_EXE DRAG_SOURCE SCREENSHOT_DIR
+# Another program reads the list's entries from the list box, as a screen
+# reader or a test tool does.
+# Usage: window_end_to_end.sh TAVREL_EXE DRAG_SOURCE SCREENSHOT_DIR TEST_HELPER_EXE
 set -u
 tavrel_exe=$1
 drag_source=$2
 screenshots=$3
+test_helper=$4
 
 # Wine starts slowly on a busy machine: every wait is bounded generously and
 # ends as soon as what it waits for is seen.
@@ -49,6 +52,18 @@ start_tavrel() {
     pids+=($pid)
 }
 
+# A path in the test's folder as Wine shows it to Windows programs.
+windows_path() {
+    local path="Z:$1"
+    echo "${path//\//\\}"
+}
+
+# The list's entries as another program reads them (LB_GETTEXT), sorted.
+listed_entries() {
+    wine "$test_helper" list-entries "$(windows_path "$work/entries.txt")" </dev/null \
+        >/dev/null 2>&1 && tr -d '\r' <"$work/entries.txt" | sort
+}
+
 # Clicks a point given in the design's client coordinates.
 click_at() {
     point_at "$1" "$2" "$3"
@@ -62,6 +77,13 @@ read -r ww wh <<<"$(size_of "$window")"
 [ "$ww" = 414 ] && [ "$wh" = 248 ] || fail "window client size ${ww}x$wh, expected 414x248"
 
 drag_onto "$window" "$work/photos" "$work/single.txt"
+dropped=$(printf '%s\n' "$(windows_path "$work/photos/IMG_0001.jpg")" \
+    "$(windows_path "$work/photos/sub/IMG_0002.jpg")" "$(windows_path "$work/single.txt")" | sort)
+entries_dropped() { [ "$(listed_entries)" = "$dropped" ]; }
+wait_until entries_dropped || fail "the list box holds:
+$(listed_entries)
+expected:
+$dropped"
 
 # Stamp type 2 with the keyboard: into the selector's text field, one entry down.
 xdotool windowactivate --sync "$window"
@@ -72,6 +94,14 @@ click_at "$window" $((234 + 37)) $((207 + 20))
 renamed() { [ -e "$work/20110914-052536_single.txt" ]; }
 wait_until renamed || fail "single.txt was not renamed"
 end_drag_source
+renamed_entries=$(printf '%s\n' "$(windows_path "$work/photos/20110914-052536_IMG_0001.jpg")" \
+    "$(windows_path "$work/photos/sub/20110914-052536_IMG_0002.jpg")" \
+    "$(windows_path "$work/20110914-052536_single.txt")" | sort)
+entries_renamed() { [ "$(listed_entries)" = "$renamed_entries" ]; }
+wait_until entries_renamed || fail "after Execute the list box holds:
+$(listed_entries)
+expected:
+$renamed_entries"
 import -frame -window "$window" "$screenshots/tavrel-window.png" || fail "no screenshot"
 
 expected=$(printf '%s\n' "photos/20110914-052536_IMG_0001.jpg" \
