@@ -46,7 +46,7 @@ int main(int argc, char** argv) {
     tavrel::RenameSession session(environment.Services());
     FailingReporter reporter;
     tavrel::MainWindow form(tavrel::MainWindowServices{session, executable, reporter});
-    form.model().InitForm();
+    form.model().Reset();
     form.show();
     QApplication::processEvents();
 

@@ -84,7 +84,7 @@ int wmain(int argc, wchar_t** argv) {
     FailingErrorBox errors;
     tavrel::win32::MainWindow form(
         tavrel::win32::MainWindowServices{session, executable, errors, nullptr});
-    form.model().InitForm();
+    form.model().Reset();
     ShowWindow(form.handle(), SW_SHOWNORMAL);
     UpdateWindow(form.handle());
     Pump();

@@ -156,7 +156,7 @@ TEST(CrashTest, KilledPassesOnEachBranchOfTheRenameChainLoseNothing) {
             const auto ordering = MakeIcuTextOrdering("C");
             RenameSession session(
                 SessionServices{file_system, clock, formats, *ordering, settings});
-            session.InitForm({root});
+            session.Initialize({root});
         };
         StoreStampType(settings, 1);
         pass();

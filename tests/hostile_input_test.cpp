@@ -387,7 +387,7 @@ TEST_F(VanishingFileTest, BetweenTheWalkAndItsTurnThePassStopsThere) {
     file_system_.before_time_read = [&](const std::string& path) {
         if (path == dir_ / "a.jpg") MoveAside("c.jpg");
     };
-    EXPECT_THROW(session_.InitForm({dir_.path()}), DateConversionError);
+    EXPECT_THROW(session_.Initialize({dir_.path()}), DateConversionError);
     EXPECT_EQ(Entries(), (Strings{"20110915_a.jpg", "20110915_b.jpg", "c.jpg", "d.jpg"}));
     EXPECT_EQ(
         Snapshot(dir_.path()),
@@ -401,7 +401,7 @@ TEST_F(VanishingFileTest, BetweenItsTimeAndItsRenameTheRenameIsRefused) {
     file_system_.before_name_test = [&](const std::string& path) {
         if (path == dir_ / "20110915_b.jpg") MoveAside("b.jpg");
     };
-    EXPECT_EQ(session_.InitForm({dir_.path()}), 0);
+    EXPECT_EQ(session_.Initialize({dir_.path()}), 0);
     EXPECT_EQ(Entries(), (Strings{"20110915_a.jpg", "b.jpg", "20110915_c.jpg", "20110915_d.jpg"}));
     EXPECT_EQ(Snapshot(dir_.path()), (Files{{"20110915_a.jpg", "a.jpg"},
                                             {"20110915_c.jpg", "c.jpg"},

@@ -170,7 +170,7 @@ TEST(RaceTest, EveryBranchOfTheRenameChainKeepsEveryFileUnderRivals) {
         const auto ordering = MakeIcuTextOrdering("C");
         RenameSession session(
             SessionServices{file_system, clock, formats, *ordering, work / "setup.ini"});
-        EXPECT_EQ(session.InitForm({root}), 0);
+        EXPECT_EQ(session.Initialize({root}), 0);
         SquatterReport report = rival.Stop();
 
         auto others = report.live;

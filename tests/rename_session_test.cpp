@@ -42,7 +42,7 @@ protected:
         SessionServices{file_system_, clock_, formats_, *ordering_, settings_dir_ / "setup.ini"}};
 };
 
-TEST_F(RenameSessionTest, InitFormRestoresTheStoredStampType) {
+TEST_F(RenameSessionTest, InitializeRestoresTheStoredStampType) {
     struct Case {
         const char* settings;  // nullptr: no settings file
         int stamp_type;
@@ -54,7 +54,7 @@ TEST_F(RenameSessionTest, InitFormRestoresTheStoredStampType) {
         if (c.settings) StoreSettings(c.settings);
         session_.SelectStampType(0);
         session_.file_list().Append("/left/over");
-        EXPECT_EQ(session_.InitForm({}), -1);
+        EXPECT_EQ(session_.Initialize({}), -1);
         EXPECT_EQ(session_.stamp_type(), c.stamp_type) << (c.settings ? c.settings : "none");
         EXPECT_TRUE(session_.file_list().empty());
     }
@@ -64,12 +64,12 @@ TEST_F(RenameSessionTest, CommandLineRunRenamesAndNeverWritesSettings) {
     Make("b.jpg");
     test::MakeDirectory(Path("sub"));
     Make("sub/a.jpg");
-    EXPECT_EQ(session_.InitForm({Path("sub"), Path("b.jpg")}), 0);
+    EXPECT_EQ(session_.Initialize({Path("sub"), Path("b.jpg")}), 0);
     EXPECT_EQ(Entries(), (Paths{Path("20110915_b.jpg"), Path("sub/20110915_a.jpg")}));
     EXPECT_FALSE(test::Exists(settings_dir_ / "setup.ini"));
 
     StoreSettings("StampType:2");
-    EXPECT_EQ(session_.InitForm({Path("20110915_b.jpg")}), 0);
+    EXPECT_EQ(session_.Initialize({Path("20110915_b.jpg")}), 0);
     EXPECT_EQ(Entries(), (Paths{Path("20110915-123456_b.jpg")}));
     EXPECT_EQ(test::ReadFile(settings_dir_ / "setup.ini"), "StampType:2");
 }

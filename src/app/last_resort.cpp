@@ -57,4 +57,15 @@ std::string ReportLastResort(std::exception_ptr error, const std::string& execut
     return text;
 }
 
+int RunWithLastResort(const std::string& executable_path, const std::function<int()>& run,
+                      const std::function<void(const std::string& text)>& show_box) {
+    try {
+        return run();
+    } catch (...) {
+        const std::string text = ReportLastResort(std::current_exception(), executable_path);
+        if (show_box) show_box(text);
+        return 1;
+    }
+}
+
 }  // namespace tavrel

@@ -14,7 +14,7 @@ void RenameSession::SelectStampType(int stamp_type) {
     stamp_type_ = stamp_type >= 0 && stamp_type <= 2 ? stamp_type : kNoSelection;
 }
 
-int RenameSession::InitForm(const std::vector<std::string>& arguments) {
+int RenameSession::Initialize(const std::vector<std::string>& arguments) {
     SelectStampType(kDefaultStampType);
     file_list_.Clear();
     if (const auto stored = ReadSettingsFile(services_.settings_path, services_.file_system))

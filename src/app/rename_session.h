@@ -37,7 +37,7 @@ public:
     // list. Without arguments returns -1. With arguments (command-line mode)
     // collects them - directories walked, everything else listed as it is -
     // merges them, runs the rename pass and returns 0. Errors pass on unchanged.
-    int InitForm(const std::vector<std::string>& arguments);
+    int Initialize(const std::vector<std::string>& arguments);
 
     // Renames every entry in list order, one at a time, writing each returned
     // path back into its entry. Stops at the first error, leaving the entries

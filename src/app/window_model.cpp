@@ -60,17 +60,15 @@ void WindowModel::TakeChosenStampType() {
     services_.session.SelectStampType(view_.ChosenStampType());
 }
 
-int WindowModel::InitForm() {
+void WindowModel::Reset() {
     RenameSession& session = services_.session;
-    int result = 0;
-    ChangeList([&] { result = session.InitForm({}); },
+    ChangeList([&] { session.Initialize({}); },
                [&](bool) {
                    view_.ShowStampType(session.stamp_type());
                    ListUpdate update;
                    update.reset = true;
                    return update;
                });
-    return result;
 }
 
 bool WindowModel::WindowShown() {
@@ -110,7 +108,7 @@ bool WindowModel::ExecuteClicked() {
 }
 
 bool WindowModel::ClearClicked() {
-    return Guarded([this] { InitForm(); });
+    return Guarded([this] { Reset(); });
 }
 
 bool WindowModel::DeletePressed() {

@@ -75,11 +75,11 @@ class WindowModel {
 public:
     WindowModel(WindowModelServices services, WindowView& view);
 
-    // Runs the session's initialisation without arguments (stamp type from the
-    // settings file, empty list) and shows its outcome. Returns -1 (window
-    // mode). Errors pass on to the caller; the view shows whatever state the
-    // session reached.
-    int InitForm();
+    // Puts the window in its starting state: the session initialised without
+    // arguments (stamp type from the settings file, empty list), and shown.
+    // Errors pass on to the caller; the view shows whatever state the session
+    // reached.
+    void Reset();
 
     // The handlers, one for each event of the window. Each returns whether it
     // ran to its end; an error it met has been shown.
@@ -92,7 +92,7 @@ public:
     bool CloseRequested();
     // Execute: the rename pass over the whole list with the chosen stamp type.
     bool ExecuteClicked();
-    // Clear: InitForm again.
+    // Clear: the starting state again.
     bool ClearClicked();
     // The delete key on the list: the marked entries leave it.
     bool DeletePressed();

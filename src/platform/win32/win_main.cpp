@@ -4,8 +4,6 @@
 
 #include <windows.h>
 
-#include <exception>
-
 #include "app/command_line_mode.h"
 #include "app/last_resort.h"
 #include "app/user_environment.h"
@@ -19,13 +17,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show_command) {
     if (!arguments.empty())
         return tavrel::RunCommandLineMode(arguments, tavrel::win32::ShowLastResortBox);
     const std::string executable = tavrel::ExecutablePath();
-    try {
-        tavrel::UserEnvironment environment(executable);
-        return tavrel::win32::RunWindowMode(environment,
-                                            tavrel::win32::WindowStart{instance, show_command});
-    } catch (...) {
-        tavrel::win32::ShowLastResortBox(
-            tavrel::ReportLastResort(std::current_exception(), executable));
-        return 1;
-    }
+    return tavrel::RunWithLastResort(
+        executable,
+        [&] {
+            tavrel::UserEnvironment environment(executable);
+            return tavrel::win32::RunWindowMode(environment,
+                                                tavrel::win32::WindowStart{instance, show_command});
+        },
+        tavrel::win32::ShowLastResortBox);
 }

@@ -40,21 +40,21 @@ int RunWindowMode(int& argc, char** argv) {
     QApplication application(argc, argv);
     const std::string executable = ExecutablePath();
     MessageBoxReporter reporter;
-    try {
-        UserEnvironment environment(executable);
-        RenameSession session(environment.Services());
-        MainWindow window(MainWindowServices{session, executable, reporter, HostName()});
-        if (window.model().InitForm() != 0) {
+    return RunWithLastResort(
+        executable,
+        [&] {
+            UserEnvironment environment(executable);
+            RenameSession session(environment.Services());
+            MainWindow window(MainWindowServices{session, executable, reporter, HostName()});
+            window.model().Reset();
             window.show();
             QApplication::exec();
-        }
-        return 0;
-    } catch (...) {
-        const std::string text = ReportLastResort(std::current_exception(), executable);
-        reporter.ShowError(nullptr, QString::fromUtf8(window_text::kLastResortTitle),
-                           QString::fromUtf8(text));
-        return 1;
-    }
+            return 0;
+        },
+        [&](const std::string& text) {
+            reporter.ShowError(nullptr, QString::fromUtf8(window_text::kLastResortTitle),
+                               QString::fromUtf8(text));
+        });
 }
 
 void ShowLastResortBoxIfDisplay(const std::string& text) {

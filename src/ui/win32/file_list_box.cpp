@@ -114,8 +114,9 @@ void FileListBox::AppendFromCount() {
         bytes += (list_[i].size() + 1) * sizeof(wchar_t);
     SendMessageW(handle_, LB_INITSTORAGE, std::min<std::size_t>(list_.size() - count_, INT_MAX),
                  static_cast<LPARAM>(std::min<std::size_t>(bytes, INT_MAX)));
+    std::wstring text;
     for (std::size_t i = count_; i < list_.size(); ++i) {
-        const std::wstring text = FromWtf8(list_[i]);
+        text = FromWtf8(list_[i]);
         if (Refused(SendMessageW(handle_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()))))
             return;
         ++count_;

@@ -22,8 +22,8 @@ int RunWindowMode(UserEnvironment& environment, const WindowStart& start) {
                                            SetThreadLocale(LOCALE_USER_DEFAULT);
                                            environment.ReloadRegionalFormats();
                                        }});
-    // Errors of InitForm at start-up pass on to the program entry's last resort.
-    if (form.model().InitForm() == 0) return 0;
+    // An error of the start passes on to the program entry's last resort.
+    form.model().Reset();
     ShowWindow(form.handle(), start.show_command);
     UpdateWindow(form.handle());
     MSG message;

@@ -15,9 +15,9 @@ struct WindowStart {
 
 // Runs window mode with the user's environment (file system, clock, regional
 // formats, collation, settings path, executable path): creates the main window
-// hidden, runs InitForm with no arguments, shows the window and dispatches
+// hidden, puts it in its starting state (the settings file read), shows the window and dispatches
 // messages until it has been closed; returns exit code 0. An error that escapes
-// InitForm at start-up leaves this function as an exception: the program entry
+// the start leaves this function as an exception: the program entry
 // reports it with the last-resort box and exits with 1. Errors raised later,
 // inside the loop, are shown by the window's own error handling. On
 // WM_WININICHANGE the window calls environment.ReloadRegionalFormats().

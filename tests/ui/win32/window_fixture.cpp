@@ -143,7 +143,7 @@ HDROP MakeDrop(const std::vector<std::string>& paths) {
 WindowFixture::WindowFixture(const std::string& executable_path, const std::string& settings_name)
     : settings_path(settings_folder / settings_name),
       form(MainWindowServices{session, executable_path, errors, [this] { ++reloads; }}) {
-    Check(form.model().InitForm() == -1, "InitForm");
+    form.model().Reset();
 }
 
 WindowFixture::~WindowFixture() {
