@@ -38,7 +38,7 @@ QRect Frame(const QWidget* widget) {
 TEST(FormLayout, ShownAtDesignSize) {
     WindowFixture w;
     w.form.show();
-    EXPECT_EQ(w.form.windowTitle(), "Tavrel v1.2.0.13");
+    EXPECT_EQ(w.form.windowTitle(), "Tavrel v" TAVREL_VERSION);
     EXPECT_EQ(w.form.size(), QSize(414, 248));
     EXPECT_EQ(Frame(w.form.file_list), QRect(0, 0, 414, 207));
     EXPECT_EQ(Frame(w.form.bottom_panel), QRect(0, 207, 414, 41));

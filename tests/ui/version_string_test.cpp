@@ -39,7 +39,7 @@ TEST(VersionString, ReadFromTheProgramFile) {
         std::string path;
         const char* outcome;
     } cases[] = {
-        {TAVREL_BINARY, "1.2.0.13"},
+        {TAVREL_BINARY, TAVREL_VERSION},
         {"/bin/true", "アサートの失敗 (Main, 327 行)"},
         {dir / "missing", "アサートの失敗 (Main, 327 行)"},
         {dir / "empty", "アサートの失敗 (Main, 327 行)"},

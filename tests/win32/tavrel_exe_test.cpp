@@ -89,7 +89,7 @@ TEST(TavrelExe, CarriesItsVersionResourceAndManifest) {
         return win32::ToWtf8(
             std::wstring(static_cast<const wchar_t*>(value), length > 0 ? length - 1 : 0));
     };
-    EXPECT_EQ(text(L"\\StringFileInfo\\041103A4\\FileVersion"), "1.2.0.13");
+    EXPECT_EQ(text(L"\\StringFileInfo\\041103A4\\FileVersion"), TAVREL_VERSION);
     EXPECT_EQ(text(L"\\StringFileInfo\\041103A4\\ProductVersion"), "1.0.0.0");
     EXPECT_EQ(text(L"\\StringFileInfo\\041103A4\\CompanyName"), "");
     EXPECT_EQ(text(L"\\StringFileInfo\\041103A4\\ProductName"), "");

@@ -71,7 +71,7 @@ TEST(FormLayout, ShownAtDesignSize) {
     if (const char* dpi = std::getenv("TAVREL_TEST_DPI")) {
         EXPECT_EQ(w.form.dpi(), std::atoi(dpi));
     }
-    EXPECT_EQ(WindowFixture::Text(w.form.handle()), L"Tavrel v1.2.0.13");
+    EXPECT_EQ(WindowFixture::Text(w.form.handle()), L"Tavrel v" + FromWtf8(TAVREL_VERSION));
     RECT client;
     GetClientRect(w.form.handle(), &client);
     EXPECT_EQ((Rect{0, 0, client.right, client.bottom}), At(w, 0, 0, 414, 248));

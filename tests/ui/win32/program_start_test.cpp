@@ -101,7 +101,8 @@ TEST(ProgramStart, ShowHandlingRunsHoweverTheWindowIsFirstShown) {
         const PROCESS_INFORMATION process = Start(copy.program, show);
         const HWND window = WaitForWindow(process.dwProcessId, MainWindow::kWindowClass);
         ASSERT_NE(window, nullptr) << "show command " << show;
-        EXPECT_EQ(WindowFixture::Text(window), L"Tavrel v1.2.0.13") << "show command " << show;
+        EXPECT_EQ(WindowFixture::Text(window), L"Tavrel v" + FromWtf8(TAVREL_VERSION))
+            << "show command " << show;
         EXPECT_EQ(ButtonCaptions(window), (std::vector<std::wstring>{L"Execute", L"Clear"}))
             << "show command " << show;
         PostMessageW(window, WM_CLOSE, 0, 0);

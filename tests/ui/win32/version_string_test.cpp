@@ -47,7 +47,7 @@ TEST(VersionString, ReadFromTheProgramsVersionResource) {
         std::string path;
         const char* outcome;
     } cases[] = {
-        {"the program", test::ProgramPath(), "1.2.0.13"},
+        {"the program", test::ProgramPath(), TAVREL_VERSION},
         {"a program without version resource", ToWtf8(own), "アサートの失敗 (Main, 327 行)"},
         {"no such file", folder / "missing.exe", "アサートの失敗 (Main, 327 行)"},
         {"an empty file", folder / "empty.exe", "アサートの失敗 (Main, 327 行)"},
