@@ -38,7 +38,8 @@ class MainWindow final : public QWidget, private WindowView {
     Q_OBJECT
 
 public:
-    // Builds the window hidden, with its controls as designed.
+    // Builds the window hidden, with its controls at their design places (see
+    // window_layout.h).
     explicit MainWindow(MainWindowServices services);
     ~MainWindow() override;
 

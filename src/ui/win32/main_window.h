@@ -42,8 +42,8 @@ public:
     // The window class's name, which other programs see.
     static constexpr const wchar_t* kWindowClass = L"TFormMain";
 
-    // Builds the window hidden, with its controls as designed, scaled to the
-    // screen's pixel density.
+    // Builds the window hidden, with its controls at their design places (see
+    // window_layout.h), scaled to the screen's pixel density.
     explicit MainWindow(MainWindowServices services);
     ~MainWindow() override;
     MainWindow(const MainWindow&) = delete;
@@ -89,7 +89,7 @@ private:
     void CreateFonts();
     void CreateControls();
     void CreateTooltip();
-    // Makes the closed combo box as high as designed (scaled), or as high as
+    // Makes the closed combo box as high as its design height (scaled), or as high as
     // its font needs where that is more.
     void FitComboBoxHeight(int height);
     void LayOut();

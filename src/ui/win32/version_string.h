@@ -10,8 +10,8 @@ namespace tavrel::win32 {
 inline constexpr const wchar_t* kFileVersionEntry = L"\\StringFileInfo\\041103A4\\FileVersion";
 
 // The FileVersion text (UTF-8) of the executable at the path (UTF-8). Raises the
-// assertion failure for line 327 when the version information cannot be read
-// (also when the file has none), and for line 329 when it has no FileVersion
+// assertion failure "(Main, 327 行)" when the version information cannot be read
+// (also when the file has none), and "(Main, 329 行)" when it has no FileVersion
 // entry in the string block 041103A4.
 std::string GetVersionString(const std::string& executable_path);
 
