@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <functional>
 #include <stdexcept>
 
 #include "app/errors.h"
@@ -156,6 +158,62 @@ TEST(WindowModel, ClearAndCloseGoThroughTheSettingsFile) {
     ASSERT_EQ(unwritable.view.errors.size(), 1u);
     EXPECT_EQ(unwritable.view.errors[0].rfind("Tavrel|ファイル \"", 0), 0u)
         << unwritable.view.errors[0];
+}
+
+TEST(WindowModel, UndoNamesThePassBackAndReportsTheFilesItCannot) {
+    ModelFixture w;
+    for (const char* name : {"a.jpg", "b.jpg", "c.jpg"}) test::MakeFile(w.files / name, kFileTime);
+    ASSERT_TRUE(w.model.FilesDropped({w.files / "a.jpg", w.files / "b.jpg", w.files / "c.jpg"}));
+    ASSERT_TRUE(w.model.ExecuteClicked());
+    // Since the pass, b's old name was taken and c went away.
+    test::MakeFile(w.files / "b.jpg", kFileTime, "another file");
+    ASSERT_EQ(::rename((w.files / "20110915_c.jpg").c_str(), (w.files / "elsewhere").c_str()), 0);
+    EXPECT_TRUE(w.model.CanUndo());
+    EXPECT_TRUE(w.model.UndoRequested());
+    EXPECT_EQ(test::Names(w.files.path()),
+              (Paths{"20110915_b.jpg", "a.jpg", "b.jpg", "elsewhere"}));
+    EXPECT_EQ(test::ReadFile(w.files / "b.jpg"), "another file");
+    EXPECT_EQ(w.Entries(),
+              (Paths{w.files / "a.jpg", w.files / "20110915_b.jpg", w.files / "20110915_c.jpg"}));
+    EXPECT_EQ(w.view.errors,
+              Paths{"Tavrel|2 files keep their new names: their old names are taken, or they "
+                    "are gone:\n" +
+                    w.files / "20110915_b.jpg" + "\n" + w.files / "20110915_c.jpg"});
+    // Once only.
+    EXPECT_FALSE(w.model.CanUndo());
+    EXPECT_TRUE(w.model.UndoRequested());
+    EXPECT_EQ(w.view.errors.size(), 1u);
+    EXPECT_EQ(test::Names(w.files.path()),
+              (Paths{"20110915_b.jpg", "a.jpg", "b.jpg", "elsewhere"}));
+}
+
+TEST(WindowModel, UndoIsOfferedUntilTheNextDropPassOrClear) {
+    const std::vector<std::pair<const char*, std::function<void(WindowModel&)>>> cases = {
+        {"drop", [](WindowModel& m) { m.FilesDropped({"other"}); }},
+        {"clear", [](WindowModel& m) { m.ClearClicked(); }},
+        {"pass", [](WindowModel& m) { m.ExecuteClicked(); }},
+    };
+    for (const auto& [name, after_pass] : cases) {
+        ModelFixture w;
+        test::MakeFile(w.files / "a.jpg", kFileTime);
+        ASSERT_TRUE(w.model.FilesDropped({w.files / "a.jpg"}));
+        ASSERT_TRUE(w.model.ExecuteClicked());
+        after_pass(w.model);
+        EXPECT_FALSE(w.model.CanUndo()) << name;
+        w.model.UndoRequested();
+        EXPECT_EQ(test::Names(w.files.path()), Paths{"20110915_a.jpg"}) << name;
+    }
+    // Deleting entries leaves the pass to undo: the files go back, the list
+    // shows the entries that stay.
+    ModelFixture w;
+    for (const char* name : {"a.jpg", "b.jpg"}) test::MakeFile(w.files / name, kFileTime);
+    ASSERT_TRUE(w.model.FilesDropped({w.files / "a.jpg", w.files / "b.jpg"}));
+    ASSERT_TRUE(w.model.ExecuteClicked());
+    w.view.marks = ListMarks{{0}, 0, 0};
+    ASSERT_TRUE(w.model.DeletePressed());
+    ASSERT_TRUE(w.model.UndoRequested());
+    EXPECT_EQ(test::Names(w.files.path()), (Paths{"a.jpg", "b.jpg"}));
+    EXPECT_EQ(w.Entries(), Paths{w.files / "b.jpg"});
 }
 
 TEST(WindowTexts, ErrorTextGetsAPeriodAfterCharactersAboveIt) {

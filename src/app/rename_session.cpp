@@ -37,7 +37,7 @@ std::vector<std::size_t> RenameSession::AddBatch(const std::vector<std::string>&
     return MergePendingFiles(file_list_, pending_, services_.ordering);
 }
 
-void RenameSession::RenamePass() {
+void RenameSession::RenamePass(const RenamedEntry& renamed) {
     // Whatever way the pass ends, no directory stays open behind it.
     struct Release {
         FileSystem& file_system;
@@ -47,7 +47,9 @@ void RenameSession::RenamePass() {
     const std::size_t count = file_list_.size();
     entries_written_back_ = 0;
     for (std::size_t i = 0; i < count; ++i) {
-        file_list_.Replace(i, StampFile(file_list_[i], stamp_type_, context));
+        std::string after = StampFile(file_list_[i], stamp_type_, context);
+        if (renamed && after != file_list_[i]) renamed(i, file_list_[i], after);
+        file_list_.Replace(i, std::move(after));
         entries_written_back_ = i + 1;
     }
 }

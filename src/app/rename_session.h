@@ -4,6 +4,7 @@
 // (which runs a whole command-line run when there are arguments) and the rename
 // pass. The window, when there is one, calls these from its handlers.
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -39,10 +40,15 @@ public:
     // merges them, runs the rename pass and returns 0. Errors pass on unchanged.
     int Initialize(const std::vector<std::string>& arguments);
 
+    // Told of each entry the pass renamed: its position and its path before
+    // and after.
+    using RenamedEntry =
+        std::function<void(std::size_t entry, const std::string& before, const std::string& after)>;
+
     // Renames every entry in list order, one at a time, writing each returned
     // path back into its entry. Stops at the first error, leaving the entries
     // before it renamed and the others as they were.
-    void RenamePass();
+    void RenamePass(const RenamedEntry& renamed = {});
 
     // How many entries, from the first on, the last rename pass wrote back:
     // all of them, or those before the entry at which it stopped.

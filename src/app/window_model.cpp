@@ -1,5 +1,7 @@
 #include "app/window_model.h"
 
+#include <algorithm>
+
 #include "app/errors.h"
 #include "app/handler_errors.h"
 #include "app/settings_file.h"
@@ -61,6 +63,7 @@ void WindowModel::TakeChosenStampType() {
 }
 
 void WindowModel::Reset() {
+    last_pass_.clear();
     RenameSession& session = services_.session;
     ChangeList([&] { session.Initialize({}); },
                [&](bool) {
@@ -83,6 +86,7 @@ bool WindowModel::WindowShown() {
 
 bool WindowModel::CloseRequested() {
     return Guarded([this] {
+        last_pass_.clear();
         TakeChosenStampType();
         RenameSession& session = services_.session;
         WriteSettingsFile(session.services().settings_path, session.stamp_type(),
@@ -95,9 +99,14 @@ bool WindowModel::ExecuteClicked() {
         TakeChosenStampType();
         RenameSession& session = services_.session;
         const ListMarks before = view_.ReadMarks();
+        last_pass_.clear();
+        const auto renamed = [this](std::size_t entry, const std::string& before_name,
+                                    const std::string& after_name) {
+            last_pass_.push_back({entry, before_name, after_name});
+        };
         // Entries renamed before an error keep their new texts on screen too,
         // and lose their marks as rewritten entries do.
-        ChangeList([&] { session.RenamePass(); },
+        ChangeList([&] { session.RenamePass(renamed); },
                    [&](bool) {
                        ListUpdate update;
                        update.rewritten = session.entries_written_back();
@@ -116,6 +125,17 @@ bool WindowModel::DeletePressed() {
         const ListMarks before = view_.ReadMarks();
         if (before.marked.empty()) return;
         FileList& entries = services_.session.file_list();
+        // The files of the last pass stay to be named back; the entries that
+        // showed them are gone or have moved up.
+        for (RenamedFile& file : last_pass_) {
+            if (!file.entry) continue;
+            const auto gone =
+                std::lower_bound(before.marked.begin(), before.marked.end(), *file.entry);
+            if (gone != before.marked.end() && *gone == *file.entry)
+                file.entry.reset();
+            else
+                *file.entry -= static_cast<std::size_t>(gone - before.marked.begin());
+        }
         ChangeList([&] { entries.RemoveAt(before.marked); },
                    [&](bool) {
                        ListUpdate update;
@@ -128,6 +148,7 @@ bool WindowModel::DeletePressed() {
 
 bool WindowModel::FilesDropped(const std::vector<std::string>& paths) {
     return Guarded([this, &paths] {
+        last_pass_.clear();
         RenameSession& session = services_.session;
         const ListMarks before = view_.ReadMarks();
         std::vector<std::size_t> removed;
@@ -153,6 +174,57 @@ bool WindowModel::RegionalSettingsChanged() {
 
 void WindowModel::StampTypeChosen(int stamp_type) {
     services_.session.SelectStampType(stamp_type);
+}
+
+bool WindowModel::UndoRequested() {
+    return Guarded([this] {
+        if (last_pass_.empty()) return;
+        const std::vector<RenamedFile> pass = std::move(last_pass_);
+        last_pass_.clear();
+        RenameSession& session = services_.session;
+        FileSystem& file_system = session.services().file_system;
+        FileList& entries = session.file_list();
+        const ListMarks before = view_.ReadMarks();
+        std::vector<std::string> kept;
+        std::size_t rewritten = 0;
+        ChangeList(
+            [&] {
+                // Last renamed first: a name the pass freed for a later
+                // file is free again when the earlier one goes back to it.
+                for (auto file = pass.rbegin(); file != pass.rend(); ++file) {
+                    if (file_system.RenameNoReplace(file->after, file->before) != 0) {
+                        kept.push_back(file->after);
+                        continue;
+                    }
+                    if (!file->entry || *file->entry >= entries.size()) continue;
+                    entries.Replace(*file->entry, file->before);
+                    rewritten = std::max(rewritten, *file->entry + 1);
+                }
+                file_system.ReleaseHeldDirectory();
+            },
+            [&](bool) {
+                ListUpdate update;
+                update.rewritten = rewritten;
+                update.marks = MarksAfterPass(before, rewritten);
+                return update;
+            });
+        if (!kept.empty()) {
+            std::reverse(kept.begin(), kept.end());
+            view_.ShowError(ApplicationTitle(services_.executable_path), UndoKeptText(kept));
+        }
+    });
+}
+
+std::string UndoKeptText(const std::vector<std::string>& kept) {
+    constexpr std::size_t kPathsShown = 5;
+    std::string text = std::to_string(kept.size()) +
+                       (kept.size() == 1 ? " file keeps its new name: its old name is taken, or "
+                                           "it is gone:"
+                                         : " files keep their new names: their old names are "
+                                           "taken, or they are gone:");
+    for (std::size_t i = 0; i < kept.size() && i < kPathsShown; ++i) text += "\n" + kept[i];
+    if (kept.size() > kPathsShown) text += "\n...";
+    return text;
 }
 
 std::string WindowErrorText(const std::string& message) {

@@ -9,6 +9,7 @@
 // of the handler is skipped. The window goes on.
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -102,6 +103,14 @@ public:
     bool RegionalSettingsChanged();
     // The user picked a stamp type in the selector (-1 for none).
     void StampTypeChosen(int stamp_type);
+    // Undo (Ctrl+Z): names every file of the last pass back to the name it
+    // had before, last renamed first, never replacing a file. A file whose old
+    // name has been taken since, or that is gone, keeps its name; such files
+    // are reported once at the end. Offered for the last pass only, until the
+    // next drop, pass, Clear or close; a second undo does nothing.
+    bool UndoRequested();
+    // Whether there is a pass to undo.
+    bool CanUndo() const { return !last_pass_.empty(); }
 
     RenameSession& session() { return services_.session; }
 
@@ -119,9 +128,23 @@ private:
     // is not shown; then the list-full error is raised.
     void ShowList(const ListUpdate& update);
 
+    // A file the last pass renamed, and the entry that shows it (none once
+    // the entry was deleted).
+    struct RenamedFile {
+        std::optional<std::size_t> entry;
+        std::string before;
+        std::string after;
+    };
+
     WindowModelServices services_;
     WindowView& view_;
+    // The last pass's renames, in their order; empty when there is nothing to undo.
+    std::vector<RenamedFile> last_pass_;
 };
+
+// The text that reports the files an undo could not name back: how many, and
+// the first few of their paths.
+std::string UndoKeptText(const std::vector<std::string>& kept);
 
 // The text of the window's error box: the message, with "." appended when its
 // last character has a code above that of "." (46).

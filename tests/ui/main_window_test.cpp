@@ -300,6 +300,20 @@ TEST(Handlers, ExecuteRenamesEveryEntryAndClearsTheSelection) {
               w.files / "20110915-123456_a.jpg");
 }
 
+TEST(Handlers, CtrlZUndoesThePass) {
+    WindowFixture w;
+    w.form.show();
+    w.form.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w.form, 120000));
+    test::MakeFile(w.files / "a.jpg", kFileTime);
+    ASSERT_TRUE(w.form.model().FilesDropped({w.files / "a.jpg"}));
+    QTest::mouseClick(w.form.execute_button, Qt::LeftButton);
+    ASSERT_TRUE(test::Exists(w.files / "20110915_a.jpg"));
+    QTest::keyClick(w.form.file_list, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_TRUE(test::Exists(w.files / "a.jpg"));
+    EXPECT_EQ(w.Entries(), Paths{w.files / "a.jpg"});
+}
+
 TEST(Handlers, ClearEmptiesTheListAndRestoresTheStoredStampType) {
     struct Case {
         const char* settings;  // nullptr: no settings file

@@ -14,6 +14,7 @@
 #include <QMimeData>
 #include <QProxyStyle>
 #include <QPushButton>
+#include <QShortcut>
 #include <QStyleFactory>
 #include <QToolTip>
 #include <algorithm>
@@ -161,6 +162,11 @@ void MainWindow::BuildControls() {
     clear_button =
         make_button("ButtonClear", window_text::kCreatedClearCaption, design::kButtonClear);
     connect(clear_button, &QPushButton::clicked, this, [this] { model_.ClearClicked(); });
+
+    // Ctrl+Z undoes the last pass; in the selector's text field it undoes
+    // typing, as the field takes the key first.
+    auto* undo = new QShortcut(QKeySequence::Undo, this);
+    connect(undo, &QShortcut::activated, this, [this] { model_.UndoRequested(); });
 
     // The list first, then the panel's buttons and the selector.
     setTabOrder(file_list, execute_button);

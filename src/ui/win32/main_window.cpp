@@ -99,10 +99,21 @@ MainWindow::MainWindow(MainWindowServices services)
     LayOut();
     ShowStampType(services_.session.stamp_type());
     taskbar_created_ = RegisterWindowMessageW(L"TaskbarCreated");
+    ACCEL undo{FCONTROL | FVIRTKEY, 'Z', kUndoId};
+    shortcuts_ = CreateAcceleratorTableW(&undo, 1);
+}
+
+bool MainWindow::TranslateShortcut(MSG& message) {
+    if (handle_ == nullptr || shortcuts_ == nullptr) return false;
+    const HWND focus = GetFocus();
+    if (focus != nullptr && (focus == stamp_type_selector || IsChild(stamp_type_selector, focus)))
+        return false;
+    return TranslateAcceleratorW(handle_, shortcuts_, &message) != 0;
 }
 
 MainWindow::~MainWindow() {
     if (handle_ != nullptr) DestroyWindow(handle_);
+    if (shortcuts_ != nullptr) DestroyAcceleratorTable(shortcuts_);
     if (font_ != nullptr) DeleteObject(font_);
     if (bold_font_ != nullptr) DeleteObject(bold_font_);
 }
@@ -305,6 +316,7 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
             const int code = HIWORD(wparam);
             if (id == kExecuteId && code == BN_CLICKED) model_.ExecuteClicked();
             if (id == kClearId && code == BN_CLICKED) model_.ClearClicked();
+            if (id == kUndoId && lparam == 0) model_.UndoRequested();
             if (id == kComboBoxId && code == CBN_SELCHANGE)
                 model_.StampTypeChosen(ChosenStampType());
             return 0;

@@ -38,6 +38,8 @@ public:
         kComboBoxId,
         kExecuteId,
         kClearId,
+        // The command of the undo key (Ctrl+Z).
+        kUndoId,
     };
     // The window class's name, which other programs see.
     static constexpr const wchar_t* kWindowClass = L"TFormMain";
@@ -50,6 +52,12 @@ public:
     MainWindow& operator=(const MainWindow&) = delete;
 
     WindowModel& model() { return model_; }
+
+    // Turns the window's keyboard shortcut (Ctrl+Z, undo) into its command;
+    // true when the message was one. The message loop calls it for every
+    // message before dispatching it. In the selector's text field Ctrl+Z
+    // stays the field's own undo.
+    bool TranslateShortcut(MSG& message);
 
     // The native window; null once it has been destroyed (closed).
     HWND handle() const { return handle_; }
@@ -106,6 +114,7 @@ private:
     HWND focus_ = nullptr;
     // The message the shell broadcasts when the taskbar is created again.
     UINT taskbar_created_ = 0;
+    HACCEL shortcuts_ = nullptr;
 };
 
 }  // namespace tavrel::win32

@@ -28,6 +28,7 @@ int RunWindowMode(UserEnvironment& environment, const WindowStart& start) {
     UpdateWindow(form.handle());
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (form.TranslateShortcut(message)) continue;
         // Tab and Shift+Tab walk the controls, as in a dialog.
         if (form.handle() != nullptr && IsDialogMessageW(form.handle(), &message)) continue;
         TranslateMessage(&message);

@@ -259,6 +259,19 @@ TEST(Handlers, AnErrorIsShownAndTheRestOfTheHandlerSkipped) {
     EXPECT_EQ(SendMessageW(w.form.file_list, LB_GETCOUNT, 0, 0), 0);
 }
 
+TEST(Handlers, TheUndoCommandUndoesThePass) {
+    WindowFixture w;
+    w.Show();
+    test::MakeFile(w.files / "a.jpg", kFileTime);
+    w.Drop({w.files / "a.jpg"});
+    w.Click(w.form.execute_button);
+    ASSERT_EQ(test::Names(w.files.path()), Paths{"20110915_a.jpg"});
+    // As the Ctrl+Z shortcut sends it.
+    SendMessageW(w.form.handle(), WM_COMMAND, MAKEWPARAM(MainWindow::kUndoId, 1), 0);
+    EXPECT_EQ(test::Names(w.files.path()), Paths{"a.jpg"});
+    EXPECT_EQ(w.Entries(), Paths{w.files / "a.jpg"});
+}
+
 TEST(Handlers, ClearEmptiesTheListAndRestoresTheStoredStampType) {
     struct Case {
         const char* settings;  // nullptr: no settings file
