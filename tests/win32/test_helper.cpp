@@ -18,16 +18,20 @@
 
 namespace {
 
-int WriteArguments(const std::wstring& out_path) {
-    std::string text;
-    for (const auto& argument : tavrel::win32::ProcessArguments()) text += argument + "\n";
-    HANDLE file = ::CreateFileW(out_path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+int WriteText(const wchar_t* out_path, const std::string& text) {
+    HANDLE file = ::CreateFileW(out_path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return 2;
     DWORD written = 0;
     ::WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
     ::CloseHandle(file);
     return 0;
+}
+
+int WriteArguments(const wchar_t* out_path) {
+    std::string text;
+    for (const auto& argument : tavrel::win32::ProcessArguments()) text += argument + "\n";
+    return WriteText(out_path, text);
 }
 
 int Hold(const wchar_t* path, const wchar_t* ready_name, const wchar_t* release_name) {
@@ -39,16 +43,6 @@ int Hold(const wchar_t* path, const wchar_t* ready_name, const wchar_t* release_
     if (file == INVALID_HANDLE_VALUE) return 4;
     ::SetEvent(ready);
     ::WaitForSingleObject(release, INFINITE);
-    ::CloseHandle(file);
-    return 0;
-}
-
-int WriteText(const wchar_t* out_path, const std::string& text) {
-    HANDLE file = ::CreateFileW(out_path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return 2;
-    DWORD written = 0;
-    ::WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
     ::CloseHandle(file);
     return 0;
 }
