@@ -9,8 +9,8 @@
 #include "app/settings_file.h"
 #include "fuzz_check.h"
 #include "memory_file_system.h"
-#include "stamp/delimited_text.h"
-#include "stamp/integer_text.h"
+#include "stamp/parse_int32.h"
+#include "stamp/split_fields.h"
 
 namespace {
 
@@ -85,9 +85,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         // The stamp type comes from a line that reads as "StampType" and that value.
         bool from_a_line = false;
         for (const auto& line : lines) {
-            const auto fields = tavrel::DelimitedText(line, ':');
+            const auto fields = tavrel::SplitFields(line, ':');
             from_a_line |= fields.size() >= 2 && fields[0] == "StampType" &&
-                           tavrel::ReadIntegerText(fields[1]) == stamp_type;
+                           tavrel::ParseInt32(fields[1]) == stamp_type;
         }
         TAVREL_FUZZ_CHECK(from_a_line);
 

@@ -4,8 +4,8 @@
 #include "platform/code_page.h"
 #include "platform/name_rules.h"
 #include "platform/utf8_encoding.h"
-#include "stamp/delimited_text.h"
-#include "stamp/integer_text.h"
+#include "stamp/parse_int32.h"
+#include "stamp/split_fields.h"
 
 namespace tavrel {
 namespace {
@@ -94,9 +94,9 @@ std::vector<std::string> SettingsLines(std::string_view text) {
 std::optional<int> StampTypeFromSettingsText(std::string_view text) {
     std::optional<int> stamp_type;
     for (const auto& line : SettingsLines(text)) {
-        const auto fields = DelimitedText(line, ':');
+        const auto fields = SplitFields(line, ':');
         if (fields.size() < 2 || fields[0] != "StampType") continue;
-        if (const auto value = ReadIntegerText(fields[1])) stamp_type = *value;
+        if (const auto value = ParseInt32(fields[1])) stamp_type = *value;
     }
     return stamp_type;
 }

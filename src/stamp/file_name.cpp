@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "platform/name_rules.h"
-#include "stamp/integer_text.h"
+#include "stamp/parse_int32.h"
 
 namespace tavrel {
 
@@ -63,8 +63,8 @@ std::size_t RecognisedStampLength(std::string_view base_name) {
     if (base_name.size() < 9) return 0;
     // A stretch beyond the end of the name is empty, and so unreadable.
     auto field = [&](std::size_t from, std::size_t length) {
-        return ReadIntegerText(from < base_name.size() ? base_name.substr(from, length)
-                                                       : std::string_view());
+        return ParseInt32(from < base_name.size() ? base_name.substr(from, length)
+                                                  : std::string_view());
     };
     const auto year = field(0, 4);
     const auto month = field(4, 2);

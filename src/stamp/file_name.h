@@ -29,7 +29,7 @@ std::size_t Utf16Length(std::string_view text);
 
 // Length of the stamp at the start of a base name that is removed before a new
 // one is put in front: 9 for "YYYYMMDD_", 16 for "YYYYMMDD-hhmmss_", with each
-// field read by the integer-text rule and within bounds (year > 1900, month
+// field read by ParseInt32 and within bounds (year > 1900, month
 // 1-12, day 1-31; hour <= 23, minute <= 59, second <= 59); 0 when there is none.
 // Base names shorter than 9 are never analysed.
 std::size_t RecognisedStampLength(std::string_view base_name);

@@ -6,8 +6,8 @@
 #include "app/errors.h"
 #include "platform/local_time.h"
 #include "platform/name_rules.h"
-#include "stamp/delimited_text.h"
 #include "stamp/file_name.h"
+#include "stamp/split_fields.h"
 
 namespace tavrel {
 namespace {
@@ -48,9 +48,9 @@ std::optional<StampTime> ToStampTime(std::int64_t utc_seconds) {
 }
 
 std::vector<std::string> StampFields(std::string_view date_time_text) {
-    const std::string pass1 = JoinFields(DelimitedText(date_time_text, ','), "/-/");
-    const std::string pass2 = JoinFields(DelimitedText(pass1, ':'), "/");
-    return DelimitedText(pass2, '/');
+    const std::string pass1 = JoinFields(SplitFields(date_time_text, ','), "/-/");
+    const std::string pass2 = JoinFields(SplitFields(pass1, ':'), "/");
+    return SplitFields(pass2, '/');
 }
 
 std::string AssembleStampText(const std::vector<std::string>& fields, int stamp_type) {
