@@ -1,7 +1,7 @@
 // The code address an error carries: the place that raised it, inside the
 // program's own code.
 
-#include "app/errors.h"
+#include "base/errors.h"
 
 #include <dlfcn.h>
 #include <gtest/gtest.h>

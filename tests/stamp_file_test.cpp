@@ -7,10 +7,10 @@
 #include <memory>
 #include <regex>
 
-#include "app/errors.h"
 #include "platform/posix/monotonic_clock.h"
 #include "platform/posix/posix_file_system.h"
 #include "stamp/collision_tag.h"
+#include "stamp/date_conversion_error.h"
 #include "stamp/file_name.h"
 #include "test_support.h"
 

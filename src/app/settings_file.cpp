@@ -1,6 +1,5 @@
 #include "app/settings_file.h"
 
-#include "app/errors.h"
 #include "platform/code_page.h"
 #include "platform/name_rules.h"
 #include "platform/utf8_encoding.h"
@@ -45,6 +44,14 @@ std::string Decoded(std::string_view bytes) {
 }
 
 }  // namespace
+
+FileOpenError::FileOpenError(const std::string& path, const std::string& reason,
+                             const void* address)
+    : Error("ファイル " + path + " は開けません。 " + reason + " ", address) {}
+
+FileCreateError::FileCreateError(const std::string& path, const std::string& reason,
+                                 const void* address)
+    : Error("ファイル \"" + path + "\" を作成できません。" + reason, address) {}
 
 std::string SettingsFilePath(const std::string& executable_path) {
     const auto separator = executable_path.find_last_of(kPathSeparators);

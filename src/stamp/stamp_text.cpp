@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <ctime>
 
-#include "app/errors.h"
 #include "platform/local_time.h"
 #include "platform/name_rules.h"
+#include "stamp/date_conversion_error.h"
 #include "stamp/file_name.h"
 #include "stamp/split_fields.h"
 

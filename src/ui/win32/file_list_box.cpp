@@ -4,7 +4,7 @@
 #include <exception>
 #include <vector>
 
-#include "app/errors.h"
+#include "base/errors.h"
 #include "platform/win32/wtf8.h"
 
 namespace tavrel::win32 {

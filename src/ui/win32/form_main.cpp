@@ -5,9 +5,9 @@
 #include <algorithm>
 #include <exception>
 
-#include "app/errors.h"
 #include "app/handler_errors.h"
 #include "app/settings_file.h"
+#include "base/errors.h"
 #include "platform/win32/wtf8.h"
 #include "ui/win32/dropped_files.h"
 #include "ui/win32/raised_panel.h"
