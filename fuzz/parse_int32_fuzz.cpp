@@ -9,8 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/parse_int32.h"
 #include "fuzz_check.h"
-#include "stamp/parse_int32.h"
 
 namespace {
 

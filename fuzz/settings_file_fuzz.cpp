@@ -7,10 +7,10 @@
 #include <string_view>
 
 #include "app/settings_file.h"
+#include "base/parse_int32.h"
+#include "base/split_fields.h"
 #include "fuzz_check.h"
 #include "memory_file_system.h"
-#include "stamp/parse_int32.h"
-#include "stamp/split_fields.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/split_fields.h"
 #include "fuzz_check.h"
-#include "stamp/split_fields.h"
 
 namespace {
 

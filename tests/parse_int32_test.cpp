@@ -1,4 +1,4 @@
-#include "stamp/parse_int32.h"
+#include "base/parse_int32.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
 #include "app/settings_file.h"
 
+#include "base/parse_int32.h"
+#include "base/split_fields.h"
+#include "base/utf8.h"
 #include "platform/code_page.h"
 #include "platform/name_rules.h"
-#include "platform/utf8_encoding.h"
-#include "stamp/parse_int32.h"
-#include "stamp/split_fields.h"
 
 namespace tavrel {
 namespace {

@@ -1,5 +1,6 @@
 #include "stamp/stamp_file.h"
 
+#include "base/utf8.h"
 #include "stamp/collision_tag.h"
 #include "stamp/file_name.h"
 #include "stamp/stamp_text.h"

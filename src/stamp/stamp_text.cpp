@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <ctime>
 
+#include "base/split_fields.h"
+#include "base/utf8.h"
 #include "platform/local_time.h"
 #include "platform/name_rules.h"
 #include "stamp/date_conversion_error.h"
-#include "stamp/file_name.h"
-#include "stamp/split_fields.h"
 
 namespace tavrel {
 namespace {

@@ -4,9 +4,9 @@
 
 #include <optional>
 
+#include "base/parse_int32.h"
 #include "platform/user_formats.h"
 #include "platform/win32/wtf8.h"
-#include "stamp/parse_int32.h"
 
 namespace tavrel::win32 {
 namespace {

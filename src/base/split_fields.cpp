@@ -1,4 +1,4 @@
-#include "stamp/split_fields.h"
+#include "base/split_fields.h"
 
 namespace tavrel {
 namespace {
