@@ -16,7 +16,7 @@
 #include "app/settings_file.h"
 #include "platform/posix/posix_file_system.h"
 #include "platform/process.h"
-#include "stamp/regional_formats.h"
+#include "platform/regional_formats.h"
 #include "stamp/stamp_text.h"
 #include "test_support.h"
 

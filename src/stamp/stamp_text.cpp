@@ -91,7 +91,7 @@ bool RendersPlainDigits(const RegionalFormats& formats) {
     if (formats.short_date_pattern != "yyyy/MM/dd" || formats.date_separator != "/" ||
         formats.time_separator != ":")
         return false;
-    const std::string time_pattern = formats.LongTimePattern();
+    const std::string time_pattern = LongTimePattern(formats);
     return time_pattern == "h:mm:ss" || time_pattern == "hh:mm:ss";
 }
 
