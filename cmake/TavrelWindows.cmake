@@ -7,7 +7,7 @@ add_compile_definitions(UNICODE _UNICODE NOMINMAX _WIN32_WINNT=0x0601)
 add_library(tavrel_core STATIC
   ${TAVREL_SHARED_SOURCES}
   src/platform/win32/code_page.cpp
-  src/platform/win32/command_line_text.cpp
+  src/program/win32/command_line_text.cpp
   src/platform/win32/last_resort_box.cpp
   src/platform/win32/local_time.cpp
   src/platform/win32/locale_formats.cpp
@@ -38,7 +38,7 @@ target_link_libraries(tavrel_win32_ui PUBLIC tavrel_core comctl32 shell32 gdi32 
 
 # The program: GUI subsystem, wide-character entry, the version resource and the
 # manifest compiled in.
-add_executable(Tavrel WIN32 src/platform/win32/win_main.cpp res/tavrel.rc)
+add_executable(Tavrel WIN32 src/program/win32/win_main.cpp res/tavrel.rc)
 target_include_directories(Tavrel PRIVATE res)
 set_property(SOURCE res/tavrel.rc APPEND PROPERTY
              OBJECT_DEPENDS ${CMAKE_SOURCE_DIR}/res/tavrel.exe.manifest)

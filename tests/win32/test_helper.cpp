@@ -10,7 +10,7 @@
 
 #include <string>
 
-#include "platform/win32/command_line_text.h"
+#include "program/win32/command_line_text.h"
 #include "platform/win32/wtf8.h"
 
 namespace {
