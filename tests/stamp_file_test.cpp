@@ -130,7 +130,7 @@ protected:
     StampContext context_{file_system_, formats_, clock_};
 };
 
-TEST_F(StampFileTest, RenamesAsTheNameTableSays) {
+TEST_F(StampFileTest, StampsReplacesOrKeepsTheNameAndTagsATakenOne) {
     struct Case {
         const char* name;
         const char* old_name;
