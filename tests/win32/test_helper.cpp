@@ -10,8 +10,8 @@
 
 #include <string>
 
-#include "program/win32/command_line_text.h"
 #include "platform/win32/wtf8.h"
+#include "program/win32/command_line_text.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 #include "app/last_resort.h"
 #include "app/user_environment.h"
 #include "platform/process.h"
-#include "program/win32/command_line_text.h"
 #include "platform/win32/last_resort_box.h"
+#include "program/win32/command_line_text.h"
 #include "ui/win32/window_mode.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show_command) {
