@@ -18,7 +18,7 @@ endforeach()
 
 set(TAVREL_ICON_DIR ${CMAKE_INSTALL_DATAROOTDIR}/icons/hicolor)
 # The window module goes where the program looks for it from its own folder:
-# ../lib/tavrel/ (see src/platform/posix/window_module_loader.h).
+# ../lib/tavrel/ (see src/program/posix/window_module_loader.h).
 cmake_path(SET TAVREL_MODULE_DIR NORMALIZE "${CMAKE_INSTALL_BINDIR}/../lib/tavrel")
 if(TAVREL_MODULE_DIR MATCHES "^\\.\\.")
   message(FATAL_ERROR "CMAKE_INSTALL_BINDIR needs a parent folder below the prefix")

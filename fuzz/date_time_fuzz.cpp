@@ -13,8 +13,8 @@
 #include <string>
 
 #include "fuzz_check.h"
+#include "platform/regional_formats.h"
 #include "stamp/date_time_render.h"
-#include "stamp/regional_formats.h"
 #include "stamp/stamp_text.h"
 
 namespace {

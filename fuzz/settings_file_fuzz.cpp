@@ -7,47 +7,26 @@
 #include <string_view>
 
 #include "app/settings_file.h"
+#include "base/parse_int32.h"
+#include "base/split_fields.h"
+#include "base/utf8.h"
 #include "fuzz_check.h"
 #include "memory_file_system.h"
-#include "stamp/delimited_text.h"
-#include "stamp/integer_text.h"
 
 namespace {
 
 const std::string kPath = "/opt/tavrel/setup.ini";
 
-// Well-formed UTF-8: no stray continuation bytes, no overlong forms, no
-// surrogates, nothing above U+10FFFF.
+// Well-formed UTF-8: every byte within a valid sequence (no stray
+// continuation bytes, no overlong forms, nothing above U+10FFFF), and no
+// surrogates, which only WTF-8 holds.
 bool IsValidUtf8(std::string_view text) {
     for (std::size_t i = 0; i < text.size();) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        std::size_t length = 0;
-        std::uint32_t code = 0;
-        if (lead < 0x80) {
-            ++i;
-            continue;
-        } else if (lead >= 0xC2 && lead <= 0xDF) {
-            length = 2;
-            code = lead & 0x1F;
-        } else if (lead >= 0xE0 && lead <= 0xEF) {
-            length = 3;
-            code = lead & 0x0F;
-        } else if (lead >= 0xF0 && lead <= 0xF4) {
-            length = 4;
-            code = lead & 0x07;
-        } else {
+        const auto sequence = tavrel::DecodeUtf8At(text, i);
+        if (sequence.length == 0 ||
+            (sequence.code_point >= 0xD800 && sequence.code_point <= 0xDFFF))
             return false;
-        }
-        if (i + length > text.size()) return false;
-        for (std::size_t k = 1; k < length; ++k) {
-            const auto next = static_cast<unsigned char>(text[i + k]);
-            if ((next & 0xC0) != 0x80) return false;
-            code = code << 6 | (next & 0x3F);
-        }
-        if ((length == 3 && code < 0x800) || (length == 4 && code < 0x10000) ||
-            (code >= 0xD800 && code <= 0xDFFF) || code > 0x10FFFF)
-            return false;
-        i += length;
+        i += sequence.length;
     }
     return true;
 }
@@ -85,9 +64,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         // The stamp type comes from a line that reads as "StampType" and that value.
         bool from_a_line = false;
         for (const auto& line : lines) {
-            const auto fields = tavrel::DelimitedText(line, ':');
+            const auto fields = tavrel::SplitFields(line, ':');
             from_a_line |= fields.size() >= 2 && fields[0] == "StampType" &&
-                           tavrel::ReadIntegerText(fields[1]) == stamp_type;
+                           tavrel::ParseInt32(fields[1]) == stamp_type;
         }
         TAVREL_FUZZ_CHECK(from_a_line);
 

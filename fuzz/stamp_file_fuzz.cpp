@@ -21,9 +21,9 @@
 #include <string_view>
 #include <vector>
 
-#include "app/errors.h"
 #include "fuzz_check.h"
 #include "memory_file_system.h"
+#include "stamp/date_conversion_error.h"
 #include "stamp/file_name.h"
 #include "stamp/stamp_file.h"
 #include "stamp/stamp_text.h"

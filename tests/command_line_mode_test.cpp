@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/posix/window_module_loader.h"
+#include "program/posix/window_module_loader.h"
 #include "test_support.h"
 
 namespace tavrel::test {

@@ -4,8 +4,8 @@
 
 #include <cstdio>
 
-#include "app/errors.h"
 #include "app/last_resort.h"
+#include "stamp/date_conversion_error.h"
 
 namespace tavrel {
 namespace {

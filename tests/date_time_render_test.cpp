@@ -163,13 +163,13 @@ TEST(DateTimeRender, EveryPatternElement) {
 
 TEST(DateTimeRender, LongTimePatternFollowsTheHourSettings) {
     RegionalFormats formats;
-    EXPECT_EQ(formats.LongTimePattern(), "h:mm:ss");
+    EXPECT_EQ(LongTimePattern(formats), "h:mm:ss");
     formats.hour_leading_zero = true;
-    EXPECT_EQ(formats.LongTimePattern(), "hh:mm:ss");
+    EXPECT_EQ(LongTimePattern(formats), "hh:mm:ss");
     formats.clock_24_hour = false;
-    EXPECT_EQ(formats.LongTimePattern(), "hh:mm:ss AMPM");
+    EXPECT_EQ(LongTimePattern(formats), "hh:mm:ss AMPM");
     formats.am_pm_before_time = true;
-    EXPECT_EQ(formats.LongTimePattern(), "AMPM hh:mm:ss");
+    EXPECT_EQ(LongTimePattern(formats), "AMPM hh:mm:ss");
 }
 
 }  // namespace

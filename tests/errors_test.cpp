@@ -1,7 +1,7 @@
 // The code address an error carries: the place that raised it, inside the
 // program's own code.
 
-#include "app/errors.h"
+#include "base/errors.h"
 
 #include <dlfcn.h>
 #include <gtest/gtest.h>
@@ -16,7 +16,7 @@
 #include "app/settings_file.h"
 #include "platform/posix/posix_file_system.h"
 #include "platform/process.h"
-#include "stamp/regional_formats.h"
+#include "platform/regional_formats.h"
 #include "stamp/stamp_text.h"
 #include "test_support.h"
 

@@ -20,13 +20,13 @@
 #include <regex>
 #include <thread>
 
-#include "app/errors.h"
 #include "app/rename_session.h"
 #include "collect/collect_directory.h"
 #include "platform/posix/icu_text_ordering.h"
 #include "platform/posix/monotonic_clock.h"
 #include "platform/posix/posix_file_system.h"
 #include "robustness_support.h"
+#include "stamp/date_conversion_error.h"
 #include "test_support.h"
 
 namespace tavrel::test {

@@ -6,6 +6,7 @@
 #include <map>
 
 #include "platform/file_system.h"
+#include "platform/posix/atomic_replace.h"
 #include "platform/posix/locale_formats.h"
 #include "platform/posix/no_replace_rename.h"
 #include "platform/posix/posix_file_system.h"

@@ -7,10 +7,10 @@
 #include <cstdlib>
 #include <stdexcept>
 
-#include "app/errors.h"
 #include "platform/posix/icu_text_ordering.h"
 #include "platform/posix/monotonic_clock.h"
 #include "platform/posix/posix_file_system.h"
+#include "stamp/date_conversion_error.h"
 #include "test_support.h"
 
 namespace tavrel {

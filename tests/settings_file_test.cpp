@@ -8,7 +8,7 @@
 #include <climits>
 #include <functional>
 
-#include "app/errors.h"
+#include "platform/posix/atomic_replace.h"
 #include "platform/posix/posix_file_system.h"
 #include "robustness_support.h"
 #include "test_support.h"

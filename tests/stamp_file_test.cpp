@@ -7,11 +7,11 @@
 #include <memory>
 #include <regex>
 
-#include "app/errors.h"
 #include "platform/posix/monotonic_clock.h"
 #include "platform/posix/posix_file_system.h"
+#include "stamp/collision_tag.h"
+#include "stamp/date_conversion_error.h"
 #include "stamp/file_name.h"
-#include "stamp/useful_function.h"
 #include "test_support.h"
 
 namespace tavrel {
@@ -78,23 +78,23 @@ TEST(NameAnalysis, AlreadyStampedNeedsADoubledUnderscore) {
     EXPECT_FALSE(IsAlreadyStamped("abcdefghi", ""));
 }
 
-TEST(RandomString, DrawsCountPlusOneSymbolsOfTheAlphabet) {
+TEST(CollisionTag, DrawsCountPlusOneSymbolsOfTheAlphabet) {
     struct CountingClock : Clock {
         std::uint32_t value = 0;
         std::uint32_t Counter() override { return value++; }
     } clock;
-    EXPECT_EQ(std::string(RandomChars.begin(), RandomChars.end()),
+    EXPECT_EQ(std::string(kCollisionTagSymbols.begin(), kCollisionTagSymbols.end()),
               "0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ");
-    EXPECT_EQ(RandomString(-1, clock), "");
-    EXPECT_EQ(RandomString(0, clock).size(), 1u);
+    EXPECT_EQ(DrawCollisionTagSymbols(-1, clock), "");
+    EXPECT_EQ(DrawCollisionTagSymbols(0, clock).size(), 1u);
     std::array<int, 62> seen{};
     for (int i = 0; i < 6200; ++i) {
-        const auto symbols = RandomString(5, clock);
+        const auto symbols = DrawCollisionTagSymbols(5, clock);
         ASSERT_EQ(symbols.size(), 6u);
         for (char c : symbols) {
-            const auto at = std::find(RandomChars.begin(), RandomChars.end(), c);
-            ASSERT_NE(at, RandomChars.end());
-            ++seen[at - RandomChars.begin()];
+            const auto at = std::find(kCollisionTagSymbols.begin(), kCollisionTagSymbols.end(), c);
+            ASSERT_NE(at, kCollisionTagSymbols.end());
+            ++seen[at - kCollisionTagSymbols.begin()];
         }
     }
     // Every symbol turns up, none grossly more often than the others.
@@ -106,7 +106,8 @@ TEST(RandomString, DrawsCountPlusOneSymbolsOfTheAlphabet) {
     struct FixedClock : Clock {
         std::uint32_t Counter() override { return 42; }
     } fixed;
-    EXPECT_EQ(RandomString(5, fixed), RandomString(5, fixed));
+    EXPECT_EQ(DrawCollisionTagSymbols(5, fixed), DrawCollisionTagSymbols(5, fixed));
+    EXPECT_EQ(NewCollisionTag(fixed), "." + DrawCollisionTagSymbols(5, fixed));
 }
 
 // Renames files in a real folder whose last-write time gives the stamps
@@ -129,7 +130,7 @@ protected:
     StampContext context_{file_system_, formats_, clock_};
 };
 
-TEST_F(StampFileTest, RenamesAsTheNameTableSays) {
+TEST_F(StampFileTest, StampsReplacesOrKeepsTheNameAndTagsATakenOne) {
     struct Case {
         const char* name;
         const char* old_name;

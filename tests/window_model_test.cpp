@@ -6,7 +6,7 @@
 #include <functional>
 #include <stdexcept>
 
-#include "app/errors.h"
+#include "base/errors.h"
 #include "platform/posix/icu_text_ordering.h"
 #include "platform/posix/monotonic_clock.h"
 #include "platform/posix/posix_file_system.h"

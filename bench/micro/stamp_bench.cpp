@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "stamp/regional_formats.h"
+#include "platform/regional_formats.h"
 #include "stamp/stamp_text.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <memory>
 #include <typeinfo>
 
-#include "app/errors.h"
+#include "base/errors.h"
 #include "platform/name_rules.h"
 
 namespace tavrel {

@@ -11,8 +11,8 @@
 #include "collect/file_list.h"
 #include "platform/clock.h"
 #include "platform/file_system.h"
+#include "platform/regional_formats.h"
 #include "platform/text_ordering.h"
-#include "stamp/regional_formats.h"
 
 namespace tavrel {
 

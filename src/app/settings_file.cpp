@@ -1,11 +1,10 @@
 #include "app/settings_file.h"
 
-#include "app/errors.h"
+#include "base/parse_int32.h"
+#include "base/split_fields.h"
+#include "base/utf8.h"
 #include "platform/code_page.h"
 #include "platform/name_rules.h"
-#include "platform/utf8_encoding.h"
-#include "stamp/delimited_text.h"
-#include "stamp/integer_text.h"
 
 namespace tavrel {
 namespace {
@@ -45,6 +44,14 @@ std::string Decoded(std::string_view bytes) {
 }
 
 }  // namespace
+
+FileOpenError::FileOpenError(const std::string& path, const std::string& reason,
+                             const void* address)
+    : Error("ファイル " + path + " は開けません。 " + reason + " ", address) {}
+
+FileCreateError::FileCreateError(const std::string& path, const std::string& reason,
+                                 const void* address)
+    : Error("ファイル \"" + path + "\" を作成できません。" + reason, address) {}
 
 std::string SettingsFilePath(const std::string& executable_path) {
     const auto separator = executable_path.find_last_of(kPathSeparators);
@@ -94,9 +101,9 @@ std::vector<std::string> SettingsLines(std::string_view text) {
 std::optional<int> StampTypeFromSettingsText(std::string_view text) {
     std::optional<int> stamp_type;
     for (const auto& line : SettingsLines(text)) {
-        const auto fields = DelimitedText(line, ':');
+        const auto fields = SplitFields(line, ':');
         if (fields.size() < 2 || fields[0] != "StampType") continue;
-        if (const auto value = ReadIntegerText(fields[1])) stamp_type = *value;
+        if (const auto value = ParseInt32(fields[1])) stamp_type = *value;
     }
     return stamp_type;
 }

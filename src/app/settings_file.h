@@ -7,9 +7,26 @@
 #include <string_view>
 #include <vector>
 
+#include "base/errors.h"
 #include "platform/file_system.h"
 
 namespace tavrel {
+
+// The settings file exists but could not be opened for reading.
+class FileOpenError : public Error {
+public:
+    FileOpenError(const std::string& path, const std::string& reason,
+                  const void* address = CallerAddress());
+    const char* TypeName() const noexcept override { return "FileOpenError"; }
+};
+
+// The settings file could not be created or written.
+class FileCreateError : public Error {
+public:
+    FileCreateError(const std::string& path, const std::string& reason,
+                    const void* address = CallerAddress());
+    const char* TypeName() const noexcept override { return "FileCreateError"; }
+};
 
 // The settings file's path: the executable's path cut after its last separator,
 // that separator dropped unless another one stands before it, then

@@ -9,8 +9,8 @@
 #include "app/rename_session.h"
 #include "platform/clock.h"
 #include "platform/file_system.h"
+#include "platform/regional_formats.h"
 #include "platform/text_ordering.h"
-#include "stamp/regional_formats.h"
 
 namespace tavrel {
 

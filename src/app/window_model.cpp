@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/errors.h"
+#include "base/errors.h"
 #include "app/handler_errors.h"
 #include "app/settings_file.h"
 #include "app/window_texts.h"

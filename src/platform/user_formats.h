@@ -1,7 +1,7 @@
 #pragma once
 // The user's regional date and time formats, as the platform keeps them.
 
-#include "stamp/regional_formats.h"
+#include "platform/regional_formats.h"
 
 namespace tavrel {
 

@@ -178,13 +178,22 @@ std::string RenderPattern(std::string_view pattern, const StampTime& time,
     return out;
 }
 
+std::string LongTimePattern(const RegionalFormats& formats) {
+    std::string pattern;
+    if (!formats.clock_24_hour && formats.am_pm_before_time) pattern += "AMPM ";
+    pattern += formats.hour_leading_zero ? "hh" : "h";
+    pattern += ":mm:ss";
+    if (!formats.clock_24_hour && !formats.am_pm_before_time) pattern += " AMPM";
+    return pattern;
+}
+
 std::string RenderDateTime(const StampTime& time, const RegionalFormats& formats,
                            bool always_with_time) {
     std::string text = RenderPattern(formats.short_date_pattern, time, formats);
     if (always_with_time || time.hour != 0 || time.minute != 0 || time.second != 0) {
         text.reserve(2 * text.size() + 8);
         text += ' ';
-        text += RenderPattern(formats.LongTimePattern(), time, formats);
+        text += RenderPattern(LongTimePattern(formats), time, formats);
     }
     return text;
 }

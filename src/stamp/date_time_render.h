@@ -18,7 +18,7 @@
 #include <string>
 #include <string_view>
 
-#include "stamp/regional_formats.h"
+#include "platform/regional_formats.h"
 
 namespace tavrel {
 
@@ -37,6 +37,11 @@ struct StampTime {
 // Applies one pattern to the time.
 std::string RenderPattern(std::string_view pattern, const StampTime& time,
                           const RegionalFormats& formats);
+
+// The time pattern built from the formats: "AMPM " when a 12-hour clock shows
+// its marker first, "h" or "hh", ":mm:ss", " AMPM" when the marker follows.
+// Always with seconds.
+std::string LongTimePattern(const RegionalFormats& formats);
 
 // The short date, then, unless the time is exactly 00:00:00 (or always_with_time
 // is set), a space and the long time.

@@ -1,9 +1,7 @@
 #include "stamp/file_name.h"
 
-#include <algorithm>
-
+#include "base/parse_int32.h"
 #include "platform/name_rules.h"
-#include "stamp/integer_text.h"
 
 namespace tavrel {
 
@@ -35,36 +33,12 @@ std::string SplitPath::Compose(std::string_view stamp, std::string_view collisio
     return path;
 }
 
-std::size_t Utf16Length(std::string_view text) {
-    std::size_t units = 0;
-    for (std::size_t pos = 0; pos < text.size();) {
-        const auto lead = static_cast<unsigned char>(text[pos]);
-        std::size_t length = 1;
-        if (lead >= 0xF0 && lead <= 0xF4)
-            length = 4;
-        else if (lead >= 0xE0)
-            length = 3;
-        else if (lead >= 0xC2)
-            length = 2;
-        if (length > 1 && lead < 0xF5 && pos + length <= text.size() &&
-            std::all_of(text.begin() + pos + 1, text.begin() + pos + length,
-                        [](char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; })) {
-            units += length == 4 ? 2 : 1;
-            pos += length;
-        } else {
-            units += 1;
-            pos += 1;
-        }
-    }
-    return units;
-}
-
 std::size_t RecognisedStampLength(std::string_view base_name) {
     if (base_name.size() < 9) return 0;
     // A stretch beyond the end of the name is empty, and so unreadable.
     auto field = [&](std::size_t from, std::size_t length) {
-        return ReadIntegerText(from < base_name.size() ? base_name.substr(from, length)
-                                                       : std::string_view());
+        return ParseInt32(from < base_name.size() ? base_name.substr(from, length)
+                                                  : std::string_view());
     };
     const auto year = field(0, 4);
     const auto month = field(4, 2);

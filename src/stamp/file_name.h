@@ -1,7 +1,8 @@
 #pragma once
 // Taking a path apart for renaming, and recognising a stamp a name already bears.
 // Names are compared byte for byte, which for UTF-8 gives the outcomes of
-// comparing UTF-16 code units; lengths that decide are counted in UTF-16 units.
+// comparing UTF-16 code units; lengths that decide are counted in UTF-16 units
+// (Utf16Length, base/utf8.h).
 
 #include <cstddef>
 #include <string>
@@ -22,14 +23,9 @@ struct SplitPath {
     std::string Compose(std::string_view stamp, std::string_view collision_tag) const;
 };
 
-// The length of a text in UTF-16 code units, the unit in which names count
-// characters: one unit per character of up to three UTF-8 bytes, two for a
-// four-byte character, one for every byte that is no valid UTF-8.
-std::size_t Utf16Length(std::string_view text);
-
 // Length of the stamp at the start of a base name that is removed before a new
 // one is put in front: 9 for "YYYYMMDD_", 16 for "YYYYMMDD-hhmmss_", with each
-// field read by the integer-text rule and within bounds (year > 1900, month
+// field read by ParseInt32 and within bounds (year > 1900, month
 // 1-12, day 1-31; hour <= 23, minute <= 59, second <= 59); 0 when there is none.
 // Base names shorter than 9 are never analysed.
 std::size_t RecognisedStampLength(std::string_view base_name);

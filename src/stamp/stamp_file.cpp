@@ -1,8 +1,9 @@
 #include "stamp/stamp_file.h"
 
+#include "base/utf8.h"
+#include "stamp/collision_tag.h"
 #include "stamp/file_name.h"
 #include "stamp/stamp_text.h"
-#include "stamp/useful_function.h"
 
 namespace tavrel {
 
@@ -27,7 +28,7 @@ std::string StampFile(const std::string& path, int stamp_type, const StampContex
     // No limit on attempts: every attempt draws six fresh symbols from a clock
     // that moves on every nanosecond, and the tag is replaced, never lengthened.
     while (context.file_system.IsNameTaken(candidate)) {
-        collision_tag = "." + RandomString(5, context.clock);
+        collision_tag = NewCollisionTag(context.clock);
         candidate = split.Compose(stamp, collision_tag);
     }
     return context.file_system.RenameNoReplace(path, candidate) == 0 ? candidate : path;

@@ -6,7 +6,7 @@
 
 #include "platform/clock.h"
 #include "platform/file_system.h"
-#include "stamp/regional_formats.h"
+#include "platform/regional_formats.h"
 
 namespace tavrel {
 

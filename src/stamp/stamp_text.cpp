@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <ctime>
 
-#include "app/errors.h"
+#include "base/split_fields.h"
+#include "base/utf8.h"
 #include "platform/local_time.h"
 #include "platform/name_rules.h"
-#include "stamp/delimited_text.h"
-#include "stamp/file_name.h"
+#include "stamp/date_conversion_error.h"
 
 namespace tavrel {
 namespace {
@@ -48,9 +48,9 @@ std::optional<StampTime> ToStampTime(std::int64_t utc_seconds) {
 }
 
 std::vector<std::string> StampFields(std::string_view date_time_text) {
-    const std::string pass1 = JoinFields(DelimitedText(date_time_text, ','), "/-/");
-    const std::string pass2 = JoinFields(DelimitedText(pass1, ':'), "/");
-    return DelimitedText(pass2, '/');
+    const std::string pass1 = JoinFields(SplitFields(date_time_text, ','), "/-/");
+    const std::string pass2 = JoinFields(SplitFields(pass1, ':'), "/");
+    return SplitFields(pass2, '/');
 }
 
 std::string AssembleStampText(const std::vector<std::string>& fields, int stamp_type) {
@@ -91,7 +91,7 @@ bool RendersPlainDigits(const RegionalFormats& formats) {
     if (formats.short_date_pattern != "yyyy/MM/dd" || formats.date_separator != "/" ||
         formats.time_separator != ":")
         return false;
-    const std::string time_pattern = formats.LongTimePattern();
+    const std::string time_pattern = LongTimePattern(formats);
     return time_pattern == "h:mm:ss" || time_pattern == "hh:mm:ss";
 }
 

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "platform/file_system.h"
+#include "platform/regional_formats.h"
 #include "stamp/date_time_render.h"
-#include "stamp/regional_formats.h"
 
 namespace tavrel {
 

@@ -18,7 +18,6 @@
 #include <functional>
 #include <ostream>
 
-#include "app/errors.h"
 #include "platform/posix/process_environment.h"
 #include "platform/process.h"
 #include "window_fixture.h"

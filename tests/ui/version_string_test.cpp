@@ -5,8 +5,8 @@
 #include <fstream>
 #include <iterator>
 
-#include "app/errors.h"
 #include "test_support.h"
+#include "ui/assertion_failure.h"
 
 namespace tavrel {
 namespace {

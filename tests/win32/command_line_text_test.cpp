@@ -1,7 +1,7 @@
 // The splitting rule on the real text of GetCommandLineW: a helper process is
 // started with each command line of the table and reports what it found.
 
-#include "platform/win32/command_line_text.h"
+#include "program/win32/command_line_text.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>

@@ -12,6 +12,7 @@
 
 #include "platform/win32/locale_formats.h"
 #include "platform/win32/win32_file_system.h"
+#include "stamp/date_time_render.h"
 #include "stamp/stamp_text.h"
 #include "windows_test_support.h"
 
@@ -40,7 +41,7 @@ TEST(RegionalFormats, ReferenceSettingsGiveTheNamedStamps) {
     EXPECT_EQ(formats.time_separator, ":");
     EXPECT_FALSE(formats.hour_leading_zero);
     EXPECT_TRUE(formats.clock_24_hour);
-    EXPECT_EQ(formats.LongTimePattern(), "h:mm:ss");
+    EXPECT_EQ(LongTimePattern(formats), "h:mm:ss");
     const auto [type1, type2] = StampsOfFileAt(UtcSeconds(2011, 9, 14, 5, 25, 37), formats);
     EXPECT_EQ(type1, "20110914_");
     EXPECT_EQ(type2, "20110914-052536_");
@@ -62,7 +63,7 @@ TEST(RegionalFormats, MonthFirstTwelveHourSettingsGiveTheirOwnStamps) {
     EXPECT_EQ(type2, "9142011-0525360-PM_");
 }
 
-TEST(RegionalFormats, EveryKeyOfTheTableIsRead) {
+TEST(RegionalFormats, EachLocaleKeyReachesItsField) {
     struct Case {
         const char* name;
         std::vector<std::pair<LCTYPE, std::wstring>> overrides;
@@ -82,11 +83,11 @@ TEST(RegionalFormats, EveryKeyOfTheTableIsRead) {
          [](const RegionalFormats& f) { EXPECT_EQ(f.time_separator, "."); }},
         {"HourWithLeadingZero",
          {{LOCALE_STIMEFORMAT, L"HH:mm:ss"}},
-         [](const RegionalFormats& f) { EXPECT_EQ(f.LongTimePattern(), "hh:mm:ss"); }},
+         [](const RegionalFormats& f) { EXPECT_EQ(LongTimePattern(f), "hh:mm:ss"); }},
         {"MarkerBeforeTheTime",
          {{LOCALE_STIMEFORMAT, L"tt h:mm:ss"}, {LOCALE_S1159, L"午前"}},
          [](const RegionalFormats& f) {
-             EXPECT_EQ(f.LongTimePattern(), "AMPM h:mm:ss");
+             EXPECT_EQ(LongTimePattern(f), "AMPM h:mm:ss");
              EXPECT_EQ(f.am_text, "午前");
          }},
         {"EraLettersRemovedForJapanese",

@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "app/errors.h"
 #include "platform/process.h"
 #include "platform/win32/code_page.h"
 #include "platform/win32/win32_file_system.h"

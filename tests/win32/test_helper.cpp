@@ -13,8 +13,8 @@
 
 #include <string>
 
-#include "platform/win32/command_line_text.h"
 #include "platform/win32/wtf8.h"
+#include "program/win32/command_line_text.h"
 
 namespace {
 

@@ -5,11 +5,11 @@
 
 #include <algorithm>
 
-#include "app/errors.h"
 #include "app/settings_file.h"
 #include "collect/collect_directory.h"
 #include "platform/win32/performance_counter_clock.h"
 #include "platform/win32/wtf8.h"
+#include "stamp/date_conversion_error.h"
 #include "stamp/stamp_file.h"
 #include "stamp/stamp_text.h"
 #include "windows_test_support.h"

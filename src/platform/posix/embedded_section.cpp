@@ -8,29 +8,25 @@
 #include <vector>
 
 #include "platform/posix/retry.h"
+#include "platform/posix/unique_fd.h"
 
 namespace tavrel {
 namespace {
 
-// A file descriptor that is always closed.
+// A file open for reading at any offset.
 class OpenFile {
 public:
     explicit OpenFile(const std::string& path)
         : fd_(RetryOnInterrupt([&] { return ::open(path.c_str(), O_RDONLY | O_CLOEXEC); })) {}
-    ~OpenFile() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    OpenFile(const OpenFile&) = delete;
-    OpenFile& operator=(const OpenFile&) = delete;
 
-    bool ok() const { return fd_ >= 0; }
+    bool ok() const { return static_cast<bool>(fd_); }
 
     // Reads exactly size bytes at offset; false on any error or short read.
     bool ReadAt(std::uint64_t offset, void* buffer, std::size_t size) const {
         auto* out = static_cast<char*>(buffer);
         while (size > 0) {
             const ssize_t n = RetryOnInterrupt(
-                [&] { return ::pread(fd_, out, size, static_cast<off_t>(offset)); });
+                [&] { return ::pread(fd_.get(), out, size, static_cast<off_t>(offset)); });
             if (n <= 0) return false;
             out += n;
             offset += static_cast<std::uint64_t>(n);
@@ -40,7 +36,7 @@ public:
     }
 
 private:
-    int fd_;
+    UniqueFd fd_;
 };
 
 // Upper bound for what this reader accepts from a section header table or a

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "stamp/regional_formats.h"
+#include "platform/regional_formats.h"
 
 namespace tavrel {
 

@@ -4,9 +4,9 @@
 
 #include <optional>
 
+#include "base/parse_int32.h"
 #include "platform/user_formats.h"
 #include "platform/win32/wtf8.h"
-#include "stamp/integer_text.h"
 
 namespace tavrel::win32 {
 namespace {
@@ -36,7 +36,7 @@ std::string SeparatorOr(LCTYPE key, const char* fallback) {
 int IntegerOr(LCTYPE key, int fallback) {
     const auto text = LocaleText(key);
     if (!text) return fallback;
-    return ReadIntegerText(ToWtf8(*text)).value_or(0);
+    return ParseInt32(ToWtf8(*text)).value_or(0);
 }
 
 bool IsEraLetter(wchar_t c) {

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "stamp/regional_formats.h"
+#include "platform/regional_formats.h"
 
 namespace tavrel::win32 {
 
@@ -16,13 +16,14 @@ namespace tavrel::win32 {
 // knows no eras, and the era letters go there too.
 std::wstring ApplyEraRule(std::wstring_view pattern, unsigned primary_language);
 
-// Reads every setting of the table: LOCALE_SSHORTDATE ("m/d/yy" when it yields
-// nothing), LOCALE_SDATE and LOCALE_STIME (only when exactly one character, else
-// "/" and ":"), LOCALE_ITLZERO, LOCALE_ITIME, LOCALE_ITIMEMARKPOSN (integer text,
-// 0 when it is no number), LOCALE_S1159 and LOCALE_S2359 ("am", "pm"), and
-// the month and weekday names. Sets the thread's
-// locale back to LOCALE_USER_DEFAULT first, as a reload after a settings change
-// must.
+// Reads every field of RegionalFormats from the user's settings:
+// LOCALE_SSHORTDATE ("m/d/yy" when it yields nothing), LOCALE_SDATE and
+// LOCALE_STIME (only when exactly one character, else "/" and ":"),
+// LOCALE_ITLZERO, LOCALE_ITIME, LOCALE_ITIMEMARKPOSN (read by ParseInt32, 0 when
+// it is no number), LOCALE_S1159 and LOCALE_S2359 ("am", "pm"), and the month
+// and weekday names (the reference settings' names where a key yields
+// nothing). Sets the thread's locale back to LOCALE_USER_DEFAULT first, as a
+// reload after a settings change must.
 RegionalFormats ReadUserRegionalFormats();
 
 }  // namespace tavrel::win32

@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "platform/name_listing.h"
 #include "platform/name_rules.h"
 #include "platform/win32/wtf8.h"
 
@@ -82,18 +83,6 @@ bool IsDirectoryReparsePoint(DWORD attributes) {
     return (attributes & FILE_ATTRIBUTE_DIRECTORY) && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
-// The directory part of a path (up to and including its last separator) and
-// the name after it.
-std::string DirectoryOf(const std::string& path, std::string& name) {
-    const auto separator = path.find_last_of(kPathSeparators);
-    if (separator == std::string::npos) {
-        name = path;
-        return ".";
-    }
-    name = path.substr(separator + 1);
-    return path.substr(0, separator + 1);
-}
-
 bool WriteAll(HANDLE handle, const std::string& contents) {
     std::size_t written = 0;
     while (written < contents.size()) {
@@ -149,12 +138,7 @@ bool Win32FileSystem::IsNameTaken(const std::string& path) {
     }
     // The attributes cannot be read for another reason (access denied, a file
     // held in a way that hides them): the directory's listing settles it.
-    std::string name;
-    const auto listing = ReadDirectory(DirectoryOf(path, name), LastStepLink::kFollow);
-    if (!listing) return false;
-    for (const auto& entry : listing->entries)
-        if (entry.name == name) return !entry.is_directory;
-    return false;
+    return IsNameTakenInListing(*this, path);
 }
 
 int Win32FileSystem::RenameNoReplace(const std::string& from, const std::string& to) {

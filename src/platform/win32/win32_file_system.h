@@ -1,5 +1,5 @@
 #pragma once
-// The file system of Windows, through the Win32 calls Tavrel was designed for:
+// The file system of Windows, through these Win32 calls:
 // CreateFileW with no sharing and GetFileTime for the time, GetFileAttributesW
 // for the directory and taken-name tests, MoveFileW (which never replaces) for
 // the rename, FindFirstFileW/FindNextFileW/FindClose for a listing. Paths arrive

@@ -1,7 +1,7 @@
 #include "ui/qt/version_string.h"
 
-#include "app/errors.h"
 #include "platform/posix/embedded_section.h"
+#include "ui/assertion_failure.h"
 
 namespace tavrel {
 namespace {

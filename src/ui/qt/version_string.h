@@ -18,9 +18,10 @@ inline constexpr const char* kFileVersionKey = "\\StringFileInfo\\041103A4\\File
 // texts, one after the other. Empty when the record is malformed or lacks the key.
 std::optional<std::string> QueryVersionValue(std::string_view record, std::string_view key);
 
-// The FileVersion text of the executable at the path. Raises the assertion
-// failure "(Main, 327 行)" when the version record cannot be read (also when the
-// file has none), and "(Main, 329 行)" when the record has no FileVersion entry.
+// The FileVersion text of the executable at the path. Raises
+// AssertionFailure("Main", 327) when the version record cannot be read (also
+// when the file has none), and AssertionFailure("Main", 329) when the record
+// has no FileVersion entry.
 std::string GetVersionString(const std::string& executable_path);
 
 }  // namespace tavrel

@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <exception>
 
-#include "app/errors.h"
 #include "app/window_texts.h"
+#include "base/errors.h"
 #include "platform/win32/wtf8.h"
 #include "ui/win32/dropped_files.h"
 #include "ui/win32/raised_panel.h"

@@ -4,8 +4,8 @@
 
 #include <vector>
 
-#include "app/errors.h"
 #include "platform/win32/wtf8.h"
+#include "ui/assertion_failure.h"
 
 namespace tavrel::win32 {
 

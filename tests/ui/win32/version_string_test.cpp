@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "app/errors.h"
 #include "platform/win32/wtf8.h"
+#include "ui/assertion_failure.h"
 #include "window_fixture.h"
 
 namespace tavrel::win32 {

@@ -10,10 +10,10 @@
 #include <vector>
 
 #include "app/rename_session.h"
+#include "platform/regional_formats.h"
 #include "platform/win32/performance_counter_clock.h"
 #include "platform/win32/win32_file_system.h"
 #include "platform/win32/win32_text_ordering.h"
-#include "stamp/regional_formats.h"
 #include "ui/win32/error_box.h"
 #include "ui/win32/main_window.h"
 

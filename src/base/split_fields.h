@@ -13,6 +13,6 @@ namespace tavrel {
 // one; the text ends at its first NUL. A delimiter that is the text's very last
 // character adds a final empty field. Works on bytes: every byte of a multi-byte
 // UTF-8 character is above 127, so it is never taken for a blank or delimiter.
-std::vector<std::string> DelimitedText(std::string_view text, char delimiter);
+std::vector<std::string> SplitFields(std::string_view text, char delimiter);
 
 }  // namespace tavrel

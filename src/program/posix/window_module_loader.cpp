@@ -1,4 +1,4 @@
-#include "platform/posix/window_module_loader.h"
+#include "program/posix/window_module_loader.h"
 
 #include <dlfcn.h>
 
@@ -6,6 +6,7 @@
 
 #include "platform/posix/process_environment.h"
 #include "platform/process.h"
+#include "ui/qt/window_module_entries.h"
 
 namespace tavrel {
 namespace {
@@ -34,9 +35,9 @@ std::vector<std::string> WindowModuleCandidates(const std::string& executable) {
 int RunWindowModeFromModule(int& argc, char** argv) {
     std::string failures;
     void* module = LoadModule(failures);
-    using Entry = int (*)(int*, char**);
     auto* entry =
-        module ? reinterpret_cast<Entry>(::dlsym(module, "tavrel_run_window_mode")) : nullptr;
+        module ? reinterpret_cast<RunWindowModeEntry>(::dlsym(module, kRunWindowModeEntryName))
+               : nullptr;
     if (!entry) {
         std::fprintf(stderr, "tavrel: cannot load the window module %s:%s\n", kWindowModuleName,
                      failures.empty() ? (module ? " it has no window entry"
@@ -51,9 +52,10 @@ void ShowLastResortBoxFromModule(const std::string& text) {
     if (!DisplayAvailable()) return;
     std::string failures;
     void* module = LoadModule(failures);
-    using Entry = void (*)(const char*);
     auto* entry =
-        module ? reinterpret_cast<Entry>(::dlsym(module, "tavrel_show_last_resort_box")) : nullptr;
+        module
+            ? reinterpret_cast<ShowLastResortBoxEntry>(::dlsym(module, kShowLastResortBoxEntryName))
+            : nullptr;
     if (entry) entry(text.c_str());
 }
 

@@ -1,4 +1,4 @@
-#include "stamp/integer_text.h"
+#include "base/parse_int32.h"
 
 namespace tavrel {
 namespace {
@@ -12,7 +12,7 @@ int HexDigitValue(char c) {
 
 }  // namespace
 
-std::optional<std::int32_t> ReadIntegerText(std::string_view text) {
+std::optional<std::int32_t> ParseInt32(std::string_view text) {
     std::size_t pos = 0;
     const std::size_t end = text.size();
     while (pos < end && text[pos] == ' ') ++pos;

@@ -1,4 +1,4 @@
-#include "stamp/regional_formats.h"
+#include "platform/regional_formats.h"
 
 namespace tavrel {
 
@@ -14,15 +14,6 @@ RegionalFormats RegionalFormats::Reference() {
         formats.long_day_names[day] = std::string(kDays[day]) + "曜日";
     }
     return formats;
-}
-
-std::string RegionalFormats::LongTimePattern() const {
-    std::string pattern;
-    if (!clock_24_hour && am_pm_before_time) pattern += "AMPM ";
-    pattern += hour_leading_zero ? "hh" : "h";
-    pattern += ":mm:ss";
-    if (!clock_24_hour && !am_pm_before_time) pattern += " AMPM";
-    return pattern;
 }
 
 }  // namespace tavrel

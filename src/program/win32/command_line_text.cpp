@@ -1,4 +1,4 @@
-#include "platform/win32/command_line_text.h"
+#include "program/win32/command_line_text.h"
 
 #include <windows.h>
 

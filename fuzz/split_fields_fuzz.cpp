@@ -1,4 +1,4 @@
-// DelimitedText on any text and any delimiter. Input: the delimiter byte, then
+// SplitFields on any text and any delimiter. Input: the delimiter byte, then
 // the text.
 
 #include <cstddef>
@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/split_fields.h"
 #include "fuzz_check.h"
-#include "stamp/delimited_text.h"
 
 namespace {
 
@@ -33,7 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size == 0) return 0;
     const char delimiter = static_cast<char>(data[0]);
     const std::string_view text(reinterpret_cast<const char*>(data) + 1, size - 1);
-    const auto fields = tavrel::DelimitedText(text, delimiter);
+    const auto fields = tavrel::SplitFields(text, delimiter);
 
     // The text ends at its first NUL, so no field can hold one.
     const std::string_view used = text.substr(0, text.find('\0'));
@@ -66,7 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             if (i > 0) rejoined += delimiter;
             rejoined += Quoted(fields[i]);
         }
-        TAVREL_FUZZ_CHECK(tavrel::DelimitedText(rejoined, delimiter) == fields);
+        TAVREL_FUZZ_CHECK(tavrel::SplitFields(rejoined, delimiter) == fields);
     }
     return 0;
 }

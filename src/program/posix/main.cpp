@@ -4,7 +4,7 @@
 
 #include "app/command_line.h"
 #include "app/command_line_mode.h"
-#include "platform/posix/window_module_loader.h"
+#include "program/posix/window_module_loader.h"
 
 int main(int argc, char** argv) {
     const auto arguments = tavrel::ArgumentsFromArgv(argc, argv);

@@ -12,6 +12,6 @@ namespace tavrel {
 // follow. Decimal values must fit a signed 32-bit integer; hexadecimal values may
 // reach FFFFFFFF and are taken as two's complement before the sign applies.
 // Empty for an unreadable text, the empty text included.
-std::optional<std::int32_t> ReadIntegerText(std::string_view text);
+std::optional<std::int32_t> ParseInt32(std::string_view text);
 
 }  // namespace tavrel

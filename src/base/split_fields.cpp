@@ -1,4 +1,4 @@
-#include "stamp/delimited_text.h"
+#include "base/split_fields.h"
 
 namespace tavrel {
 namespace {
@@ -10,7 +10,7 @@ bool IsBlank(char c) {
 
 }  // namespace
 
-std::vector<std::string> DelimitedText(std::string_view text, char delimiter) {
+std::vector<std::string> SplitFields(std::string_view text, char delimiter) {
     text = text.substr(0, text.find('\0'));
     const std::size_t end = text.size();
     std::vector<std::string> fields;

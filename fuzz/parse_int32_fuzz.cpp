@@ -1,4 +1,4 @@
-// The integer-text rule on any text, checked against an independent reading of
+// ParseInt32 on any text, checked against an independent reading of
 // the same grammar: leading spaces, an optional sign, then decimal digits or a
 // hexadecimal number behind "$", "x", "X", "0x" or "0X", and nothing after it.
 
@@ -9,8 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/parse_int32.h"
 #include "fuzz_check.h"
-#include "stamp/integer_text.h"
 
 namespace {
 
@@ -71,19 +71,19 @@ std::optional<std::int32_t> Expected(std::string_view text) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);
-    const auto value = tavrel::ReadIntegerText(text);
+    const auto value = tavrel::ParseInt32(text);
     TAVREL_FUZZ_CHECK(value == Expected(text));
     if (!value) return 0;
 
     // A value read back from its decimal form is the same value.
-    TAVREL_FUZZ_CHECK(tavrel::ReadIntegerText(std::to_string(*value)) == value);
+    TAVREL_FUZZ_CHECK(tavrel::ParseInt32(std::to_string(*value)) == value);
     // Leading spaces do not matter; a trailing one makes the text unreadable.
-    TAVREL_FUZZ_CHECK(tavrel::ReadIntegerText(" " + text) == value);
-    TAVREL_FUZZ_CHECK(!tavrel::ReadIntegerText(text + " "));
+    TAVREL_FUZZ_CHECK(tavrel::ParseInt32(" " + text) == value);
+    TAVREL_FUZZ_CHECK(!tavrel::ParseInt32(text + " "));
     // A minus sign in front of an unsigned number negates it in 32 bits.
     const std::size_t start = text.find_first_not_of(' ');
     if (text[start] != '+' && text[start] != '-') {
-        const auto negated = tavrel::ReadIntegerText("-" + text.substr(start));
+        const auto negated = tavrel::ParseInt32("-" + text.substr(start));
         TAVREL_FUZZ_CHECK(negated ==
                           static_cast<std::int32_t>(0u - static_cast<std::uint32_t>(*value)));
     }

@@ -1,6 +1,6 @@
 #pragma once
 // The regional date and time formats that the stamp is rendered with: a plain
-// value, filled by the platform layer from the user's locale, or built directly.
+// value, filled by the platform side from the user's locale, or built directly.
 
 #include <array>
 #include <string>
@@ -8,7 +8,7 @@
 namespace tavrel {
 
 struct RegionalFormats {
-    // Pattern in Tavrel's pattern language (see date_time_render.h).
+    // Pattern in Tavrel's pattern language (see stamp/date_time_render.h).
     std::string short_date_pattern = "yyyy/MM/dd";
     std::string date_separator = "/";
     std::string time_separator = ":";
@@ -27,11 +27,6 @@ struct RegionalFormats {
     // under which the stamps read "YYYYMMDD_" and "YYYYMMDD-hhmmss_". Used where
     // the user has no regional settings (the C and POSIX locales, or none set).
     static RegionalFormats Reference();
-
-    // The time pattern built from the settings above: "AMPM " when a 12-hour
-    // clock shows its marker first, "h" or "hh", ":mm:ss", " AMPM" when the
-    // marker follows. Always with seconds.
-    std::string LongTimePattern() const;
 };
 
 }  // namespace tavrel

@@ -8,7 +8,7 @@
 #include "app/last_resort.h"
 #include "app/user_environment.h"
 #include "platform/process.h"
-#include "platform/win32/command_line_text.h"
+#include "program/win32/command_line_text.h"
 #include "ui/win32/last_resort_box.h"
 #include "ui/win32/window_mode.h"
 

@@ -1,0 +1,49 @@
+#include "platform/posix/held_directory.h"
+
+#include <fcntl.h>
+
+#include <climits>
+#include <string_view>
+
+#include "platform/posix/retry.h"
+
+namespace tavrel {
+
+HeldDirectory::Located HeldDirectory::Locate(const std::string& path) {
+    const auto slash = path.rfind('/');
+    // Whole paths where a relative name would change the outcome: a path the
+    // kernel refuses as too long must stay refused, and a path ending in "/"
+    // names no entry of its directory.
+    if (slash == std::string::npos || slash + 1 == path.size() || path.size() >= PATH_MAX)
+        return {AT_FDCWD, path.c_str()};
+    const std::string_view directory(path.data(), slash + 1);
+    if (!fd_ || directory != path_) {
+        Release();
+        path_.assign(directory);
+        // O_PATH: the directory needs no read permission to be named from;
+        // every call made relative to it is checked as a whole path would be.
+        fd_ = UniqueFd(RetryOnInterrupt(
+            [&] { return ::open(path_.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC); }));
+        if (!fd_) {
+            path_.clear();
+            return {AT_FDCWD, path.c_str()};
+        }
+    }
+    return {fd_.get(), path.c_str() + slash + 1};
+}
+
+const RenameSystemCalls& HeldDirectory::RenameCalls() {
+    if (calls_for_ != fd_.get()) {
+        calls_ = KernelRenameSystemCallsIn(fd_.get());
+        calls_for_ = fd_.get();
+    }
+    return calls_;
+}
+
+void HeldDirectory::Release() {
+    fd_.Reset();
+    calls_for_ = -1;
+    path_.clear();
+}
+
+}  // namespace tavrel

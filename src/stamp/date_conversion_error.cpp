@@ -1,0 +1,8 @@
+#include "stamp/date_conversion_error.h"
+
+namespace tavrel {
+
+DateConversionError::DateConversionError(const void* address)
+    : Error(kDateConversionMessage, address) {}
+
+}  // namespace tavrel
