@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
-#include "base/errors.h"
 #include "app/handler_errors.h"
 #include "app/settings_file.h"
 #include "app/window_texts.h"
+#include "base/errors.h"
 #include "platform/letter_case.h"
 #include "platform/name_rules.h"
 
