@@ -192,6 +192,7 @@ TEST(WindowModel, UndoIsOfferedUntilTheNextDropPassOrClear) {
         {"drop", [](WindowModel& m) { m.FilesDropped({"other"}); }},
         {"clear", [](WindowModel& m) { m.ClearClicked(); }},
         {"pass", [](WindowModel& m) { m.ExecuteClicked(); }},
+        {"close", [](WindowModel& m) { m.CloseRequested(); }},
     };
     for (const auto& [name, after_pass] : cases) {
         ModelFixture w;
@@ -203,6 +204,15 @@ TEST(WindowModel, UndoIsOfferedUntilTheNextDropPassOrClear) {
         w.model.UndoRequested();
         EXPECT_EQ(test::Names(w.files.path()), Paths{"20110915_a.jpg"}) << name;
     }
+    // A close that fails leaves the window open, and its undo with it.
+    ModelFixture open;
+    test::MakeFile(open.files / "a.jpg", kFileTime);
+    ASSERT_TRUE(open.model.FilesDropped({open.files / "a.jpg"}));
+    ASSERT_TRUE(open.model.ExecuteClicked());
+    ::rmdir(open.settings_dir.path().c_str());
+    EXPECT_FALSE(open.model.CloseRequested());
+    EXPECT_TRUE(open.model.CanUndo());
+
     // Deleting entries leaves the pass to undo: the files go back, the list
     // shows the entries that stay.
     ModelFixture w;

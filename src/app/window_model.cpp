@@ -86,11 +86,13 @@ bool WindowModel::WindowShown() {
 
 bool WindowModel::CloseRequested() {
     return Guarded([this] {
-        last_pass_.clear();
         TakeChosenStampType();
         RenameSession& session = services_.session;
         WriteSettingsFile(session.services().settings_path, session.stamp_type(),
                           session.services().file_system);
+        // The window closes: nothing is left to undo. A window that stays open
+        // (the settings file could not be written) keeps its undo.
+        last_pass_.clear();
     });
 }
 
