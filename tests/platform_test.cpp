@@ -81,6 +81,24 @@ TEST(NoReplaceRename, FallsBackStepByStepAndNeverReplaces) {
     }
 }
 
+TEST(NoReplaceRename, AFileSystemThatRefusesTheFlagIsAskedOnce) {
+    ScriptedCalls refusing;
+    refusing.answers = {{"renameat2", EINVAL}};
+    bool refused = false;
+    const RenameSystemCalls calls = AskingForNoReplaceOnce(refusing.Calls(), refused);
+    for (const char* name : {"a", "b"}) EXPECT_EQ(RenameWithoutReplacing(name, "t", calls), 0);
+    EXPECT_TRUE(refused);
+    EXPECT_EQ(refusing.log, (std::vector<std::string>{"renameat2 a t", "link a t", "unlink a",
+                                                      "link b t", "unlink b"}));
+    // One that takes the flag is asked for every file.
+    ScriptedCalls taking;
+    bool never = false;
+    const RenameSystemCalls asking = AskingForNoReplaceOnce(taking.Calls(), never);
+    for (const char* name : {"a", "b"}) EXPECT_EQ(RenameWithoutReplacing(name, "t", asking), 0);
+    EXPECT_FALSE(never);
+    EXPECT_EQ(taking.log, (std::vector<std::string>{"renameat2 a t", "renameat2 b t"}));
+}
+
 class PosixFileSystemTest : public ::testing::Test {
 protected:
     test::TempDir dir_;

@@ -1,6 +1,7 @@
 #include "platform/posix/held_directory.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 
 #include <climits>
 #include <string_view>
@@ -35,6 +36,11 @@ HeldDirectory::Located HeldDirectory::Locate(const std::string& path) {
 const RenameSystemCalls& HeldDirectory::RenameCalls() {
     if (calls_for_ != fd_.get()) {
         calls_ = KernelRenameSystemCallsIn(fd_.get());
+        // A directory whose file system cannot be told keeps asking, as before.
+        struct stat directory;
+        if (RetryOnInterrupt([&] { return ::fstat(fd_.get(), &directory); }) == 0)
+            calls_ =
+                AskingForNoReplaceOnce(std::move(calls_), refuses_no_replace_[directory.st_dev]);
         calls_for_ = fd_.get();
     }
     return calls_;

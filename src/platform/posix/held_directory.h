@@ -10,6 +10,9 @@
 // directory that cannot be held open are handled with the whole path, exactly as
 // without it.
 
+#include <sys/types.h>
+
+#include <map>
 #include <string>
 
 #include "platform/posix/no_replace_rename.h"
@@ -31,7 +34,10 @@ public:
     Located Locate(const std::string& path);
 
     // The rename's system calls bound to the held directory; made once for each
-    // directory held. Only while a directory is held.
+    // directory held. Only while a directory is held. A file system that
+    // refused RENAME_NOREPLACE once is not asked again (see
+    // AskingForNoReplaceOnce), in any of its directories, for as long as this
+    // object lives.
     const RenameSystemCalls& RenameCalls();
 
     // Lets go of the directory, so that nothing stays open.
@@ -42,6 +48,8 @@ private:
     UniqueFd fd_;
     RenameSystemCalls calls_;
     int calls_for_ = -1;  // the descriptor calls_ were made for
+    // For each file system (device) met: whether it refused RENAME_NOREPLACE.
+    std::map<dev_t, bool> refuses_no_replace_;
 };
 
 }  // namespace tavrel

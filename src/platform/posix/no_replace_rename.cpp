@@ -40,6 +40,17 @@ const RenameSystemCalls& KernelRenameSystemCalls() {
     return calls;
 }
 
+RenameSystemCalls AskingForNoReplaceOnce(RenameSystemCalls calls, bool& refused) {
+    calls.rename_no_replace = [ask = std::move(calls.rename_no_replace), &refused](const char* from,
+                                                                                   const char* to) {
+        if (refused) return EINVAL;
+        const int result = ask(from, to);
+        if (result == EINVAL || result == ENOSYS) refused = true;
+        return result;
+    };
+    return calls;
+}
+
 int RenameWithoutReplacing(const char* from, const char* to, const RenameSystemCalls& calls) {
     const int refused = calls.rename_no_replace(from, to);
     if (refused != EINVAL && refused != ENOSYS) return refused;  // 0 included

@@ -22,6 +22,13 @@ const RenameSystemCalls& KernelRenameSystemCalls();
 // rename in that one directory).
 RenameSystemCalls KernelRenameSystemCallsIn(int directory_fd);
 
+// The calls, with RENAME_NOREPLACE asked for until the file system first
+// refuses it (EINVAL, ENOSYS): `refused` is then set, and every later rename
+// made through these calls, or through others given the same flag, goes
+// straight to the fallback instead of asking again for each file. The flag
+// belongs to one file system.
+RenameSystemCalls AskingForNoReplaceOnce(RenameSystemCalls calls, bool& refused);
+
 // Renames from -> to without replacing anything. Returns 0 or the errno value of
 // the refusal (EEXIST when the target exists). Tries, in order:
 //  1. renameat2 with RENAME_NOREPLACE;
