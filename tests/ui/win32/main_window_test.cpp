@@ -401,13 +401,14 @@ TEST(LargeList, AMillionEntriesStayUsable) {
     EXPECT_TRUE(w.errors.shown.empty());
 }
 
-// A list box that has room for a few more strings only: it refuses the rest.
-LRESULT CALLBACK RoomForThree(HWND list, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR,
-                              DWORD_PTR) {
+// The list boxes' own window procedure, and one in its place that has room for
+// three strings only: it refuses the rest.
+WNDPROC list_box_procedure = nullptr;
+LRESULT CALLBACK RoomForThree(HWND list, UINT message, WPARAM wparam, LPARAM lparam) {
     if ((message == LB_ADDSTRING || message == LB_INSERTSTRING) &&
-        SendMessageW(list, LB_GETCOUNT, 0, 0) >= 3)
+        CallWindowProcW(list_box_procedure, list, LB_GETCOUNT, 0, 0) >= 3)
         return LB_ERRSPACE;
-    return DefSubclassProc(list, message, wparam, lparam);
+    return CallWindowProcW(list_box_procedure, list, message, wparam, lparam);
 }
 
 TEST(LargeList, EntriesTheListBoxRefusesAreNotListed) {
@@ -415,7 +416,15 @@ TEST(LargeList, EntriesTheListBoxRefusesAreNotListed) {
     w.Show();
     for (const char* name : {"a.jpg", "b.jpg", "c.jpg", "d.jpg"})
         test::MakeFile(w.files / name, kFileTime);
-    SetWindowSubclass(w.form.file_list, RoomForThree, 1, 0);
+    // The window fills its list box through the class's procedure.
+    list_box_procedure = reinterpret_cast<WNDPROC>(
+        SetClassLongPtrW(w.form.file_list, GCLP_WNDPROC, reinterpret_cast<LONG_PTR>(RoomForThree)));
+    struct Restore {
+        HWND list;
+        ~Restore() {
+            SetClassLongPtrW(list, GCLP_WNDPROC, reinterpret_cast<LONG_PTR>(list_box_procedure));
+        }
+    } restore{w.form.file_list};
     w.Drop({w.files / "a.jpg", w.files / "b.jpg", w.files / "c.jpg", w.files / "d.jpg"});
     ASSERT_EQ(w.errors.shown.size(), 1u);
     EXPECT_EQ(w.errors.shown[0].text, L"行を挿入できません.");
