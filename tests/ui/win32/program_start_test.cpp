@@ -96,15 +96,21 @@ DWORD WaitForExit(const PROCESS_INFORMATION& process) {
 }
 
 TEST(ProgramStart, ShowHandlingRunsHoweverTheWindowIsFirstShown) {
+    const std::wstring title = L"Tavrel v" + FromWtf8(TAVREL_VERSION);
+    const std::vector<std::wstring> captions{L"Execute", L"Clear"};
     for (const WORD show : {WORD{SW_SHOWMAXIMIZED}, WORD{SW_SHOWMINNOACTIVE}}) {
         ProgramCopy copy;
         const PROCESS_INFORMATION process = Start(copy.program, show);
         const HWND window = WaitForWindow(process.dwProcessId, MainWindow::kWindowClass);
         ASSERT_NE(window, nullptr) << "show command " << show;
-        EXPECT_EQ(WindowFixture::Text(window), L"Tavrel v" + FromWtf8(TAVREL_VERSION))
-            << "show command " << show;
-        EXPECT_EQ(ButtonCaptions(window), (std::vector<std::wstring>{L"Execute", L"Clear"}))
-            << "show command " << show;
+        // The window is visible a moment before its show handling has run:
+        // wait for what that handling shows.
+        for (int step = 0; step < kWaitSteps; ++step) {
+            if (WindowFixture::Text(window) == title && ButtonCaptions(window) == captions) break;
+            Sleep(kStepMs);
+        }
+        EXPECT_EQ(WindowFixture::Text(window), title) << "show command " << show;
+        EXPECT_EQ(ButtonCaptions(window), captions) << "show command " << show;
         PostMessageW(window, WM_CLOSE, 0, 0);
         EXPECT_EQ(WaitForExit(process), 0u);
     }
