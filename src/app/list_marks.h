@@ -4,8 +4,8 @@
 // list, wherever it moves; entries that are added come unmarked; an entry that
 // is rewritten in place loses its mark. The current entry (the one with the
 // focus rectangle) and the first visible entry stay on the entry they were on.
-// The window's list holds no data of its own, so its marks are read before a
-// change and put back after it; these functions work out where they go.
+// A window reads its list's marks before a change of the file list and puts
+// them back after it; these functions work out where they go.
 
 #include <cstddef>
 #include <utility>

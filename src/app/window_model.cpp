@@ -6,19 +6,20 @@
 #include "app/settings_file.h"
 #include "app/window_texts.h"
 #include "base/errors.h"
+#include "base/utf8.h"
 #include "platform/letter_case.h"
 #include "platform/name_rules.h"
 
 namespace tavrel {
 namespace {
 
-// The length of the UTF-8 sequence that a lead byte starts (1 for a byte that
-// starts none, so every byte is taken).
-std::size_t SequenceLength(unsigned char lead) {
-    if (lead >= 0xF0 && lead <= 0xF4) return 4;
-    if (lead >= 0xE0) return lead <= 0xEF ? 3 : 1;
-    if (lead >= 0xC2) return 2;
-    return 1;
+// The update after the first `rewritten` entries got new texts in place (a pass
+// or its undo): they lose their marks, the others keep theirs.
+ListUpdate RewrittenUpdate(const ListMarks& before, std::size_t rewritten) {
+    ListUpdate update;
+    update.rewritten = rewritten;
+    update.marks = MarksAfterPass(before, rewritten);
+    return update;
 }
 
 }  // namespace
@@ -28,9 +29,11 @@ WindowModel::WindowModel(WindowModelServices services, WindowView& view)
 
 template <typename Steps>
 bool WindowModel::Guarded(Steps steps) {
-    return RunReportingErrors(steps, [this](const std::string& message) {
-        view_.ShowError(ApplicationTitle(services_.executable_path), WindowErrorText(message));
-    });
+    return RunReportingErrors(steps, [this](const std::string& message) { ReportError(message); });
+}
+
+void WindowModel::ReportError(const std::string& message) {
+    view_.ShowError(ApplicationTitle(services_.executable_path), WindowErrorText(message));
 }
 
 template <typename Change, typename After>
@@ -109,12 +112,7 @@ bool WindowModel::ExecuteClicked() {
         // Entries renamed before an error keep their new texts on screen too,
         // and lose their marks as rewritten entries do.
         ChangeList([&] { session.RenamePass(renamed); },
-                   [&](bool) {
-                       ListUpdate update;
-                       update.rewritten = session.entries_written_back();
-                       update.marks = MarksAfterPass(before, update.rewritten);
-                       return update;
-                   });
+                   [&](bool) { return RewrittenUpdate(before, session.entries_written_back()); });
     });
 }
 
@@ -204,12 +202,7 @@ bool WindowModel::UndoRequested() {
                 }
                 file_system.ReleaseHeldDirectory();
             },
-            [&](bool) {
-                ListUpdate update;
-                update.rewritten = rewritten;
-                update.marks = MarksAfterPass(before, rewritten);
-                return update;
-            });
+            [&](bool) { return RewrittenUpdate(before, rewritten); });
         if (!kept.empty()) {
             std::reverse(kept.begin(), kept.end());
             view_.ShowError(ApplicationTitle(services_.executable_path), UndoKeptText(kept));
@@ -242,9 +235,9 @@ std::string ApplicationTitle(const std::string& executable_path) {
         executable_path.substr(separator == std::string::npos ? 0 : separator + 1);
     const std::string stem = name.substr(0, name.find('.'));
     if (stem.empty()) return stem;
-    // The first character stays as it is.
-    const std::size_t first =
-        std::min(stem.size(), SequenceLength(static_cast<unsigned char>(stem[0])));
+    // The first character stays as it is (a byte that begins no character
+    // counts as one).
+    const std::size_t first = std::max<std::size_t>(1, DecodeUtf8At(stem, 0).length);
     return stem.substr(0, first) + LowerCase(std::string_view(stem).substr(first));
 }
 

@@ -112,6 +112,10 @@ public:
     // Whether there is a pass to undo.
     bool CanUndo() const { return !last_pass_.empty(); }
 
+    // Shows an error in the window's error box, as a handler's error is shown;
+    // for a step the window takes before it calls a handler.
+    void ReportError(const std::string& message);
+
     RenameSession& session() { return services_.session; }
 
 private:

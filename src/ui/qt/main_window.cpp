@@ -207,9 +207,12 @@ void MainWindow::MoveButtons(const ButtonPlaces& places) {
 ListMarks MainWindow::ReadMarks() const {
     ListMarks marks;
     const QItemSelectionModel* selection = file_list->selectionModel();
-    for (const QModelIndex& index : selection->selectedIndexes())
-        marks.marked.push_back(static_cast<std::size_t>(index.row()));
+    // Stretch by stretch: no index object for each of a million marked rows.
+    for (const QItemSelectionRange& range : selection->selection())
+        for (int row = range.top(); row <= range.bottom(); ++row)
+            marks.marked.push_back(static_cast<std::size_t>(row));
     std::sort(marks.marked.begin(), marks.marked.end());
+    marks.marked.erase(std::unique(marks.marked.begin(), marks.marked.end()), marks.marked.end());
     if (const QModelIndex current = selection->currentIndex(); current.isValid())
         marks.current = static_cast<std::size_t>(current.row());
     if (const QModelIndex top = file_list->indexAt(QPoint(0, 0)); top.isValid())

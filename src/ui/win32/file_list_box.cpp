@@ -17,16 +17,6 @@ constexpr int kTextMargin = 2;
 // in anew.
 constexpr std::size_t kSingleChanges = 256;
 
-// Sends a message to the list box's own window procedure, past the procedures
-// that subclass it (the window's key handler, the tooltip's relay), which take
-// no part in its entries: under Wine each subclass makes every message about
-// ten times slower, and a million strings would take most of a minute
-// instead of seconds.
-LRESULT ToListBox(HWND list, UINT message, WPARAM wparam, LPARAM lparam) {
-    const auto procedure = reinterpret_cast<WNDPROC>(GetClassLongPtrW(list, GCLP_WNDPROC));
-    return CallWindowProcW(procedure, list, message, wparam, lparam);
-}
-
 bool Refused(LRESULT result) {
     return result == LB_ERR || result == LB_ERRSPACE;
 }
@@ -77,21 +67,26 @@ ListMarks FileListBox::ReadMarks() const {
     return marks;
 }
 
+LRESULT FileListBox::ToListBox(UINT message, WPARAM wparam, LPARAM lparam) const {
+    return CallWindowProcW(procedure_, handle_, message, wparam, lparam);
+}
+
 std::size_t FileListBox::Show(const ListUpdate& update) {
     const RedrawOff quiet(handle_);
+    procedure_ = reinterpret_cast<WNDPROC>(GetClassLongPtrW(handle_, GCLP_WNDPROC));
     // The list box holds the first count_ entries of the list as it was
     // before the change.
     bool refill =
         update.reset || update.removed.size() > kSingleChanges || update.rewritten > kSingleChanges;
     if (!refill) {
         for (auto index = update.removed.rbegin(); index != update.removed.rend(); ++index)
-            if (*index < count_) ToListBox(handle_, LB_DELETESTRING, *index, 0);
-        const LRESULT left = ToListBox(handle_, LB_GETCOUNT, 0, 0);
+            if (*index < count_) ToListBox(LB_DELETESTRING, *index, 0);
+        const LRESULT left = ToListBox(LB_GETCOUNT, 0, 0);
         count_ = left > 0 ? static_cast<std::size_t>(left) : 0;
         refill = !ReplaceFirst(std::min(update.rewritten, count_));
     }
     if (refill) {
-        ToListBox(handle_, LB_RESETCONTENT, 0, 0);
+        ToListBox(LB_RESETCONTENT, 0, 0);
         count_ = 0;
     }
     AppendFromCount();
@@ -122,13 +117,12 @@ void FileListBox::AppendFromCount() {
     std::size_t bytes = 0;
     for (std::size_t i = count_; i < list_.size(); ++i)
         bytes += (list_[i].size() + 1) * sizeof(wchar_t);
-    ToListBox(handle_, LB_INITSTORAGE, std::min<std::size_t>(list_.size() - count_, INT_MAX),
+    ToListBox(LB_INITSTORAGE, std::min<std::size_t>(list_.size() - count_, INT_MAX),
               static_cast<LPARAM>(std::min<std::size_t>(bytes, INT_MAX)));
     std::wstring text;
     for (std::size_t i = count_; i < list_.size(); ++i) {
         text = FromWtf8(list_[i]);
-        if (Refused(ToListBox(handle_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()))))
-            return;
+        if (Refused(ToListBox(LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str())))) return;
         ++count_;
     }
 }
@@ -136,9 +130,8 @@ void FileListBox::AppendFromCount() {
 bool FileListBox::ReplaceFirst(std::size_t count) {
     for (std::size_t i = 0; i < count; ++i) {
         const std::wstring text = FromWtf8(list_[i]);
-        SendMessageW(handle_, LB_DELETESTRING, i, 0);
-        if (Refused(
-                SendMessageW(handle_, LB_INSERTSTRING, i, reinterpret_cast<LPARAM>(text.c_str()))))
+        ToListBox(LB_DELETESTRING, i, 0);
+        if (Refused(ToListBox(LB_INSERTSTRING, i, reinterpret_cast<LPARAM>(text.c_str()))))
             return false;
     }
     return true;

@@ -338,8 +338,7 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
             try {
                 paths = TakeDroppedPaths(reinterpret_cast<HDROP>(wparam));
             } catch (const std::exception& error) {
-                ShowError(ApplicationTitle(services_.executable_path),
-                          WindowErrorText(error.what()));
+                model_.ReportError(error.what());
                 return 0;
             }
             model_.FilesDropped(paths);
