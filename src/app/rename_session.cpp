@@ -37,21 +37,27 @@ std::vector<std::size_t> RenameSession::AddBatch(const std::vector<std::string>&
     return MergePendingFiles(file_list_, pending_, services_.ordering);
 }
 
-void RenameSession::RenamePass(const RenamedEntry& renamed) {
-    // Whatever way the pass ends, no directory stays open behind it.
-    struct Release {
-        FileSystem& file_system;
-        ~Release() { file_system.ReleaseHeldDirectory(); }
-    } release{services_.file_system};
+PassEnd RenameSession::StampListedFiles(const PassEvents& events) const {
     const StampContext context{services_.file_system, services_.formats, services_.clock};
-    const std::size_t count = file_list_.size();
-    entries_written_back_ = 0;
-    for (std::size_t i = 0; i < count; ++i) {
-        std::string after = StampFile(file_list_[i], stamp_type_, context);
-        if (renamed && after != file_list_[i]) renamed(i, file_list_[i], after);
-        file_list_.Replace(i, std::move(after));
-        entries_written_back_ = i + 1;
-    }
+    const PassPaths paths{file_list_.size(),
+                          [this](std::size_t position) -> const std::string& {
+                              return file_list_[position];
+                          }};
+    return RunStampPass(paths, stamp_type_, context, events);
+}
+
+void RenameSession::RenamePass(const RenamedEntry& renamed) {
+    PassEvents events;
+    events.renamed = [&](std::size_t position, const std::string& before,
+                         const std::string& after) {
+        if (renamed) renamed(position, before, after);
+        file_list_.Replace(position, after);
+    };
+    // Writing back at once is safe here: nothing else reads the list while
+    // this pass runs, and each entry is read before its rename is told.
+    const PassEnd end = StampListedFiles(events);
+    entries_written_back_ = end.finished;
+    if (end.error) std::rethrow_exception(end.error);
 }
 
 }  // namespace tavrel

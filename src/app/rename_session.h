@@ -13,6 +13,7 @@
 #include "platform/file_system.h"
 #include "platform/regional_formats.h"
 #include "platform/text_ordering.h"
+#include "stamp/stamp_pass.h"
 
 namespace tavrel {
 
@@ -45,10 +46,15 @@ public:
     using RenamedEntry =
         std::function<void(std::size_t entry, const std::string& before, const std::string& after)>;
 
-    // Renames every entry in list order, one at a time, writing each returned
-    // path back into its entry. Stops at the first error, leaving the entries
-    // before it renamed and the others as they were.
+    // Renames every entry in list order, writing each new path back into its
+    // entry. Stops at the first error, leaving the entries before it renamed
+    // and the others as they were.
     void RenamePass(const RenamedEntry& renamed = {});
+
+    // The same pass without writing anything back: the renames are told
+    // through the events, for a caller that writes them back itself. The list
+    // may be read elsewhere meanwhile, but not changed.
+    PassEnd StampListedFiles(const PassEvents& events) const;
 
     // How many entries, from the first on, the last rename pass wrote back:
     // all of them, or those before the entry at which it stopped.

@@ -1,0 +1,56 @@
+#pragma once
+// The rename pass over a list of paths: every file given its stamped name, in
+// list order, stopping at the first file whose time cannot be read. The pass
+// reads the paths and never writes them: what it renamed it reports, and the
+// caller writes the new paths back where it keeps them, so the list may be
+// read elsewhere (a window drawing it) while a pass runs on another thread.
+
+#include <atomic>
+#include <cstddef>
+#include <exception>
+#include <functional>
+#include <string>
+
+#include "stamp/stamp_file.h"
+
+namespace tavrel {
+
+// The paths a pass works through: how many, and the one at each position.
+// The pass may read them from several threads at once, and never reads a
+// position again once it has told that position's rename.
+struct PassPaths {
+    std::size_t count = 0;
+    std::function<const std::string&(std::size_t position)> at;
+};
+
+// What a pass tells its caller, and how the caller stops it. Every callback
+// is called from one thread at a time, though not always the same one.
+struct PassEvents {
+    // A file was renamed: its position and its paths before and after. Within
+    // a folder, renames are told in list order.
+    std::function<void(std::size_t position, const std::string& before, const std::string& after)>
+        renamed;
+    // How many files are finished (renamed, or left as they are) so far.
+    std::function<void(std::size_t finished)> progress;
+    // Set from anywhere to stop the pass: no further file is started, the
+    // files in hand are finished.
+    const std::atomic<bool>* stop = nullptr;
+};
+
+// How a pass ended.
+struct PassEnd {
+    // The positions before this one were all finished; none from it on was
+    // touched. Equal to the path count when the pass ran to its end.
+    std::size_t finished = 0;
+    bool stopped = false;  // the stop flag ended it early
+    // The error that ended it at `finished` (a DateConversionError: the time of
+    // the file there could not be read), raised once the files in hand were
+    // finished; empty when none did.
+    std::exception_ptr error;
+};
+
+// Runs the pass. The held directory is released however the pass ends.
+PassEnd RunStampPass(const PassPaths& paths, int stamp_type, const StampContext& context,
+                     const PassEvents& events = {});
+
+}  // namespace tavrel
