@@ -28,6 +28,9 @@ PACKAGES += clang libclang-rt-14-dev llvm
 # The benchmarks: Google Benchmark, and what the figures are measured against
 # or with (perl's rename, Python, GNU time).
 PACKAGES += libbenchmark-dev rename python3 time
+# The benchmarks on file systems far away: a slow FUSE layer of our own
+# (libfuse3), and sshfs against an sshd of the run's own on loopback.
+PACKAGES += libfuse3-dev sshfs openssh-server openssh-client
 # The install tests: the desktop entry's validator, and man and groff to render
 # the manual page.
 PACKAGES += desktop-file-utils man-db groff-base

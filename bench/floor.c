@@ -2,7 +2,9 @@
  * a "YYYYMMDD_" stamp from its last-write time. Per file it makes only the
  * unavoidable system calls - open, fstat, close, lstat of the new name and
  * renameat2 that never replaces - all relative to the open folder, and reads
- * every folder whole before renaming in it. No sorting, no stamp removal, no
+ * every folder whole before renaming in it. Where the file system refuses
+ * renameat2's RENAME_NOREPLACE (sshfs, NFS), it renames with link + unlink
+ * instead, as Tavrel does, and asks renameat2 no more. No sorting, no stamp removal, no
  * collision tags: a taken name is simply skipped.
  *
  *   floor DIR
@@ -45,6 +47,20 @@ static void add_name(struct names* list, const char* name, int is_folder) {
 }
 
 static long renamed;
+static int no_replace_refused;
+
+/* Renames without replacing: renameat2, or link + unlink where it is refused. */
+static int rename_no_replace(int folder_fd, const char* from, const char* to) {
+    if (!no_replace_refused) {
+        if (renameat2(folder_fd, from, folder_fd, to, RENAME_NOREPLACE) == 0) return 0;
+        if (errno != EINVAL && errno != ENOSYS) return -1;
+        no_replace_refused = 1;
+    }
+    if (linkat(folder_fd, from, folder_fd, to, 0) != 0) return -1;
+    if (unlinkat(folder_fd, from, 0) == 0) return 0;
+    unlinkat(folder_fd, to, 0);
+    return -1;
+}
 
 static void stamp_folder(int folder_fd) {
     DIR* folder = fdopendir(folder_fd);
@@ -84,7 +100,7 @@ static void stamp_folder(int folder_fd) {
                  local.tm_mon + 1, local.tm_mday, name);
         struct stat taken;
         if (fstatat(folder_fd, candidate, &taken, AT_SYMLINK_NOFOLLOW) == 0) continue;
-        if (renameat2(folder_fd, name, folder_fd, candidate, RENAME_NOREPLACE) == 0) ++renamed;
+        if (rename_no_replace(folder_fd, name, candidate) == 0) ++renamed;
     }
     free(list.text);
     free(list.is_folder);

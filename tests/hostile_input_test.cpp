@@ -277,7 +277,7 @@ class SabotagedFileSystem : public PosixFileSystem {
 public:
     std::function<void(const std::string&)> before_listing = [](const std::string&) {};
     std::function<void(const std::string&)> before_time_read = [](const std::string&) {};
-    std::function<void(const std::string&)> before_name_test = [](const std::string&) {};
+    std::function<void(const std::string&)> before_rename = [](const std::string&) {};
 
     std::optional<DirectoryListing> ReadDirectory(const std::string& path,
                                                   LastStepLink link) override {
@@ -288,9 +288,9 @@ public:
         before_time_read(path);
         return PosixFileSystem::ReadLastWriteTime(path);
     }
-    bool IsNameTaken(const std::string& path) override {
-        before_name_test(path);
-        return PosixFileSystem::IsNameTaken(path);
+    int RenameNoReplace(const std::string& from, const std::string& to) override {
+        before_rename(to);
+        return PosixFileSystem::RenameNoReplace(from, to);
     }
 };
 
@@ -398,7 +398,7 @@ TEST_F(VanishingFileTest, BetweenTheWalkAndItsTurnThePassStopsThere) {
 // Taken away after its time was read, before the rename: the rename is refused
 // like any other, the entry keeps its path and the pass goes on.
 TEST_F(VanishingFileTest, BetweenItsTimeAndItsRenameTheRenameIsRefused) {
-    file_system_.before_name_test = [&](const std::string& path) {
+    file_system_.before_rename = [&](const std::string& path) {
         if (path == dir_ / "20110915_b.jpg") MoveAside("b.jpg");
     };
     EXPECT_EQ(session_.Initialize({dir_.path()}), 0);

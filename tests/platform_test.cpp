@@ -84,7 +84,7 @@ TEST(NoReplaceRename, FallsBackStepByStepAndNeverReplaces) {
 TEST(NoReplaceRename, AFileSystemThatRefusesTheFlagIsAskedOnce) {
     ScriptedCalls refusing;
     refusing.answers = {{"renameat2", EINVAL}};
-    bool refused = false;
+    std::atomic<bool> refused{false};
     const RenameSystemCalls calls = AskingForNoReplaceOnce(refusing.Calls(), refused);
     for (const char* name : {"a", "b"}) EXPECT_EQ(RenameWithoutReplacing(name, "t", calls), 0);
     EXPECT_TRUE(refused);
@@ -92,7 +92,7 @@ TEST(NoReplaceRename, AFileSystemThatRefusesTheFlagIsAskedOnce) {
                                                       "link b t", "unlink b"}));
     // One that takes the flag is asked for every file.
     ScriptedCalls taking;
-    bool never = false;
+    std::atomic<bool> never{false};
     const RenameSystemCalls asking = AskingForNoReplaceOnce(taking.Calls(), never);
     for (const char* name : {"a", "b"}) EXPECT_EQ(RenameWithoutReplacing(name, "t", asking), 0);
     EXPECT_FALSE(never);

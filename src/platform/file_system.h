@@ -22,6 +22,30 @@ struct DirectoryEntry {
     bool is_link = false;       // the entry itself is a link (on Windows: a reparse point)
 };
 
+// Which file an entry is (device and inode on Linux): two paths with the same
+// identity lead to one file.
+struct FileIdentity {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+
+// A file's last-write time as ReadLastWriteTime reads it, with the identities
+// of the file read and of the directory whose entry the path names, where the
+// platform can tell them.
+struct TimeReading {
+    std::int64_t last_write = 0;
+    std::optional<FileIdentity> file;
+    std::optional<FileIdentity> folder;
+};
+
+// What became of a rename that must not take a taken name.
+enum class RenameOutcome {
+    kRenamed,  // the file bears the new name
+    kTaken,    // IsNameTaken holds for the new name: the file keeps its name
+    kRefused,  // the file system refused otherwise: the file keeps its name
+};
+
 // Whether a directory may be read through a link in the last step of its path
 // (links in the steps before are always followed).
 enum class LastStepLink { kFollow, kRefuse };
@@ -45,6 +69,14 @@ public:
     // True when the path names an existing directory, following links.
     virtual bool IsDirectory(const std::string& path) = 0;
 
+    // ReadLastWriteTime with the identities of the file and of its directory;
+    // without them where the platform cannot tell them.
+    virtual std::optional<TimeReading> ReadTimeAndIdentity(const std::string& path) {
+        const auto last_write = ReadLastWriteTime(path);
+        if (!last_write) return std::nullopt;
+        return TimeReading{*last_write, std::nullopt, std::nullopt};
+    }
+
     // True when an entry other than a directory (or a link to one) exists under
     // the name. Errors other than "does not exist" and "invalid name" are
     // settled by looking for the name in a listing of its directory.
@@ -53,6 +85,21 @@ public:
     // Renames without ever replacing an existing entry. Returns 0 on success,
     // otherwise the error number of the refusal.
     virtual int RenameNoReplace(const std::string& from, const std::string& to) = 0;
+
+    // Renames from -> to unless IsNameTaken holds for `to`, with the outcomes of
+    // IsNameTaken followed by RenameNoReplace. A file system whose rename
+    // refuses every existing target by itself asks the rename first and tests
+    // the name only when the rename found it taken, saving a request a file.
+    virtual RenameOutcome RenameUnlessTaken(const std::string& from, const std::string& to) {
+        if (IsNameTaken(to)) return RenameOutcome::kTaken;
+        return RenameNoReplace(from, to) == 0 ? RenameOutcome::kRenamed : RenameOutcome::kRefused;
+    }
+
+    // True when the file system holding path answers each request slowly
+    // enough (a network share, a FUSE layer in user space) that reading the
+    // next files ahead on several threads pays, and the calls above may then be
+    // made from several threads at once.
+    virtual bool ReadsAheadWell(const std::string& /*path*/) { return false; }
 
     // Reads a directory whole. Empty when it cannot be opened or read from the
     // start, or when its path ends in a link that may not be followed; a

@@ -8,8 +8,12 @@
 namespace tavrel {
 
 std::string StampFile(const std::string& path, int stamp_type, const StampContext& context) {
-    const std::string stamp = MakeStampText(path, stamp_type, context.file_system, context.formats);
+    return GiveStampedName(
+        path, MakeStampText(path, stamp_type, context.file_system, context.formats), context);
+}
 
+std::string GiveStampedName(const std::string& path, const std::string& stamp,
+                            const StampContext& context) {
     SplitPath split = SplitPath::Of(path);
     // Only a base name of 9 or more characters is analysed, counted in UTF-16
     // code units: a shorter one is stamped even when it begins with the stamp
@@ -27,11 +31,18 @@ std::string StampFile(const std::string& path, int stamp_type, const StampContex
 
     // No limit on attempts: every attempt draws six fresh symbols from a clock
     // that moves on every nanosecond, and the tag is replaced, never lengthened.
-    while (context.file_system.IsNameTaken(candidate)) {
-        collision_tag = NewCollisionTag(context.clock);
-        candidate = split.Compose(stamp, collision_tag);
+    for (;;) {
+        switch (context.file_system.RenameUnlessTaken(path, candidate)) {
+        case RenameOutcome::kRenamed:
+            return candidate;
+        case RenameOutcome::kRefused:
+            return path;
+        case RenameOutcome::kTaken:
+            collision_tag = NewCollisionTag(context.clock);
+            candidate = split.Compose(stamp, collision_tag);
+            break;
+        }
     }
-    return context.file_system.RenameNoReplace(path, candidate) == 0 ? candidate : path;
 }
 
 }  // namespace tavrel

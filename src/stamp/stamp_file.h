@@ -24,4 +24,9 @@ struct StampContext {
 // text) before anything has changed when the file's time cannot be read.
 std::string StampFile(const std::string& path, int stamp_type, const StampContext& context);
 
+// StampFile's second half: the rename, for a file whose stamp text is known
+// (MakeStampText). Returns the path the file bears afterwards.
+std::string GiveStampedName(const std::string& path, const std::string& stamp,
+                            const StampContext& context);
+
 }  // namespace tavrel

@@ -53,4 +53,39 @@ struct PassEnd {
 PassEnd RunStampPass(const PassPaths& paths, int stamp_type, const StampContext& context,
                      const PassEvents& events = {});
 
+// RunStampPass's two ways, which it picks between by the file system of the
+// first path (FileSystem::ReadsAheadWell). Both end as RunStampPass says, with
+// the same outcomes on any tree that nothing else changes meanwhile.
+//
+// One file after another, on the calling thread.
+PassEnd RunStampPassInOrder(const PassPaths& paths, int stamp_type, const StampContext& context,
+                            const PassEvents& events = {});
+
+// How far RunStampPassAhead reads ahead, and on how many threads.
+struct ReadAhead {
+    unsigned threads = 8;
+    // The most positions past the first unfinished one that are read ahead
+    // while the files there lie in one folder: few enough that a name read
+    // ahead is still in the kernel's cache when its rename comes.
+    std::size_t near = 64;
+    // The most positions read ahead where another folder begins within them:
+    // every file before that folder's first is read, so that its renames can
+    // start beside those of the folders before it.
+    std::size_t far = 1024;
+};
+
+// For file systems where each request waits for a server: the times of the
+// files coming next are read on several threads while files are renamed, and
+// files in different folders are renamed at the same time (each folder's in
+// list order). A file is renamed only once every file before it in the list
+// has had its time read, so the pass stops where the in-order pass stops. A
+// file that may have been changed by a rename made after its time was read
+// ahead (a file listed twice, a hard link or symbolic link to a file renamed
+// before it), and one whose time could not be read ahead, is read again and
+// renamed alone, once every file before it is finished. The stop flag ends the
+// pass after the files in hand and every file before the last one started. The
+// file system's calls are made from several threads at once.
+PassEnd RunStampPassAhead(const PassPaths& paths, int stamp_type, const StampContext& context,
+                          const PassEvents& events = {}, const ReadAhead& ahead = {});
+
 }  // namespace tavrel

@@ -131,4 +131,11 @@ std::string MakeStampText(const std::string& path, int stamp_type, FileSystem& f
     return StampTextFor(*time, stamp_type, formats);
 }
 
+std::optional<std::string> StampTextForLastWrite(std::int64_t last_write, int stamp_type,
+                                                 const RegionalFormats& formats) {
+    const auto time = ToStampTime(last_write);
+    if (!time) return std::nullopt;
+    return StampTextFor(*time, stamp_type, formats);
+}
+
 }  // namespace tavrel

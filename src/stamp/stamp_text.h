@@ -53,4 +53,9 @@ bool RendersPlainDigits(const RegionalFormats& formats);
 std::string MakeStampText(const std::string& path, int stamp_type, FileSystem& file_system,
                           const RegionalFormats& formats);
 
+// The stamp text for a last-write time read already; empty where MakeStampText
+// would raise DateConversionError (the time lies outside the stamp's range).
+std::optional<std::string> StampTextForLastWrite(std::int64_t last_write, int stamp_type,
+                                                 const RegionalFormats& formats);
+
 }  // namespace tavrel

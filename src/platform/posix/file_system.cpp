@@ -1,11 +1,14 @@
 #include <fcntl.h>
 #include <string.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <fstream>
+#include <sstream>
 
 #include "platform/name_listing.h"
 #include "platform/posix/atomic_replace.h"
@@ -18,6 +21,44 @@ namespace tavrel {
 namespace {
 
 constexpr int kReadFlags = O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+
+// The type of the file system mounted from the device "major:minor", as
+// /proc/self/mountinfo gives it ("ext4", "nfs4", "fuse.sshfs"); empty when not found.
+std::string MountedFileSystemType(const std::string& device) {
+    std::ifstream mounts("/proc/self/mountinfo");
+    std::string line;
+    while (std::getline(mounts, line)) {
+        // ID PARENT MAJOR:MINOR ROOT POINT OPTIONS [OPTIONAL...] - TYPE SOURCE SUPER
+        std::istringstream fields(line);
+        std::string id, parent, numbers;
+        fields >> id >> parent >> numbers;
+        if (numbers != device) continue;
+        const auto dash = line.find(" - ");
+        if (dash == std::string::npos) continue;
+        std::istringstream rest(line.substr(dash + 3));
+        std::string type;
+        rest >> type;
+        return type;
+    }
+    return {};
+}
+
+// File systems whose every request travels to another machine or to a server
+// process: network shares and FUSE layers. The FUSE drivers of local disk
+// formats answer at disk speed and are not all safe with requests on several
+// threads.
+bool IsSlowFileSystemType(const std::string& type) {
+    static const char* const kNetwork[] = {"nfs", "nfs4", "cifs", "smb3", "smbfs", "9p",
+                                           "afs", "ceph", "glusterfs", "lustre"};
+    for (const char* network : kNetwork)
+        if (type == network) return true;
+    if (type.rfind("fuse.", 0) != 0) return false;
+    static const char* const kLocalDrivers[] = {"fuse.fusefat", "fuse.exfat", "fuse.exfat-fuse",
+                                                "fuse.ntfs-3g", "fuse.ntfs", "fuse.vfat"};
+    for (const char* local : kLocalDrivers)
+        if (type == local) return false;
+    return true;
+}
 
 }  // namespace
 
@@ -32,11 +73,20 @@ PosixFileSystem::~PosixFileSystem() {
 }
 
 void PosixFileSystem::ReleaseHeldDirectory() {
-    held_.Release();
+    const std::lock_guard<std::mutex> lock(held_mutex_);
+    held_.clear();
 }
 
-std::optional<std::int64_t> PosixFileSystem::ReadLastWriteTime(const std::string& path) {
-    const HeldDirectory::Located at = held_.Locate(path);
+HeldDirectory& PosixFileSystem::Held() {
+    const std::lock_guard<std::mutex> lock(held_mutex_);
+    auto& held = held_[std::this_thread::get_id()];
+    if (!held) held = std::make_unique<HeldDirectory>(refusals_, make_calls_);
+    return *held;
+}
+
+std::optional<TimeReading> PosixFileSystem::ReadTimeAndIdentity(const std::string& path) {
+    HeldDirectory& held = Held();
+    const HeldDirectory::Located at = held.Locate(path);
     const UniqueFd file(
         RetryOnInterrupt([&] { return ::openat(at.directory_fd, at.name, kReadFlags); }));
     if (!file) return std::nullopt;
@@ -44,7 +94,18 @@ std::optional<std::int64_t> PosixFileSystem::ReadLastWriteTime(const std::string
     if (RetryOnInterrupt([&] { return ::fstat(file.get(), &st); }) != 0) return std::nullopt;
     // Linux lets a directory be opened for reading; it must fail like a missing file.
     if (S_ISDIR(st.st_mode)) return std::nullopt;
-    return static_cast<std::int64_t>(st.st_mtim.tv_sec);
+    TimeReading reading;
+    reading.last_write = static_cast<std::int64_t>(st.st_mtim.tv_sec);
+    reading.file = FileIdentity{static_cast<std::uint64_t>(st.st_dev),
+                                static_cast<std::uint64_t>(st.st_ino)};
+    if (at.directory_fd != AT_FDCWD) reading.folder = held.Identity();
+    return reading;
+}
+
+std::optional<std::int64_t> PosixFileSystem::ReadLastWriteTime(const std::string& path) {
+    const auto reading = PosixFileSystem::ReadTimeAndIdentity(path);
+    if (!reading) return std::nullopt;
+    return reading->last_write;
 }
 
 bool PosixFileSystem::IsDirectory(const std::string& path) {
@@ -58,7 +119,7 @@ bool PosixFileSystem::IsExistingFile(const std::string& path) {
 }
 
 bool PosixFileSystem::IsNameTaken(const std::string& path) {
-    const HeldDirectory::Located at = held_.Locate(path);
+    const HeldDirectory::Located at = Held().Locate(path);
     struct stat st;
     if (RetryOnInterrupt(
             [&] { return ::fstatat(at.directory_fd, at.name, &st, AT_SYMLINK_NOFOLLOW); }) == 0) {
@@ -81,15 +142,35 @@ bool PosixFileSystem::IsNameTaken(const std::string& path) {
 }
 
 int PosixFileSystem::RenameNoReplace(const std::string& from, const std::string& to) {
-    const HeldDirectory::Located source = held_.Locate(from);
+    HeldDirectory& held = Held();
+    const HeldDirectory::Located source = held.Locate(from);
     // Relative to the held directory only when the target is a name in it too.
     const std::size_t directory_length = source.name - from.c_str();
     if (source.directory_fd != AT_FDCWD && to.size() < PATH_MAX && to.size() > directory_length &&
         to.compare(0, directory_length, from, 0, directory_length) == 0 &&
         to.find('/', directory_length) == std::string::npos)
         return RenameWithoutReplacing(source.name, to.c_str() + directory_length,
-                                      held_.RenameCalls());
+                                      held.RenameCalls());
     return RenameWithoutReplacing(from, to, KernelRenameSystemCalls());
+}
+
+RenameOutcome PosixFileSystem::RenameUnlessTaken(const std::string& from, const std::string& to) {
+    const int refused = RenameNoReplace(from, to);
+    if (refused == 0) return RenameOutcome::kRenamed;
+    // A directory (or a link to one) of that name refuses the rename as well,
+    // but it is no taken name: the file keeps its name.
+    if (refused == EEXIST && IsNameTaken(to)) return RenameOutcome::kTaken;
+    return RenameOutcome::kRefused;
+}
+
+bool PosixFileSystem::ReadsAheadWell(const std::string& path) {
+    const auto slash = path.rfind('/');
+    const std::string directory = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+    struct stat st;
+    if (RetryOnInterrupt([&] { return ::stat(directory.c_str(), &st); }) != 0) return false;
+    const std::string device =
+        std::to_string(major(st.st_dev)) + ":" + std::to_string(minor(st.st_dev));
+    return IsSlowFileSystemType(MountedFileSystemType(device));
 }
 
 std::optional<DirectoryListing> PosixFileSystem::ReadDirectory(const std::string& path,

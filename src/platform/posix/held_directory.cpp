@@ -29,18 +29,21 @@ HeldDirectory::Located HeldDirectory::Locate(const std::string& path) {
             path_.clear();
             return {AT_FDCWD, path.c_str()};
         }
+        struct stat st;
+        if (RetryOnInterrupt([&] { return ::fstat(fd_.get(), &st); }) == 0)
+            identity_ = FileIdentity{static_cast<std::uint64_t>(st.st_dev),
+                                     static_cast<std::uint64_t>(st.st_ino)};
     }
     return {fd_.get(), path.c_str() + slash + 1};
 }
 
 const RenameSystemCalls& HeldDirectory::RenameCalls() {
     if (calls_for_ != fd_.get()) {
-        calls_ = KernelRenameSystemCallsIn(fd_.get());
+        calls_ = make_calls_(fd_.get());
         // A directory whose file system cannot be told keeps asking, as before.
-        struct stat directory;
-        if (RetryOnInterrupt([&] { return ::fstat(fd_.get(), &directory); }) == 0)
-            calls_ =
-                AskingForNoReplaceOnce(std::move(calls_), refuses_no_replace_[directory.st_dev]);
+        if (identity_)
+            calls_ = AskingForNoReplaceOnce(std::move(calls_),
+                                            refusals_.For(static_cast<dev_t>(identity_->device)));
         calls_for_ = fd_.get();
     }
     return calls_;
@@ -48,6 +51,7 @@ const RenameSystemCalls& HeldDirectory::RenameCalls() {
 
 void HeldDirectory::Release() {
     fd_.Reset();
+    identity_.reset();
     calls_for_ = -1;
     path_.clear();
 }

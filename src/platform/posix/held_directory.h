@@ -8,20 +8,32 @@
 // act in one and the same directory, even if the path's folders are moved
 // meanwhile. A path of PATH_MAX bytes or more, a path that ends in "/", and a
 // directory that cannot be held open are handled with the whole path, exactly as
-// without it.
+// without it. One HeldDirectory serves one thread at a time.
 
 #include <sys/types.h>
 
-#include <map>
+#include <functional>
+#include <optional>
 #include <string>
 
+#include "platform/file_system.h"
 #include "platform/posix/no_replace_rename.h"
 #include "platform/posix/unique_fd.h"
 
 namespace tavrel {
 
+// Makes the rename's system calls bound to an open directory
+// (KernelRenameSystemCallsIn, unless a test stands in others).
+using RenameCallsMaker = std::function<RenameSystemCalls(int directory_fd)>;
+
 class HeldDirectory {
 public:
+    // A file system that refused RENAME_NOREPLACE once is not asked again (see
+    // AskingForNoReplaceOnce), in any of its directories, for as long as
+    // `refusals` lives; every HeldDirectory given the same one shares that.
+    HeldDirectory(NoReplaceRefusals& refusals, RenameCallsMaker make_calls)
+        : refusals_(refusals), make_calls_(std::move(make_calls)) {}
+
     // A path as a directory descriptor and a name in it: the held directory and
     // the last component, or AT_FDCWD and the whole path.
     struct Located {
@@ -33,23 +45,25 @@ public:
     // open, in place of the one held before, unless it is held already.
     Located Locate(const std::string& path);
 
+    // The identity of the held directory; empty when none is held or it could
+    // not be read.
+    std::optional<FileIdentity> Identity() const { return identity_; }
+
     // The rename's system calls bound to the held directory; made once for each
-    // directory held. Only while a directory is held. A file system that
-    // refused RENAME_NOREPLACE once is not asked again (see
-    // AskingForNoReplaceOnce), in any of its directories, for as long as this
-    // object lives.
+    // directory held. Only while a directory is held.
     const RenameSystemCalls& RenameCalls();
 
     // Lets go of the directory, so that nothing stays open.
     void Release();
 
 private:
+    NoReplaceRefusals& refusals_;
+    RenameCallsMaker make_calls_;
     std::string path_;  // with its final "/"
     UniqueFd fd_;
+    std::optional<FileIdentity> identity_;
     RenameSystemCalls calls_;
     int calls_for_ = -1;  // the descriptor calls_ were made for
-    // For each file system (device) met: whether it refused RENAME_NOREPLACE.
-    std::map<dev_t, bool> refuses_no_replace_;
 };
 
 }  // namespace tavrel

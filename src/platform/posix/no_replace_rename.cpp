@@ -40,12 +40,12 @@ const RenameSystemCalls& KernelRenameSystemCalls() {
     return calls;
 }
 
-RenameSystemCalls AskingForNoReplaceOnce(RenameSystemCalls calls, bool& refused) {
+RenameSystemCalls AskingForNoReplaceOnce(RenameSystemCalls calls, std::atomic<bool>& refused) {
     calls.rename_no_replace = [ask = std::move(calls.rename_no_replace), &refused](const char* from,
                                                                                    const char* to) {
-        if (refused) return EINVAL;
+        if (refused.load(std::memory_order_relaxed)) return EINVAL;
         const int result = ask(from, to);
-        if (result == EINVAL || result == ENOSYS) refused = true;
+        if (result == EINVAL || result == ENOSYS) refused.store(true, std::memory_order_relaxed);
         return result;
     };
     return calls;

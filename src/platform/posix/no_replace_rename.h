@@ -1,7 +1,12 @@
 #pragma once
 // The rename that never replaces an existing entry, on every kind of file system.
 
+#include <sys/types.h>
+
+#include <atomic>
 #include <functional>
+#include <map>
+#include <mutex>
 #include <string>
 
 namespace tavrel {
@@ -26,8 +31,22 @@ RenameSystemCalls KernelRenameSystemCallsIn(int directory_fd);
 // refuses it (EINVAL, ENOSYS): `refused` is then set, and every later rename
 // made through these calls, or through others given the same flag, goes
 // straight to the fallback instead of asking again for each file. The flag
-// belongs to one file system.
-RenameSystemCalls AskingForNoReplaceOnce(RenameSystemCalls calls, bool& refused);
+// belongs to one file system; calls on several threads may share it.
+RenameSystemCalls AskingForNoReplaceOnce(RenameSystemCalls calls, std::atomic<bool>& refused);
+
+// For each file system (device) met, whether it refused RENAME_NOREPLACE: the
+// flags that AskingForNoReplaceOnce sets, one a device, for any thread.
+class NoReplaceRefusals {
+public:
+    std::atomic<bool>& For(dev_t device) {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        return refused_[device];  // map nodes stay where they are
+    }
+
+private:
+    std::mutex mutex_;
+    std::map<dev_t, std::atomic<bool>> refused_;
+};
 
 // Renames from -> to without replacing anything. Returns 0 or the errno value of
 // the refusal (EEXIST when the target exists). Tries, in order:

@@ -2,6 +2,11 @@
 // The file system of Linux, through POSIX calls; every system call it makes is
 // wrapped once and retried on EINTR.
 
+#include <map>
+#include <memory>
+#include <mutex>
+#include <thread>
+
 #include "platform/file_system.h"
 #include "platform/posix/held_directory.h"
 
@@ -12,19 +17,32 @@ namespace tavrel {
 //
 // ReadLastWriteTime, IsNameTaken and RenameNoReplace name the file relative to
 // the directory of the last path, held open between calls (see
-// held_directory.h); ReadDirectory is ListDirectory (directory_listing.h) and
-// ReplaceFileContents is ReplaceFileAtomically (atomic_replace.h).
+// held_directory.h), one held directory for each thread that calls them, so
+// that they may be called from several threads at once; ReadDirectory is
+// ListDirectory (directory_listing.h) and ReplaceFileContents is
+// ReplaceFileAtomically (atomic_replace.h).
 class PosixFileSystem : public FileSystem {
 public:
-    PosixFileSystem() = default;
+    // The rename's system calls in a held directory are made by make_calls
+    // (tests stand in calls that log what they do).
+    explicit PosixFileSystem(RenameCallsMaker make_calls = KernelRenameSystemCallsIn)
+        : make_calls_(std::move(make_calls)) {}
     ~PosixFileSystem() override;
     PosixFileSystem(const PosixFileSystem&) = delete;
     PosixFileSystem& operator=(const PosixFileSystem&) = delete;
 
     std::optional<std::int64_t> ReadLastWriteTime(const std::string& path) override;
+    std::optional<TimeReading> ReadTimeAndIdentity(const std::string& path) override;
     bool IsDirectory(const std::string& path) override;
     bool IsNameTaken(const std::string& path) override;
     int RenameNoReplace(const std::string& from, const std::string& to) override;
+    // Every step of RenameNoReplace refuses an existing target with EEXIST, so
+    // the rename is asked first and IsNameTaken only after such a refusal (it
+    // tells a taken name from a directory of that name).
+    RenameOutcome RenameUnlessTaken(const std::string& from, const std::string& to) override;
+    // For a network file system or a FUSE layer other than the local disk
+    // drivers (FAT, exFAT, NTFS), as /proc/self/mountinfo names it.
+    bool ReadsAheadWell(const std::string& path) override;
     std::optional<DirectoryListing> ReadDirectory(const std::string& path,
                                                   LastStepLink link) override;
     bool IsExistingFile(const std::string& path) override;
@@ -33,7 +51,13 @@ public:
     void ReleaseHeldDirectory() override;
 
 private:
-    HeldDirectory held_;
+    // The calling thread's held directory.
+    HeldDirectory& Held();
+
+    RenameCallsMaker make_calls_;
+    NoReplaceRefusals refusals_;
+    std::mutex held_mutex_;
+    std::map<std::thread::id, std::unique_ptr<HeldDirectory>> held_;
 };
 
 }  // namespace tavrel
