@@ -8,9 +8,10 @@
  *
  * It speaks FUSE's low-level protocol, by inode, so that it holds no locks of
  * its own between requests, as a server would not; look-ups in one folder are
- * passed on in parallel (FUSE_CAP_PARALLEL_DIROPS), as a network file
- * system's are. Names and attributes are cached for 1 s, missing names not at
- * all (libfuse's defaults). The layer stays in the foreground: the caller
+ * passed on in parallel (FUSE_CAP_PARALLEL_DIROPS), and listings carry each
+ * entry's attributes (READDIRPLUS), as a network file system's do. Names and
+ * attributes are cached for 1 s, missing names not at all (libfuse's
+ * defaults). The layer stays in the foreground: the caller
  * starts it in the background and unmounts it with fusermount3 -u. */
 #define FUSE_USE_VERSION 34
 #define _GNU_SOURCE
@@ -136,6 +137,10 @@ static void forget_one(fuse_ino_t ino, uint64_t count) {
 static void slow_init(void* data, struct fuse_conn_info* conn) {
     (void)data;
     if (conn->capable & FUSE_CAP_PARALLEL_DIROPS) conn->want |= FUSE_CAP_PARALLEL_DIROPS;
+    /* Listings carry each entry's attributes, as a network file system's do,
+     * and always: the kernel then knows every name listed. */
+    if (conn->capable & FUSE_CAP_READDIRPLUS) conn->want |= FUSE_CAP_READDIRPLUS;
+    conn->want &= ~FUSE_CAP_READDIRPLUS_AUTO;
 }
 
 static void slow_lookup(fuse_req_t req, fuse_ino_t parent, const char* name) {
@@ -326,9 +331,8 @@ static void slow_opendir(fuse_req_t req, fuse_ino_t ino, struct fuse_file_info* 
     fuse_reply_open(req, fi);
 }
 
-static void slow_readdir(fuse_req_t req, fuse_ino_t ino, size_t size, off_t offset,
-                         struct fuse_file_info* fi) {
-    (void)ino;
+static void list(fuse_req_t req, fuse_ino_t ino, size_t size, off_t offset,
+                 struct fuse_file_info* fi, int plus) {
     serve(READDIR);
     DIR* dir = (DIR*)(uintptr_t)fi->fh;
     char* buffer = malloc(size);
@@ -342,17 +346,35 @@ static void slow_readdir(fuse_req_t req, fuse_ino_t ino, size_t size, off_t offs
         errno = 0;
         struct dirent* entry = readdir(dir);
         if (!entry) break;
-        struct stat st;
-        memset(&st, 0, sizeof st);
-        st.st_ino = entry->d_ino;
-        st.st_mode = (mode_t)(DTTOIF(entry->d_type));
+        struct fuse_entry_param e;
+        memset(&e, 0, sizeof e);
+        e.attr.st_ino = entry->d_ino;
+        e.attr.st_mode = (mode_t)(DTTOIF(entry->d_type));
+        const int dots = strcmp(entry->d_name, ".") == 0 || strcmp(entry->d_name, "..") == 0;
+        if (plus && !dots && make_entry(ino, entry->d_name, &e) != 0) continue;
         const size_t length =
-            fuse_add_direntry(req, buffer + used, size - used, entry->d_name, &st, entry->d_off);
-        if (length > size - used) break;
+            plus ? fuse_add_direntry_plus(req, buffer + used, size - used, entry->d_name, &e,
+                                          entry->d_off)
+                 : fuse_add_direntry(req, buffer + used, size - used, entry->d_name, &e.attr,
+                                     entry->d_off);
+        if (length > size - used) {
+            if (plus && !dots) forget_one(e.ino, 1);
+            break;
+        }
         used += length;
     }
     fuse_reply_buf(req, buffer, used);
     free(buffer);
+}
+
+static void slow_readdir(fuse_req_t req, fuse_ino_t ino, size_t size, off_t offset,
+                         struct fuse_file_info* fi) {
+    list(req, ino, size, offset, fi, 0);
+}
+
+static void slow_readdirplus(fuse_req_t req, fuse_ino_t ino, size_t size, off_t offset,
+                             struct fuse_file_info* fi) {
+    list(req, ino, size, offset, fi, 1);
 }
 
 static void slow_releasedir(fuse_req_t req, fuse_ino_t ino, struct fuse_file_info* fi) {
@@ -391,6 +413,7 @@ static const struct fuse_lowlevel_ops operations = {
     .release = slow_release,
     .opendir = slow_opendir,
     .readdir = slow_readdir,
+    .readdirplus = slow_readdirplus,
     .releasedir = slow_releasedir,
     .statfs = slow_statfs,
 };

@@ -87,6 +87,14 @@ public:
 private:
     enum class State { kFree, kReading, kRead, kQueued, kDone };
 
+    // A folder as its paths write it, for taking turns between its reads and
+    // its renames.
+    struct Gate {
+        std::size_t reading = 0;   // reads in flight
+        std::size_t renaming = 0;  // renames in flight
+        std::size_t pending = 0;   // files handed to its renames, not finished
+    };
+
     struct Slot {
         State state = State::kFree;
         std::string path;
@@ -97,6 +105,7 @@ private:
         std::uint64_t read_after = 0;  // renames finished when the read began
         std::string name_key;          // folder identity and name
         std::string file_key;
+        Gate* gate = nullptr;
     };
 
     struct Folder {
@@ -146,6 +155,8 @@ private:
             Folder& folder = **it;
             const std::size_t position = folder.waiting.front();
             if (!MayStart(position)) continue;
+            Gate* gate = SlotOf(position).gate;
+            if (gate->reading > 0 || (burst_left_ > 0 && burst_gate_ == gate)) continue;
             ready_.erase(it);
             folder.waiting.pop_front();
             folder.busy = true;
@@ -210,37 +221,45 @@ private:
         return true;
     }
 
-    // The next time to read, while the window has room. Once the window is
-    // full, reading starts again only when a batch of reads fits, so that the
-    // reads go out together rather than one after each rename.
+    // The next time to read, while the window has room: near the first
+    // unfinished position, or far past it where another folder begins.
     bool TakeRead(std::unique_lock<std::mutex>& lock) {
-        if (next_read_ >= paths_.count || error_ || stop_seen_) return false;
+        if (next_read_ >= paths_.count || error_ || stop_seen_) return EndBurst();
         const std::size_t far = finished_ + slots_.size();
-        if (next_read_ >= far) return false;
+        if (next_read_ >= far) return EndBurst();
         // Scanned before any position is claimed, so that the scan never
         // falls behind the reads.
         const bool folder_changes = FolderChangesBefore(far);
         std::size_t limit = finished_ + near_;
         if (next_read_ >= limit) {
-            if (!folder_changes) return false;
+            if (!folder_changes) return EndBurst();
             limit = far;
         }
-        // Reads go out in batches, all at once: each begins by looking its
-        // name up in its folder, which a rename there holds locked for its
-        // round trip; looked up together, they hold up that folder's renames
-        // once a batch instead of once a file.
-        if (batch_left_ == 0) {
-            const std::size_t batch =
-                std::max<std::size_t>(1, std::min<std::size_t>(threads_ - 1, near_ / 4 + 1));
-            if (reads_in_flight_ > 0 || limit - next_read_ < batch) return false;
-            batch_left_ = batch;
+        // Reads and renames in one folder take turns, the reads in bursts: a
+        // read begins by looking its name up in the folder, and on a network
+        // file system a rename holds the folder locked for its round trip, so
+        // look-ups and renames in one folder at once slow each other down
+        // many times over. A burst starts when the folder's renames have few
+        // files left to do, or when a later folder is in reach, whose renames
+        // can start only once every file before it has been read.
+        const std::string& upcoming = paths_.at(next_read_);  // not read yet
+        Gate& gate = gates_[upcoming.substr(0, SplitPath::Of(upcoming).directory.size())];
+        if (burst_left_ > 0 && burst_gate_ != &gate) return EndBurst();
+        if (burst_left_ == 0) {
+            const bool renaming = gate.renaming > 0 || gate.pending > 0;
+            if (renaming && gate.pending > near_ / 8 && !folder_changes) return false;
+            burst_left_ = std::max<std::size_t>(1, near_ - near_ / 8);
+            burst_gate_ = &gate;
         }
-        --batch_left_;
+        if (gate.renaming > 0) return false;  // the burst waits for it
+        --burst_left_;
         const std::size_t position = next_read_++;
         Slot& slot = SlotOf(position);
         slot = Slot{};
         slot.state = State::kReading;
         slot.read_after = renames_made_;
+        slot.gate = &gate;
+        ++gate.reading;
         ++reads_in_flight_;
         lock.unlock();
         std::string path;
@@ -257,6 +276,7 @@ private:
         const std::size_t name_at = SplitPath::Of(path).directory.size();
         lock.lock();
         --reads_in_flight_;
+        --gate.reading;
         slot.path = std::move(path);
         slot.name_at = name_at;
         slot.stamp = std::move(stamp);
@@ -268,6 +288,16 @@ private:
         if (slot.file) slot.file_key = KeyOf(*slot.file);
         slot.state = State::kRead;
         AdvanceFrontier();
+        changed_.notify_all();
+        return true;
+    }
+
+    // Ends the burst of reads going out, so that the renames of its folder
+    // go on; true when there was one.
+    bool EndBurst() {
+        if (burst_left_ == 0) return false;
+        burst_left_ = 0;
+        burst_gate_ = nullptr;
         changed_.notify_all();
         return true;
     }
@@ -294,6 +324,7 @@ private:
         Slot& slot = SlotOf(position);
         started_ = std::max(started_, position + 1);
         ++in_hand_;
+        ++slot.gate->renaming;
         lock.unlock();
         std::string after;
         std::exception_ptr error;
@@ -305,6 +336,8 @@ private:
         if (!error) Tell(position, slot.path, after);
         lock.lock();
         --in_hand_;
+        --slot.gate->renaming;
+        --slot.gate->pending;
         pending_names_.Remove(slot.name_key);
         pending_files_.Remove(slot.file_key);
         if (error) {
@@ -377,6 +410,7 @@ private:
             }
             pending_names_.Add(slot.name_key);
             pending_files_.Add(slot.file_key);
+            ++slot.gate->pending;
             Folder& folder = folders_[KeyOf(*slot.folder)];
             if (!folder.busy && folder.waiting.empty()) ready_.push_back(&folder);
             folder.waiting.push_back(frontier_);
@@ -412,7 +446,9 @@ private:
     std::size_t finished_ = 0;
     std::size_t started_ = 0;  // one past the last position whose rename started
     std::size_t reads_in_flight_ = 0;
-    std::size_t batch_left_ = 0;  // reads the batch going out may still start
+    std::unordered_map<std::string, Gate> gates_;
+    std::size_t burst_left_ = 0;  // reads the burst going out may still start
+    Gate* burst_gate_ = nullptr;  // the folder it reads in
     std::size_t in_hand_ = 0;
     bool alone_waiting_ = false;
     bool alone_busy_ = false;
