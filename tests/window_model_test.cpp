@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdio>
 #include <functional>
 #include <stdexcept>
@@ -40,6 +41,9 @@ public:
     void ShowError(const std::string& title, const std::string& text) override {
         errors.push_back(title + "|" + text);
     }
+    void TickWhileWorking(bool working) override { ticking = working; }
+    void WakeFromWorker() override { woken = true; }
+    void ShowProgress(const std::optional<WorkProgress>& shown) override { progress = shown; }
 
     std::string title = "FormMain", captions;
     ButtonPlaces buttons;
@@ -49,12 +53,18 @@ public:
     // How many entries the list control has room for.
     std::size_t room = SIZE_MAX;
     std::vector<std::string> errors;
+    bool ticking = false;
+    std::atomic<bool> woken = false;
+    std::optional<WorkProgress> progress;
 };
 
 struct ModelFixture {
     explicit ModelFixture(std::function<std::string(const std::string&)> version =
                               [](const std::string&) { return std::string("1.2.0.13"); })
         : model(WindowModelServices{session, "/opt/TAVREL.bin", std::move(version)}, view) {}
+
+    // Runs a handler that may start work, and the work to its end.
+    bool Run(bool started) { return model.WaitForWork() && started; }
 
     Paths Entries() const {
         Paths paths;
@@ -94,10 +104,11 @@ TEST(WindowModel, ExecuteStopsAtTheFirstErrorAndShowsHowFarItGot) {
     ModelFixture w;
     test::MakeFile(w.files / "a.jpg", kFileTime);
     test::MakeFile(w.files / "c.jpg", kFileTime);
-    ASSERT_TRUE(w.model.FilesDropped({w.files / "a.jpg", w.files / "b.jpg", w.files / "c.jpg"}));
+    ASSERT_TRUE(
+        w.Run(w.model.FilesDropped({w.files / "a.jpg", w.files / "b.jpg", w.files / "c.jpg"})));
     w.view.marks = ListMarks{{0, 1, 2}, 2, 0};
     w.view.chosen = 1;
-    EXPECT_FALSE(w.model.ExecuteClicked());
+    EXPECT_FALSE(w.Run(w.model.ExecuteClicked()));
     EXPECT_EQ(w.view.errors, Paths{"Tavrel|日付に変換できない値が渡されました."});
     EXPECT_EQ(w.Entries(),
               (Paths{w.files / "20110915_a.jpg", w.files / "b.jpg", w.files / "c.jpg"}));
@@ -108,10 +119,10 @@ TEST(WindowModel, ExecuteStopsAtTheFirstErrorAndShowsHowFarItGot) {
 
 TEST(WindowModel, DropAndDeleteKeepTheMarksOfTheEntriesThatStay) {
     ModelFixture w;
-    ASSERT_TRUE(w.model.FilesDropped({"a", "b", "c", "d"}));
+    ASSERT_TRUE(w.Run(w.model.FilesDropped({"a", "b", "c", "d"})));
     w.view.marks = ListMarks{{1, 3}, 3, 1};
     // "b" comes again: it leaves its place for the end of the new batch.
-    ASSERT_TRUE(w.model.FilesDropped({"b"}));
+    ASSERT_TRUE(w.Run(w.model.FilesDropped({"b"})));
     EXPECT_EQ(w.Entries(), (Paths{"a", "c", "d", "b"}));
     EXPECT_EQ(w.view.last_update.removed, (std::vector<std::size_t>{1}));
     EXPECT_EQ(w.view.marks, (ListMarks{{2}, 2, 1}));
@@ -129,9 +140,9 @@ TEST(WindowModel, DropAndDeleteKeepTheMarksOfTheEntriesThatStay) {
 
 TEST(WindowModel, TheFileListIsWhatTheListControlHasRoomFor) {
     ModelFixture w;
-    ASSERT_TRUE(w.model.FilesDropped({"a", "b"}));
+    ASSERT_TRUE(w.Run(w.model.FilesDropped({"a", "b"})));
     w.view.room = 3;
-    EXPECT_FALSE(w.model.FilesDropped({"c", "d", "e"}));
+    EXPECT_FALSE(w.Run(w.model.FilesDropped({"c", "d", "e"})));
     EXPECT_EQ(w.view.errors, Paths{"Tavrel|行を挿入できません."});
     // The entries before the refused one stay; the rest are not listed, so
     // Execute cannot reach them.
@@ -141,7 +152,7 @@ TEST(WindowModel, TheFileListIsWhatTheListControlHasRoomFor) {
 TEST(WindowModel, ClearAndCloseGoThroughTheSettingsFile) {
     ModelFixture w;
     test::MakeFile(w.settings_dir / "setup.ini", 0, "StampType:0\r\n");
-    ASSERT_TRUE(w.model.FilesDropped({"a"}));
+    ASSERT_TRUE(w.Run(w.model.FilesDropped({"a"})));
     ASSERT_TRUE(w.model.ClearClicked());
     EXPECT_TRUE(w.Entries().empty());
     EXPECT_TRUE(w.view.last_update.reset);
@@ -163,13 +174,14 @@ TEST(WindowModel, ClearAndCloseGoThroughTheSettingsFile) {
 TEST(WindowModel, UndoNamesThePassBackAndReportsTheFilesItCannot) {
     ModelFixture w;
     for (const char* name : {"a.jpg", "b.jpg", "c.jpg"}) test::MakeFile(w.files / name, kFileTime);
-    ASSERT_TRUE(w.model.FilesDropped({w.files / "a.jpg", w.files / "b.jpg", w.files / "c.jpg"}));
-    ASSERT_TRUE(w.model.ExecuteClicked());
+    ASSERT_TRUE(
+        w.Run(w.model.FilesDropped({w.files / "a.jpg", w.files / "b.jpg", w.files / "c.jpg"})));
+    ASSERT_TRUE(w.Run(w.model.ExecuteClicked()));
     // Since the pass, b's old name was taken and c went away.
     test::MakeFile(w.files / "b.jpg", kFileTime, "another file");
     ASSERT_EQ(::rename((w.files / "20110915_c.jpg").c_str(), (w.files / "elsewhere").c_str()), 0);
     EXPECT_TRUE(w.model.CanUndo());
-    EXPECT_TRUE(w.model.UndoRequested());
+    EXPECT_TRUE(w.Run(w.model.UndoRequested()));
     EXPECT_EQ(test::Names(w.files.path()),
               (Paths{"20110915_b.jpg", "a.jpg", "b.jpg", "elsewhere"}));
     EXPECT_EQ(test::ReadFile(w.files / "b.jpg"), "another file");
@@ -181,7 +193,7 @@ TEST(WindowModel, UndoNamesThePassBackAndReportsTheFilesItCannot) {
                     w.files / "20110915_b.jpg" + "\n" + w.files / "20110915_c.jpg"});
     // Once only.
     EXPECT_FALSE(w.model.CanUndo());
-    EXPECT_TRUE(w.model.UndoRequested());
+    EXPECT_TRUE(w.Run(w.model.UndoRequested()));
     EXPECT_EQ(w.view.errors.size(), 1u);
     EXPECT_EQ(test::Names(w.files.path()),
               (Paths{"20110915_b.jpg", "a.jpg", "b.jpg", "elsewhere"}));
@@ -189,26 +201,26 @@ TEST(WindowModel, UndoNamesThePassBackAndReportsTheFilesItCannot) {
 
 TEST(WindowModel, UndoIsOfferedUntilTheNextDropPassOrClear) {
     const std::vector<std::pair<const char*, std::function<void(WindowModel&)>>> cases = {
-        {"drop", [](WindowModel& m) { m.FilesDropped({"other"}); }},
+        {"drop", [](WindowModel& m) { m.FilesDropped({"other"}), m.WaitForWork(); }},
         {"clear", [](WindowModel& m) { m.ClearClicked(); }},
-        {"pass", [](WindowModel& m) { m.ExecuteClicked(); }},
+        {"pass", [](WindowModel& m) { m.ExecuteClicked(), m.WaitForWork(); }},
         {"close", [](WindowModel& m) { m.CloseRequested(); }},
     };
     for (const auto& [name, after_pass] : cases) {
         ModelFixture w;
         test::MakeFile(w.files / "a.jpg", kFileTime);
-        ASSERT_TRUE(w.model.FilesDropped({w.files / "a.jpg"}));
-        ASSERT_TRUE(w.model.ExecuteClicked());
+        ASSERT_TRUE(w.Run(w.model.FilesDropped({w.files / "a.jpg"})));
+        ASSERT_TRUE(w.Run(w.model.ExecuteClicked()));
         after_pass(w.model);
         EXPECT_FALSE(w.model.CanUndo()) << name;
-        w.model.UndoRequested();
+        w.Run(w.model.UndoRequested());
         EXPECT_EQ(test::Names(w.files.path()), Paths{"20110915_a.jpg"}) << name;
     }
     // A close that fails leaves the window open, and its undo with it.
     ModelFixture open;
     test::MakeFile(open.files / "a.jpg", kFileTime);
-    ASSERT_TRUE(open.model.FilesDropped({open.files / "a.jpg"}));
-    ASSERT_TRUE(open.model.ExecuteClicked());
+    ASSERT_TRUE(open.Run(open.model.FilesDropped({open.files / "a.jpg"})));
+    ASSERT_TRUE(open.Run(open.model.ExecuteClicked()));
     ::rmdir(open.settings_dir.path().c_str());
     EXPECT_FALSE(open.model.CloseRequested());
     EXPECT_TRUE(open.model.CanUndo());
@@ -217,11 +229,11 @@ TEST(WindowModel, UndoIsOfferedUntilTheNextDropPassOrClear) {
     // shows the entries that stay.
     ModelFixture w;
     for (const char* name : {"a.jpg", "b.jpg"}) test::MakeFile(w.files / name, kFileTime);
-    ASSERT_TRUE(w.model.FilesDropped({w.files / "a.jpg", w.files / "b.jpg"}));
-    ASSERT_TRUE(w.model.ExecuteClicked());
+    ASSERT_TRUE(w.Run(w.model.FilesDropped({w.files / "a.jpg", w.files / "b.jpg"})));
+    ASSERT_TRUE(w.Run(w.model.ExecuteClicked()));
     w.view.marks = ListMarks{{0}, 0, 0};
     ASSERT_TRUE(w.model.DeletePressed());
-    ASSERT_TRUE(w.model.UndoRequested());
+    ASSERT_TRUE(w.Run(w.model.UndoRequested()));
     EXPECT_EQ(test::Names(w.files.path()), (Paths{"a.jpg", "b.jpg"}));
     EXPECT_EQ(w.Entries(), Paths{w.files / "b.jpg"});
 }
