@@ -58,6 +58,52 @@ public:
     std::optional<WorkProgress> progress;
 };
 
+// The real file system, whose renames and directory reads can be held: the
+// call counted `hold_at` (from 1) waits inside until the test releases it, so
+// the test acts while work is in hand at a chosen file.
+class HeldFileSystem final : public PosixFileSystem {
+public:
+    void HoldAt(int call) {
+        std::lock_guard lock(mutex_);
+        calls_ = 0;
+        hold_at_ = call;
+        held_ = released_ = false;
+    }
+    void WaitUntilHeld() {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [this] { return held_; });
+    }
+    void Release() {
+        std::lock_guard lock(mutex_);
+        released_ = true;
+        changed_.notify_all();
+    }
+
+    int RenameNoReplace(const std::string& from, const std::string& to) override {
+        Pass();
+        return PosixFileSystem::RenameNoReplace(from, to);
+    }
+    std::optional<DirectoryListing> ReadDirectory(const std::string& path,
+                                                  LastStepLink link) override {
+        Pass();
+        return PosixFileSystem::ReadDirectory(path, link);
+    }
+
+private:
+    void Pass() {
+        std::unique_lock lock(mutex_);
+        if (++calls_ != hold_at_) return;
+        held_ = true;
+        changed_.notify_all();
+        changed_.wait(lock, [this] { return released_; });
+    }
+
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    int calls_ = 0, hold_at_ = 0;
+    bool held_ = false, released_ = false;
+};
+
 struct ModelFixture {
     explicit ModelFixture(std::function<std::string(const std::string&)> version =
                               [](const std::string&) { return std::string("1.2.0.13"); })
@@ -74,7 +120,7 @@ struct ModelFixture {
     }
 
     test::TempDir files, settings_dir;
-    PosixFileSystem file_system;
+    HeldFileSystem file_system;
     MonotonicClock clock;
     RegionalFormats formats = RegionalFormats::Reference();
     std::unique_ptr<TextOrdering> ordering = MakeIcuTextOrdering("C");
@@ -236,6 +282,125 @@ TEST(WindowModel, UndoIsOfferedUntilTheNextDropPassOrClear) {
     ASSERT_TRUE(w.Run(w.model.UndoRequested()));
     EXPECT_EQ(test::Names(w.files.path()), (Paths{"a.jpg", "b.jpg"}));
     EXPECT_EQ(w.Entries(), Paths{w.files / "b.jpg"});
+}
+
+TEST(WindowWork, APassHeldAtAFileLeavesTheWindowAnsweringAndStopsThereOnEsc) {
+    ModelFixture w;
+    int reloads = 0;
+    WindowModel model(WindowModelServices{w.session, "/opt/TAVREL.bin",
+                                          [](const std::string&) { return std::string("1.2"); },
+                                          [&reloads] { ++reloads; }},
+                      w.view);
+    ASSERT_TRUE(model.WindowShown());
+    Paths names;
+    for (char c = 'a'; c <= 'j'; ++c) names.push_back(std::string(1, c) + ".jpg");
+    Paths dropped;
+    for (const auto& name : names) {
+        test::MakeFile(w.files / name, kFileTime);
+        dropped.push_back(w.files / name);
+    }
+    ASSERT_TRUE(model.FilesDropped(dropped) && model.WaitForWork());
+
+    w.file_system.HoldAt(4);
+    ASSERT_TRUE(model.ExecuteClicked());
+    w.file_system.WaitUntilHeld();
+    EXPECT_TRUE(model.Working());
+    EXPECT_TRUE(w.view.ticking);
+    // Everything that would change the list or the stamp type is refused
+    // without a word; regional settings wait for the pass to end.
+    w.view.marks = ListMarks{{0, 1}, 0, 0};
+    EXPECT_TRUE(model.DeletePressed());
+    EXPECT_TRUE(model.ClearClicked());
+    EXPECT_TRUE(model.FilesDropped({w.files / "x"}));
+    EXPECT_TRUE(model.ExecuteClicked());
+    EXPECT_TRUE(model.UndoRequested());
+    model.StampTypeChosen(0);
+    EXPECT_EQ(w.view.shown_stamp_type, 1);
+    EXPECT_TRUE(model.RegionalSettingsChanged());
+    EXPECT_EQ(reloads, 0);
+    EXPECT_EQ(w.session.file_list().size(), 10u);
+    // Half a second of ticks before the progress shows: three files done.
+    for (int tick = 0; tick < 4; ++tick) model.WorkTick();
+    EXPECT_EQ(w.view.title, "Tavrel v1.2");
+    EXPECT_FALSE(w.view.progress);
+    model.WorkTick();
+    EXPECT_EQ(w.view.title, "Tavrel v1.2 \u2014 3 / 10");
+    EXPECT_EQ(w.view.progress, (WorkProgress{3, 10}));
+
+    // Esc: the file in hand is finished, no further one started.
+    model.CancelRequested();
+    w.file_system.Release();
+    EXPECT_TRUE(model.WaitForWork());
+    EXPECT_FALSE(model.Working());
+    EXPECT_FALSE(w.view.ticking);
+    EXPECT_EQ(w.view.title, "Tavrel v1.2");
+    EXPECT_FALSE(w.view.progress);
+    EXPECT_EQ(reloads, 1);
+    Paths expected;
+    for (std::size_t i = 0; i < names.size(); ++i)
+        expected.push_back(w.files / (i < 4 ? "20110915_" + names[i] : names[i]));
+    EXPECT_EQ(w.Entries(), expected);
+    Paths on_disk = expected;
+    for (auto& path : on_disk) path = path.substr(w.files.path().size() + 1);
+    std::sort(on_disk.begin(), on_disk.end());
+    EXPECT_EQ(test::Names(w.files.path()), on_disk);
+
+    // The stopped pass is undone like a pass: held at its second file and
+    // stopped, it has named back the last two renamed; the rest stays to undo.
+    w.file_system.HoldAt(2);
+    ASSERT_TRUE(model.UndoRequested());
+    w.file_system.WaitUntilHeld();
+    model.CancelRequested();
+    w.file_system.Release();
+    EXPECT_TRUE(model.WaitForWork());
+    EXPECT_EQ(w.Entries()[1], w.files / "20110915_b.jpg");
+    EXPECT_EQ(w.Entries()[2], w.files / "c.jpg");
+    EXPECT_TRUE(model.CanUndo());
+    EXPECT_TRUE(model.UndoRequested() && model.WaitForWork());
+    EXPECT_EQ(w.Entries(), dropped);
+    EXPECT_EQ(test::Names(w.files.path()), names);
+    EXPECT_FALSE(model.CanUndo());
+    EXPECT_TRUE(w.view.errors.empty());
+}
+
+TEST(WindowWork, AStoppedDropAddsNothingAndAClosedPassLosesNothing) {
+    ModelFixture w;
+    for (const char* folder : {"one", "two", "three"}) {
+        test::MakeDirectory(w.files / folder);
+        for (const char* name : {"a.jpg", "b.jpg"})
+            test::MakeFile(w.files / folder + "/" + name, kFileTime);
+    }
+    // Held at the third folder's listing: the files of two folders found.
+    w.file_system.HoldAt(4);
+    ASSERT_TRUE(w.model.FilesDropped({w.files.path()}));
+    w.file_system.WaitUntilHeld();
+    for (int tick = 0; tick < 5; ++tick) w.model.WorkTick();
+    EXPECT_EQ(w.view.title, "FormMain \u2014 4");
+    EXPECT_EQ(w.view.progress, (WorkProgress{4, 0}));
+    w.model.CancelRequested();
+    w.file_system.Release();
+    EXPECT_TRUE(w.model.WaitForWork());
+    EXPECT_TRUE(w.Entries().empty());
+    EXPECT_EQ(w.view.title, "FormMain");
+
+    // Closing in the middle of a pass: the pass stops, every file bears its
+    // old name or its new one, the list says which, and the settings are
+    // written.
+    ASSERT_TRUE(w.Run(w.model.FilesDropped({w.files.path()})));
+    w.file_system.HoldAt(3);
+    ASSERT_TRUE(w.model.ExecuteClicked());
+    w.file_system.WaitUntilHeld();
+    w.file_system.Release();
+    EXPECT_TRUE(w.model.CloseRequested());
+    EXPECT_FALSE(w.model.Working());
+    EXPECT_EQ(test::ReadFile(w.settings_dir / "setup.ini"), "StampType:1\r\n");
+    std::size_t renamed = 0;
+    for (const auto& entry : w.Entries()) {
+        EXPECT_TRUE(test::Exists(entry)) << entry;
+        renamed += entry.find("/20110915_") != std::string::npos;
+    }
+    EXPECT_GE(renamed, 3u);
+    EXPECT_EQ(w.Entries().size(), 6u);
 }
 
 TEST(WindowTexts, ErrorTextGetsAPeriodAfterCharactersAboveIt) {
