@@ -106,9 +106,9 @@ bool WindowModel::CloseRequested() {
 }
 
 struct WindowModel::PassResults {
+    // The entry renamed and its new path; its old one is still in the list.
     struct Renamed {
         std::size_t entry;
-        std::string before;
         std::string after;
     };
     std::vector<Renamed> renamed;
@@ -126,9 +126,9 @@ bool WindowModel::ExecuteClicked() {
             session.file_list().size(),
             [&session, pass](BackgroundWork& work) {
                 PassEvents events;
-                events.renamed = [&pass](std::size_t entry, const std::string& before,
+                events.renamed = [&pass](std::size_t entry, const std::string&,
                                          const std::string& after) {
-                    pass->renamed.push_back({entry, before, after});
+                    pass->renamed.push_back({entry, after});
                 };
                 events.progress = [&work](std::size_t finished) { work.Advance(finished); };
                 events.stop = &work.stop_flag();
@@ -148,9 +148,9 @@ void WindowModel::FinishPass(PassResults& pass, std::exception_ptr escaped) {
     ChangeList(
         [&] {
             for (auto& file : pass.renamed) {
-                entries.Replace(file.entry, file.after);
+                std::string before = entries.Exchange(file.entry, file.after);
                 rewritten = std::max(rewritten, file.entry + 1);
-                last_pass_.push_back({file.entry, std::move(file.before), std::move(file.after)});
+                last_pass_.push_back({file.entry, std::move(before), std::move(file.after)});
             }
             if (escaped) std::rethrow_exception(escaped);
             if (pass.end.error) std::rethrow_exception(pass.end.error);
