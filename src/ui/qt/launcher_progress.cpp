@@ -3,10 +3,14 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QVariantMap>
+#include <QtGlobal>
 
 namespace tavrel {
 
 void ShowLauncherProgress(const std::optional<WorkProgress>& progress) {
+    // Only a session that names its bus: asked for a bus it does not have,
+    // the bus library may start one of its own, which would outlive the window.
+    if (qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS")) return;
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected()) return;
     QDBusMessage update = QDBusMessage::createSignal(
