@@ -52,6 +52,7 @@ int main(int argc, char** argv) {
 
     const auto start = std::chrono::steady_clock::now();
     form.model().FilesDropped({folder});
+    form.model().WaitForWork();
     QListView& list = *form.file_list;
     list.scrollToBottom();
     QApplication::processEvents();

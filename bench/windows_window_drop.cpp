@@ -92,6 +92,7 @@ int wmain(int argc, wchar_t** argv) {
     const auto start = std::chrono::steady_clock::now();
     SendMessageW(form.handle(), WM_DROPFILES,
                  reinterpret_cast<WPARAM>(DropOf(tavrel::win32::FromWtf8(folder))), 0);
+    form.model().WaitForWork();
     const LRESULT rows = SendMessageW(form.file_list, LB_GETCOUNT, 0, 0);
     SendMessageW(form.file_list, LB_SETTOPINDEX, rows > 0 ? rows - 1 : 0, 0);
     UpdateWindow(form.file_list);

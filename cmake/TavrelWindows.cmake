@@ -11,10 +11,11 @@ tavrel_floor(tavrel_win32_ui FOLDERS ui BELOW tavrel_app SOURCES
   src/ui/win32/last_resort_box.cpp
   src/ui/win32/main_window.cpp
   src/ui/win32/raised_panel.cpp
+  src/ui/win32/taskbar_progress.cpp
   src/ui/win32/version_string.cpp
   src/ui/win32/window_mode.cpp
 )
-target_link_libraries(tavrel_win32_ui PUBLIC comctl32 shell32 gdi32 version user32)
+target_link_libraries(tavrel_win32_ui PUBLIC comctl32 shell32 gdi32 version user32 ole32 uuid)
 
 # The program entry's parts that its tests reach too.
 tavrel_floor(tavrel_program FOLDERS program BELOW tavrel_win32_ui SOURCES

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdio>
 #include <functional>
 #include <stdexcept>
@@ -40,6 +41,9 @@ public:
     void ShowError(const std::string& title, const std::string& text) override {
         errors.push_back(title + "|" + text);
     }
+    void TickWhileWorking(bool working) override { ticking = working; }
+    void WakeFromWorker() override { woken = true; }
+    void ShowProgress(const std::optional<WorkProgress>& shown) override { progress = shown; }
 
     std::string title = "FormMain", captions;
     ButtonPlaces buttons;
@@ -49,12 +53,64 @@ public:
     // How many entries the list control has room for.
     std::size_t room = SIZE_MAX;
     std::vector<std::string> errors;
+    bool ticking = false;
+    std::atomic<bool> woken = false;
+    std::optional<WorkProgress> progress;
+};
+
+// The real file system, whose renames and directory reads can be held: the
+// call counted `hold_at` (from 1) waits inside until the test releases it, so
+// the test acts while work is in hand at a chosen file.
+class HeldFileSystem final : public PosixFileSystem {
+public:
+    void HoldAt(int call) {
+        std::lock_guard lock(mutex_);
+        calls_ = 0;
+        hold_at_ = call;
+        held_ = released_ = false;
+    }
+    void WaitUntilHeld() {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [this] { return held_; });
+    }
+    void Release() {
+        std::lock_guard lock(mutex_);
+        released_ = true;
+        changed_.notify_all();
+    }
+
+    int RenameNoReplace(const std::string& from, const std::string& to) override {
+        Pass();
+        return PosixFileSystem::RenameNoReplace(from, to);
+    }
+    std::optional<DirectoryListing> ReadDirectory(const std::string& path,
+                                                  LastStepLink link) override {
+        Pass();
+        return PosixFileSystem::ReadDirectory(path, link);
+    }
+
+private:
+    void Pass() {
+        std::unique_lock lock(mutex_);
+        if (++calls_ != hold_at_) return;
+        held_ = true;
+        changed_.notify_all();
+        changed_.wait(lock, [this] { return released_; });
+    }
+
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    int calls_ = 0, hold_at_ = 0;
+    bool held_ = false, released_ = false;
 };
 
 struct ModelFixture {
     explicit ModelFixture(std::function<std::string(const std::string&)> version =
                               [](const std::string&) { return std::string("1.2.0.13"); })
         : model(WindowModelServices{session, "/opt/TAVREL.bin", std::move(version)}, view) {}
+
+    // Runs a handler that may start work, and the work to its end.
+    bool Run(bool started) { return model.WaitForWork() && started; }
 
     Paths Entries() const {
         Paths paths;
@@ -64,7 +120,7 @@ struct ModelFixture {
     }
 
     test::TempDir files, settings_dir;
-    PosixFileSystem file_system;
+    HeldFileSystem file_system;
     MonotonicClock clock;
     RegionalFormats formats = RegionalFormats::Reference();
     std::unique_ptr<TextOrdering> ordering = MakeIcuTextOrdering("C");
@@ -94,10 +150,11 @@ TEST(WindowModel, ExecuteStopsAtTheFirstErrorAndShowsHowFarItGot) {
     ModelFixture w;
     test::MakeFile(w.files / "a.jpg", kFileTime);
     test::MakeFile(w.files / "c.jpg", kFileTime);
-    ASSERT_TRUE(w.model.FilesDropped({w.files / "a.jpg", w.files / "b.jpg", w.files / "c.jpg"}));
+    ASSERT_TRUE(
+        w.Run(w.model.FilesDropped({w.files / "a.jpg", w.files / "b.jpg", w.files / "c.jpg"})));
     w.view.marks = ListMarks{{0, 1, 2}, 2, 0};
     w.view.chosen = 1;
-    EXPECT_FALSE(w.model.ExecuteClicked());
+    EXPECT_FALSE(w.Run(w.model.ExecuteClicked()));
     EXPECT_EQ(w.view.errors, Paths{"Tavrel|日付に変換できない値が渡されました."});
     EXPECT_EQ(w.Entries(),
               (Paths{w.files / "20110915_a.jpg", w.files / "b.jpg", w.files / "c.jpg"}));
@@ -108,10 +165,10 @@ TEST(WindowModel, ExecuteStopsAtTheFirstErrorAndShowsHowFarItGot) {
 
 TEST(WindowModel, DropAndDeleteKeepTheMarksOfTheEntriesThatStay) {
     ModelFixture w;
-    ASSERT_TRUE(w.model.FilesDropped({"a", "b", "c", "d"}));
+    ASSERT_TRUE(w.Run(w.model.FilesDropped({"a", "b", "c", "d"})));
     w.view.marks = ListMarks{{1, 3}, 3, 1};
     // "b" comes again: it leaves its place for the end of the new batch.
-    ASSERT_TRUE(w.model.FilesDropped({"b"}));
+    ASSERT_TRUE(w.Run(w.model.FilesDropped({"b"})));
     EXPECT_EQ(w.Entries(), (Paths{"a", "c", "d", "b"}));
     EXPECT_EQ(w.view.last_update.removed, (std::vector<std::size_t>{1}));
     EXPECT_EQ(w.view.marks, (ListMarks{{2}, 2, 1}));
@@ -129,9 +186,9 @@ TEST(WindowModel, DropAndDeleteKeepTheMarksOfTheEntriesThatStay) {
 
 TEST(WindowModel, TheFileListIsWhatTheListControlHasRoomFor) {
     ModelFixture w;
-    ASSERT_TRUE(w.model.FilesDropped({"a", "b"}));
+    ASSERT_TRUE(w.Run(w.model.FilesDropped({"a", "b"})));
     w.view.room = 3;
-    EXPECT_FALSE(w.model.FilesDropped({"c", "d", "e"}));
+    EXPECT_FALSE(w.Run(w.model.FilesDropped({"c", "d", "e"})));
     EXPECT_EQ(w.view.errors, Paths{"Tavrel|行を挿入できません."});
     // The entries before the refused one stay; the rest are not listed, so
     // Execute cannot reach them.
@@ -141,7 +198,7 @@ TEST(WindowModel, TheFileListIsWhatTheListControlHasRoomFor) {
 TEST(WindowModel, ClearAndCloseGoThroughTheSettingsFile) {
     ModelFixture w;
     test::MakeFile(w.settings_dir / "setup.ini", 0, "StampType:0\r\n");
-    ASSERT_TRUE(w.model.FilesDropped({"a"}));
+    ASSERT_TRUE(w.Run(w.model.FilesDropped({"a"})));
     ASSERT_TRUE(w.model.ClearClicked());
     EXPECT_TRUE(w.Entries().empty());
     EXPECT_TRUE(w.view.last_update.reset);
@@ -163,13 +220,14 @@ TEST(WindowModel, ClearAndCloseGoThroughTheSettingsFile) {
 TEST(WindowModel, UndoNamesThePassBackAndReportsTheFilesItCannot) {
     ModelFixture w;
     for (const char* name : {"a.jpg", "b.jpg", "c.jpg"}) test::MakeFile(w.files / name, kFileTime);
-    ASSERT_TRUE(w.model.FilesDropped({w.files / "a.jpg", w.files / "b.jpg", w.files / "c.jpg"}));
-    ASSERT_TRUE(w.model.ExecuteClicked());
+    ASSERT_TRUE(
+        w.Run(w.model.FilesDropped({w.files / "a.jpg", w.files / "b.jpg", w.files / "c.jpg"})));
+    ASSERT_TRUE(w.Run(w.model.ExecuteClicked()));
     // Since the pass, b's old name was taken and c went away.
     test::MakeFile(w.files / "b.jpg", kFileTime, "another file");
     ASSERT_EQ(::rename((w.files / "20110915_c.jpg").c_str(), (w.files / "elsewhere").c_str()), 0);
     EXPECT_TRUE(w.model.CanUndo());
-    EXPECT_TRUE(w.model.UndoRequested());
+    EXPECT_TRUE(w.Run(w.model.UndoRequested()));
     EXPECT_EQ(test::Names(w.files.path()),
               (Paths{"20110915_b.jpg", "a.jpg", "b.jpg", "elsewhere"}));
     EXPECT_EQ(test::ReadFile(w.files / "b.jpg"), "another file");
@@ -181,7 +239,7 @@ TEST(WindowModel, UndoNamesThePassBackAndReportsTheFilesItCannot) {
                     w.files / "20110915_b.jpg" + "\n" + w.files / "20110915_c.jpg"});
     // Once only.
     EXPECT_FALSE(w.model.CanUndo());
-    EXPECT_TRUE(w.model.UndoRequested());
+    EXPECT_TRUE(w.Run(w.model.UndoRequested()));
     EXPECT_EQ(w.view.errors.size(), 1u);
     EXPECT_EQ(test::Names(w.files.path()),
               (Paths{"20110915_b.jpg", "a.jpg", "b.jpg", "elsewhere"}));
@@ -189,26 +247,26 @@ TEST(WindowModel, UndoNamesThePassBackAndReportsTheFilesItCannot) {
 
 TEST(WindowModel, UndoIsOfferedUntilTheNextDropPassOrClear) {
     const std::vector<std::pair<const char*, std::function<void(WindowModel&)>>> cases = {
-        {"drop", [](WindowModel& m) { m.FilesDropped({"other"}); }},
+        {"drop", [](WindowModel& m) { m.FilesDropped({"other"}), m.WaitForWork(); }},
         {"clear", [](WindowModel& m) { m.ClearClicked(); }},
-        {"pass", [](WindowModel& m) { m.ExecuteClicked(); }},
+        {"pass", [](WindowModel& m) { m.ExecuteClicked(), m.WaitForWork(); }},
         {"close", [](WindowModel& m) { m.CloseRequested(); }},
     };
     for (const auto& [name, after_pass] : cases) {
         ModelFixture w;
         test::MakeFile(w.files / "a.jpg", kFileTime);
-        ASSERT_TRUE(w.model.FilesDropped({w.files / "a.jpg"}));
-        ASSERT_TRUE(w.model.ExecuteClicked());
+        ASSERT_TRUE(w.Run(w.model.FilesDropped({w.files / "a.jpg"})));
+        ASSERT_TRUE(w.Run(w.model.ExecuteClicked()));
         after_pass(w.model);
         EXPECT_FALSE(w.model.CanUndo()) << name;
-        w.model.UndoRequested();
+        w.Run(w.model.UndoRequested());
         EXPECT_EQ(test::Names(w.files.path()), Paths{"20110915_a.jpg"}) << name;
     }
     // A close that fails leaves the window open, and its undo with it.
     ModelFixture open;
     test::MakeFile(open.files / "a.jpg", kFileTime);
-    ASSERT_TRUE(open.model.FilesDropped({open.files / "a.jpg"}));
-    ASSERT_TRUE(open.model.ExecuteClicked());
+    ASSERT_TRUE(open.Run(open.model.FilesDropped({open.files / "a.jpg"})));
+    ASSERT_TRUE(open.Run(open.model.ExecuteClicked()));
     ::rmdir(open.settings_dir.path().c_str());
     EXPECT_FALSE(open.model.CloseRequested());
     EXPECT_TRUE(open.model.CanUndo());
@@ -217,13 +275,132 @@ TEST(WindowModel, UndoIsOfferedUntilTheNextDropPassOrClear) {
     // shows the entries that stay.
     ModelFixture w;
     for (const char* name : {"a.jpg", "b.jpg"}) test::MakeFile(w.files / name, kFileTime);
-    ASSERT_TRUE(w.model.FilesDropped({w.files / "a.jpg", w.files / "b.jpg"}));
-    ASSERT_TRUE(w.model.ExecuteClicked());
+    ASSERT_TRUE(w.Run(w.model.FilesDropped({w.files / "a.jpg", w.files / "b.jpg"})));
+    ASSERT_TRUE(w.Run(w.model.ExecuteClicked()));
     w.view.marks = ListMarks{{0}, 0, 0};
     ASSERT_TRUE(w.model.DeletePressed());
-    ASSERT_TRUE(w.model.UndoRequested());
+    ASSERT_TRUE(w.Run(w.model.UndoRequested()));
     EXPECT_EQ(test::Names(w.files.path()), (Paths{"a.jpg", "b.jpg"}));
     EXPECT_EQ(w.Entries(), Paths{w.files / "b.jpg"});
+}
+
+TEST(WindowWork, APassHeldAtAFileLeavesTheWindowAnsweringAndStopsThereOnEsc) {
+    ModelFixture w;
+    int reloads = 0;
+    WindowModel model(WindowModelServices{w.session, "/opt/TAVREL.bin",
+                                          [](const std::string&) { return std::string("1.2"); },
+                                          [&reloads] { ++reloads; }},
+                      w.view);
+    ASSERT_TRUE(model.WindowShown());
+    Paths names;
+    for (char c = 'a'; c <= 'j'; ++c) names.push_back(std::string(1, c) + ".jpg");
+    Paths dropped;
+    for (const auto& name : names) {
+        test::MakeFile(w.files / name, kFileTime);
+        dropped.push_back(w.files / name);
+    }
+    ASSERT_TRUE(model.FilesDropped(dropped) && model.WaitForWork());
+
+    w.file_system.HoldAt(4);
+    ASSERT_TRUE(model.ExecuteClicked());
+    w.file_system.WaitUntilHeld();
+    EXPECT_TRUE(model.Working());
+    EXPECT_TRUE(w.view.ticking);
+    // Everything that would change the list or the stamp type is refused
+    // without a word; regional settings wait for the pass to end.
+    w.view.marks = ListMarks{{0, 1}, 0, 0};
+    EXPECT_TRUE(model.DeletePressed());
+    EXPECT_TRUE(model.ClearClicked());
+    EXPECT_TRUE(model.FilesDropped({w.files / "x"}));
+    EXPECT_TRUE(model.ExecuteClicked());
+    EXPECT_TRUE(model.UndoRequested());
+    model.StampTypeChosen(0);
+    EXPECT_EQ(w.view.shown_stamp_type, 1);
+    EXPECT_TRUE(model.RegionalSettingsChanged());
+    EXPECT_EQ(reloads, 0);
+    EXPECT_EQ(w.session.file_list().size(), 10u);
+    // Half a second of ticks before the progress shows: three files done.
+    for (int tick = 0; tick < 4; ++tick) model.WorkTick();
+    EXPECT_EQ(w.view.title, "Tavrel v1.2");
+    EXPECT_FALSE(w.view.progress);
+    model.WorkTick();
+    EXPECT_EQ(w.view.title, "Tavrel v1.2 \u2014 3 / 10");
+    EXPECT_EQ(w.view.progress, (WorkProgress{3, 10}));
+
+    // Esc: the file in hand is finished, no further one started.
+    model.CancelRequested();
+    w.file_system.Release();
+    EXPECT_TRUE(model.WaitForWork());
+    EXPECT_FALSE(model.Working());
+    EXPECT_FALSE(w.view.ticking);
+    EXPECT_EQ(w.view.title, "Tavrel v1.2");
+    EXPECT_FALSE(w.view.progress);
+    EXPECT_EQ(reloads, 1);
+    Paths expected;
+    for (std::size_t i = 0; i < names.size(); ++i)
+        expected.push_back(w.files / (i < 4 ? "20110915_" + names[i] : names[i]));
+    EXPECT_EQ(w.Entries(), expected);
+    Paths on_disk = expected;
+    for (auto& path : on_disk) path = path.substr(w.files.path().size() + 1);
+    std::sort(on_disk.begin(), on_disk.end());
+    EXPECT_EQ(test::Names(w.files.path()), on_disk);
+
+    // The stopped pass is undone like a pass: held at its second file and
+    // stopped, it has named back the last two renamed; the rest stays to undo.
+    w.file_system.HoldAt(2);
+    ASSERT_TRUE(model.UndoRequested());
+    w.file_system.WaitUntilHeld();
+    model.CancelRequested();
+    w.file_system.Release();
+    EXPECT_TRUE(model.WaitForWork());
+    EXPECT_EQ(w.Entries()[1], w.files / "20110915_b.jpg");
+    EXPECT_EQ(w.Entries()[2], w.files / "c.jpg");
+    EXPECT_TRUE(model.CanUndo());
+    EXPECT_TRUE(model.UndoRequested() && model.WaitForWork());
+    EXPECT_EQ(w.Entries(), dropped);
+    EXPECT_EQ(test::Names(w.files.path()), names);
+    EXPECT_FALSE(model.CanUndo());
+    EXPECT_TRUE(w.view.errors.empty());
+}
+
+TEST(WindowWork, AStoppedDropAddsNothingAndAClosedPassLosesNothing) {
+    ModelFixture w;
+    for (const char* folder : {"one", "two", "three"}) {
+        test::MakeDirectory(w.files / folder);
+        for (const char* name : {"a.jpg", "b.jpg"})
+            test::MakeFile(w.files / folder + "/" + name, kFileTime);
+    }
+    // Held at the third folder's listing: the files of two folders found.
+    w.file_system.HoldAt(4);
+    ASSERT_TRUE(w.model.FilesDropped({w.files.path()}));
+    w.file_system.WaitUntilHeld();
+    for (int tick = 0; tick < 5; ++tick) w.model.WorkTick();
+    EXPECT_EQ(w.view.title, "FormMain \u2014 4");
+    EXPECT_EQ(w.view.progress, (WorkProgress{4, 0}));
+    w.model.CancelRequested();
+    w.file_system.Release();
+    EXPECT_TRUE(w.model.WaitForWork());
+    EXPECT_TRUE(w.Entries().empty());
+    EXPECT_EQ(w.view.title, "FormMain");
+
+    // Closing in the middle of a pass: the pass stops, every file bears its
+    // old name or its new one, the list says which, and the settings are
+    // written.
+    ASSERT_TRUE(w.Run(w.model.FilesDropped({w.files.path()})));
+    w.file_system.HoldAt(3);
+    ASSERT_TRUE(w.model.ExecuteClicked());
+    w.file_system.WaitUntilHeld();
+    w.file_system.Release();
+    EXPECT_TRUE(w.model.CloseRequested());
+    EXPECT_FALSE(w.model.Working());
+    EXPECT_EQ(test::ReadFile(w.settings_dir / "setup.ini"), "StampType:1\r\n");
+    std::size_t renamed = 0;
+    for (const auto& entry : w.Entries()) {
+        EXPECT_TRUE(test::Exists(entry)) << entry;
+        renamed += entry.find("/20110915_") != std::string::npos;
+    }
+    EXPECT_GE(renamed, 3u);
+    EXPECT_EQ(w.Entries().size(), 6u);
 }
 
 TEST(WindowTexts, ErrorTextGetsAPeriodAfterCharactersAboveIt) {

@@ -1,7 +1,6 @@
 #include "app/rename_session.h"
 
 #include "app/settings_file.h"
-#include "collect/collect_directory.h"
 #include "collect/merge_pending_files.h"
 #include "stamp/stamp_file.h"
 
@@ -19,7 +18,6 @@ int RenameSession::Initialize(const std::vector<std::string>& arguments) {
     file_list_.Clear();
     if (const auto stored = ReadSettingsFile(services_.settings_path, services_.file_system))
         SelectStampType(*stored);
-    pending_ = PendingList();
     if (arguments.empty()) return -1;
     AddBatch(arguments);
     RenamePass();
@@ -27,20 +25,36 @@ int RenameSession::Initialize(const std::vector<std::string>& arguments) {
 }
 
 std::vector<std::size_t> RenameSession::AddBatch(const std::vector<std::string>& paths) {
-    pending_.clear();
+    PendingList batch = CollectBatch(paths);
+    return MergeSortedBatch(batch);
+}
+
+PendingList RenameSession::CollectBatch(const std::vector<std::string>& paths,
+                                        const WalkEvents& events) const {
+    PendingList batch;
     for (const auto& path : paths) {
+        if (events.stop && events.stop->load(std::memory_order_relaxed)) return batch;
         if (services_.file_system.IsDirectory(path))
-            CollectDirectory(path, pending_, services_.file_system);
+            CollectDirectory(path, batch, services_.file_system, events);
         else
-            pending_.push_back(path);
+            batch.push_back(path);
     }
-    return MergePendingFiles(file_list_, pending_, services_.ordering);
+    SortBatch(batch, services_.ordering);
+    return batch;
+}
+
+std::vector<std::size_t> RenameSession::MergeSortedBatch(PendingList& batch) {
+    // Which entries a batch takes out does not depend on its order, so the
+    // batch may be sorted before the merge.
+    auto removed = file_list_.RemoveFirstMatches(batch);
+    file_list_.AppendAll(batch);
+    batch.clear();
+    return removed;
 }
 
 PassEnd RenameSession::StampListedFiles(const PassEvents& events) const {
     const StampContext context{services_.file_system, services_.formats, services_.clock};
-    const PassPaths paths{file_list_.size(),
-                          [this](std::size_t position) -> const std::string& {
+    const PassPaths paths{file_list_.size(), [this](std::size_t position) -> const std::string& {
                               return file_list_[position];
                           }};
     return RunStampPass(paths, stamp_type_, context, events);

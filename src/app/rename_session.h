@@ -1,13 +1,13 @@
 #pragma once
-// The state the main window owns - the file list, the stamp type, the pending
-// list - and the routines that work on it without any window: initialisation
-// (which runs a whole command-line run when there are arguments) and the rename
-// pass. The window, when there is one, calls these from its handlers.
+// The state the main window owns - the file list and the stamp type - and the routines that work on
+// it without any window: initialisation (which runs a whole command-line run when there are
+// arguments) and the rename pass. The window, when there is one, calls these from its handlers.
 
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "collect/collect_directory.h"
 #include "collect/file_list.h"
 #include "platform/clock.h"
 #include "platform/file_system.h"
@@ -35,9 +35,8 @@ public:
     explicit RenameSession(SessionServices services);
 
     // Selects stamp type 1, empties the file list, reads the settings file (a
-    // usable value outside 0..2 selects nothing, -1) and starts a new pending
-    // list. Without arguments returns -1. With arguments (command-line mode)
-    // collects them - directories walked, everything else listed as it is -
+    // usable value outside 0..2 selects nothing, -1). Without arguments returns -1. With arguments
+    // (command-line mode) collects them - directories walked, everything else listed as it is -
     // merges them, runs the rename pass and returns 0. Errors pass on unchanged.
     int Initialize(const std::vector<std::string>& arguments);
 
@@ -66,6 +65,14 @@ public:
     // paths it brought again), as they were before, ascending.
     std::vector<std::size_t> AddBatch(const std::vector<std::string>& paths);
 
+    // AddBatch in two halves, for a window that walks on another thread: the
+    // walk and sort, which reads only the file system and may run while the
+    // list is read elsewhere (the walk stops as the events say) ...
+    PendingList CollectBatch(const std::vector<std::string>& paths,
+                             const WalkEvents& events = {}) const;
+    // ... and the merge of the sorted batch into the list, which is moved from.
+    std::vector<std::size_t> MergeSortedBatch(PendingList& batch);
+
     // Selects a stamp type as the selector would: values outside 0..2 select
     // nothing.
     void SelectStampType(int stamp_type);
@@ -73,14 +80,12 @@ public:
     int stamp_type() const { return stamp_type_; }
     FileList& file_list() { return file_list_; }
     const FileList& file_list() const { return file_list_; }
-    PendingList& pending() { return pending_; }
     const SessionServices& services() const { return services_; }
 
 private:
     SessionServices services_;
     int stamp_type_ = kDefaultStampType;
     FileList file_list_;
-    PendingList pending_;
     std::size_t entries_written_back_ = 0;
 };
 

@@ -25,7 +25,9 @@ ListUpdate RewrittenUpdate(const ListMarks& before, std::size_t rewritten) {
 }  // namespace
 
 WindowModel::WindowModel(WindowModelServices services, WindowView& view)
-    : services_(std::move(services)), view_(view) {}
+    : services_(std::move(services)), view_(view), title_(window_text::kCreatedTitle) {}
+
+WindowModel::~WindowModel() = default;
 
 template <typename Steps>
 bool WindowModel::Guarded(Steps steps) {
@@ -80,7 +82,7 @@ void WindowModel::Reset() {
 bool WindowModel::WindowShown() {
     return Guarded([this] {
         const std::string version = services_.read_version(services_.executable_path);
-        view_.ShowTitle(window_text::kTitlePrefix + version);
+        ShowTitle(window_text::kTitlePrefix + version);
         view_.ShowButtonCaptions(window_text::kExecuteCaption, window_text::kClearCaption);
         view_.MoveButtons(
             PlaceButtons(view_.PanelSize(), view_.ExecuteButtonSize(), view_.ClearButtonSize()));
@@ -88,6 +90,10 @@ bool WindowModel::WindowShown() {
 }
 
 bool WindowModel::CloseRequested() {
+    if (work_) {
+        work_->RequestStop();
+        WaitForWork();
+    }
     return Guarded([this] {
         TakeChosenStampType();
         RenameSession& session = services_.session;
@@ -99,28 +105,66 @@ bool WindowModel::CloseRequested() {
     });
 }
 
+struct WindowModel::PassResults {
+    // The entry renamed and its new path; its old one is still in the list.
+    struct Renamed {
+        std::size_t entry;
+        std::string after;
+    };
+    std::vector<Renamed> renamed;
+    PassEnd end;
+};
+
 bool WindowModel::ExecuteClicked() {
+    if (work_) return true;
     return Guarded([this] {
         TakeChosenStampType();
-        RenameSession& session = services_.session;
-        const ListMarks before = view_.ReadMarks();
         last_pass_.clear();
-        const auto renamed = [this](std::size_t entry, const std::string& before_name,
-                                    const std::string& after_name) {
-            last_pass_.push_back({entry, before_name, after_name});
-        };
-        // Entries renamed before an error keep their new texts on screen too,
-        // and lose their marks as rewritten entries do.
-        ChangeList([&] { session.RenamePass(renamed); },
-                   [&](bool) { return RewrittenUpdate(before, session.entries_written_back()); });
+        RenameSession& session = services_.session;
+        auto pass = std::make_shared<PassResults>();
+        StartWork(
+            session.file_list().size(),
+            [&session, pass](BackgroundWork& work) {
+                PassEvents events;
+                events.renamed = [&pass](std::size_t entry, const std::string&,
+                                         const std::string& after) {
+                    pass->renamed.push_back({entry, after});
+                };
+                events.progress = [&work](std::size_t finished) { work.Advance(finished); };
+                events.stop = &work.stop_flag();
+                pass->end = session.StampListedFiles(events);
+            },
+            [this, pass](std::exception_ptr escaped) { FinishPass(*pass, escaped); });
     });
 }
 
+void WindowModel::FinishPass(PassResults& pass, std::exception_ptr escaped) {
+    FileList& entries = services_.session.file_list();
+    // The entries up to where the pass stopped lose their marks, as rewritten
+    // entries do, and show their new texts.
+    std::size_t rewritten = pass.end.finished;
+    const ListMarks before = view_.ReadMarks();
+    last_pass_.reserve(pass.renamed.size());
+    ChangeList(
+        [&] {
+            for (auto& file : pass.renamed) {
+                std::string before = entries.Exchange(file.entry, file.after);
+                rewritten = std::max(rewritten, file.entry + 1);
+                last_pass_.push_back({file.entry, std::move(before), std::move(file.after)});
+            }
+            if (escaped) std::rethrow_exception(escaped);
+            if (pass.end.error) std::rethrow_exception(pass.end.error);
+        },
+        [&](bool) { return RewrittenUpdate(before, rewritten); });
+}
+
 bool WindowModel::ClearClicked() {
+    if (work_) return true;
     return Guarded([this] { Reset(); });
 }
 
 bool WindowModel::DeletePressed() {
+    if (work_) return true;
     return Guarded([this] {
         const ListMarks before = view_.ReadMarks();
         if (before.marked.empty()) return;
@@ -147,67 +191,197 @@ bool WindowModel::DeletePressed() {
 }
 
 bool WindowModel::FilesDropped(const std::vector<std::string>& paths) {
+    if (work_) return true;
     return Guarded([this, &paths] {
         last_pass_.clear();
         RenameSession& session = services_.session;
-        const ListMarks before = view_.ReadMarks();
-        std::vector<std::size_t> removed;
-        ChangeList([&] { removed = session.AddBatch(paths); },
-                   [&](bool done) {
-                       // A batch that failed part-way is shown whole, with the
-                       // marks that still fit where they were.
-                       ListUpdate update;
-                       update.reset = !done;
-                       if (done) update.removed = removed;
-                       update.marks =
-                           MarksAfterRemoval(before, update.removed, session.file_list().size());
-                       return update;
-                   });
+        auto batch = std::make_shared<PendingList>();
+        StartWork(
+            0,
+            [&session, paths, batch](BackgroundWork& work) {
+                WalkEvents events;
+                events.stop = &work.stop_flag();
+                events.progress = [&work](std::size_t listed) { work.Advance(listed); };
+                *batch = session.CollectBatch(paths, events);
+                // A stopped walk adds nothing.
+                if (work.StopRequested()) batch->clear();
+            },
+            [this, batch](std::exception_ptr escaped) {
+                if (escaped) std::rethrow_exception(escaped);
+                if (batch->empty()) return;
+                RenameSession& session = services_.session;
+                const ListMarks before = view_.ReadMarks();
+                std::vector<std::size_t> removed;
+                ChangeList([&] { removed = session.MergeSortedBatch(*batch); },
+                           [&](bool done) {
+                               // A batch that failed part-way is shown whole,
+                               // with the marks that still fit where they were.
+                               ListUpdate update;
+                               update.reset = !done;
+                               if (done) update.removed = removed;
+                               update.marks = MarksAfterRemoval(before, update.removed,
+                                                                session.file_list().size());
+                               return update;
+                           });
+            });
     });
 }
 
 bool WindowModel::RegionalSettingsChanged() {
+    // The work reads the formats: they change only once it has ended.
+    if (work_) {
+        formats_changed_meanwhile_ = true;
+        return true;
+    }
     return Guarded([this] {
         if (services_.reload_regional_formats) services_.reload_regional_formats();
     });
 }
 
 void WindowModel::StampTypeChosen(int stamp_type) {
+    // The work may read the stamp type: the selector shows the one in use.
+    if (work_) {
+        view_.ShowStampType(services_.session.stamp_type());
+        return;
+    }
     services_.session.SelectStampType(stamp_type);
 }
 
+struct WindowModel::UndoResults {
+    std::vector<RenamedFile> pass;
+    // How many files, from the last one on, the undo went through, and which
+    // of them it named back.
+    std::size_t tried = 0;
+    std::vector<bool> named_back;
+};
+
 bool WindowModel::UndoRequested() {
+    if (work_) return true;
     return Guarded([this] {
         if (last_pass_.empty()) return;
-        const std::vector<RenamedFile> pass = std::move(last_pass_);
+        auto undo = std::make_shared<UndoResults>();
+        undo->pass = std::move(last_pass_);
         last_pass_.clear();
-        RenameSession& session = services_.session;
-        FileSystem& file_system = session.services().file_system;
-        FileList& entries = session.file_list();
-        const ListMarks before = view_.ReadMarks();
-        std::vector<std::string> kept;
-        std::size_t rewritten = 0;
-        ChangeList(
-            [&] {
-                // Last renamed first: a name the pass freed for a later
-                // file is free again when the earlier one goes back to it.
-                for (auto file = pass.rbegin(); file != pass.rend(); ++file) {
-                    if (file_system.RenameNoReplace(file->after, file->before) != 0) {
-                        kept.push_back(file->after);
-                        continue;
-                    }
-                    if (!file->entry || *file->entry >= entries.size()) continue;
-                    entries.Replace(*file->entry, file->before);
-                    rewritten = std::max(rewritten, *file->entry + 1);
+        undo->named_back.assign(undo->pass.size(), false);
+        FileSystem& file_system = services_.session.services().file_system;
+        StartWork(
+            undo->pass.size(),
+            [&file_system, undo](BackgroundWork& work) {
+                struct Release {
+                    FileSystem& file_system;
+                    ~Release() { file_system.ReleaseHeldDirectory(); }
+                } release{file_system};
+                // Last renamed first: a name the pass freed for a later file
+                // is free again when the earlier one goes back to it.
+                const std::size_t count = undo->pass.size();
+                while (undo->tried < count && !work.StopRequested()) {
+                    const RenamedFile& file = undo->pass[count - 1 - undo->tried];
+                    undo->named_back[count - 1 - undo->tried] =
+                        file_system.RenameNoReplace(file.after, file.before) == 0;
+                    work.Advance(++undo->tried);
                 }
-                file_system.ReleaseHeldDirectory();
             },
-            [&](bool) { return RewrittenUpdate(before, rewritten); });
-        if (!kept.empty()) {
-            std::reverse(kept.begin(), kept.end());
-            view_.ShowError(ApplicationTitle(services_.executable_path), UndoKeptText(kept));
-        }
+            [this, undo](std::exception_ptr escaped) { FinishUndo(*undo, escaped); });
     });
+}
+
+void WindowModel::FinishUndo(UndoResults& undo, std::exception_ptr escaped) {
+    FileList& entries = services_.session.file_list();
+    const ListMarks before = view_.ReadMarks();
+    const std::size_t count = undo.pass.size();
+    std::vector<std::string> kept;
+    std::size_t rewritten = 0;
+    ChangeList(
+        [&] {
+            for (std::size_t i = count; i-- > count - undo.tried;) {
+                const RenamedFile& file = undo.pass[i];
+                if (!undo.named_back[i]) {
+                    kept.push_back(file.after);
+                    continue;
+                }
+                if (!file.entry || *file.entry >= entries.size()) continue;
+                entries.Replace(*file.entry, file.before);
+                rewritten = std::max(rewritten, *file.entry + 1);
+            }
+            // Files an undo stopped part-way did not reach can still be named back.
+            undo.pass.resize(count - undo.tried);
+            last_pass_ = std::move(undo.pass);
+            if (escaped) std::rethrow_exception(escaped);
+        },
+        [&](bool) { return RewrittenUpdate(before, rewritten); });
+    if (!kept.empty()) {
+        std::reverse(kept.begin(), kept.end());
+        view_.ShowError(ApplicationTitle(services_.executable_path), UndoKeptText(kept));
+    }
+}
+
+void WindowModel::StartWork(std::size_t total, std::function<void(BackgroundWork&)> work,
+                            std::function<void(std::exception_ptr)> finish) {
+    work_total_ = total;
+    work_ticks_ = 0;
+    progress_shown_ = false;
+    finish_work_ = std::move(finish);
+    work_ = std::make_unique<BackgroundWork>(std::move(work), [this] { view_.WakeFromWorker(); });
+    view_.TickWhileWorking(true);
+}
+
+void WindowModel::CancelRequested() {
+    if (work_) work_->RequestStop();
+}
+
+void WindowModel::WorkTick() {
+    if (!work_) return;
+    if (work_->HasEnded()) {
+        WaitForWork();
+        return;
+    }
+    // About half a second: shorter work changes nothing on screen.
+    constexpr int kTicksBeforeProgress = 500 / kWorkTickMilliseconds;
+    if (++work_ticks_ < kTicksBeforeProgress) return;
+    const WorkProgress progress{work_->done(), work_total_};
+    progress_shown_ = true;
+    view_.ShowTitle(ProgressTitle(title_, progress));
+    view_.ShowProgress(progress);
+}
+
+void WindowModel::WorkWoke() {
+    if (work_ && work_->HasEnded()) WaitForWork();
+}
+
+bool WindowModel::WaitForWork() {
+    if (!work_) return true;
+    const std::exception_ptr escaped = work_->Wait();
+    work_.reset();
+    const auto finish = std::move(finish_work_);
+    finish_work_ = nullptr;
+    view_.TickWhileWorking(false);
+    if (progress_shown_) {
+        progress_shown_ = false;
+        view_.ShowTitle(title_);
+        view_.ShowProgress(std::nullopt);
+    }
+    const bool finished = Guarded([&] { finish(escaped); });
+    if (formats_changed_meanwhile_) {
+        formats_changed_meanwhile_ = false;
+        RegionalSettingsChanged();
+    }
+    return finished;
+}
+
+void WindowModel::ShowTitle(const std::string& title) {
+    title_ = title;
+    view_.ShowTitle(title);
+}
+
+std::string ProgressTitle(const std::string& title, const WorkProgress& progress) {
+    const auto grouped = [](std::size_t number) {
+        std::string digits = std::to_string(number);
+        for (std::size_t at = digits.size(); at > 3; at -= 3) digits.insert(at - 3, ",");
+        return digits;
+    };
+    std::string text = title + " \u2014 " + grouped(progress.done);
+    if (progress.total > 0) text += " / " + grouped(progress.total);
+    return text;
 }
 
 std::string UndoKeptText(const std::vector<std::string>& kept) {

@@ -7,12 +7,21 @@
 // Every handler runs its steps until one raises an error; the error is shown
 // in the window's error box (titled with the application title) and the rest
 // of the handler is skipped. The window goes on.
+//
+// Long work - a drop's walk and sort, the rename pass, an undo - runs on a
+// thread of its own while the window goes on answering. The file list is only
+// read meanwhile; what the work found is put into it on the window's thread
+// when the work has ended. While work runs, the handlers that would change the
+// list or the stamp type do nothing; Esc stops the work after the file in
+// hand. Work that lasts longer than about half a second shows its progress.
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "app/background_work.h"
 #include "app/list_marks.h"
 #include "app/rename_session.h"
 #include "app/window_layout.h"
@@ -31,6 +40,16 @@ struct ListUpdate {
     // The marks, the current entry and the first visible entry afterwards.
     ListMarks marks;
 };
+
+// How far long work has got: files finished of how many (0: not known yet).
+struct WorkProgress {
+    std::size_t done = 0;
+    std::size_t total = 0;
+    friend bool operator==(const WorkProgress&, const WorkProgress&) = default;
+};
+
+// While work runs, the window calls WindowModel::WorkTick() this often.
+inline constexpr int kWorkTickMilliseconds = 100;
 
 // What the model asks of a window. Sizes are in the window's own pixels.
 class WindowView {
@@ -58,6 +77,18 @@ public:
 
     // Shows the window's error box and returns when the user has dismissed it.
     virtual void ShowError(const std::string& title, const std::string& text) = 0;
+
+    // Work started (true) or ended (false): while it runs the window calls
+    // WindowModel::WorkTick() every kWorkTickMilliseconds.
+    virtual void TickWhileWorking(bool working) = 0;
+    // Called on the work's own thread when the work has ended: the window
+    // calls WindowModel::WorkWoke() on its own thread soon after. Once the
+    // window is gone, the call is dropped.
+    virtual void WakeFromWorker() = 0;
+    // Long work's progress where the desktop shows one (the taskbar button),
+    // with the controls that would start other work disabled; nothing once
+    // the work has ended.
+    virtual void ShowProgress(const std::optional<WorkProgress>& progress) = 0;
 };
 
 // What the model works with besides its view, passed in so tests can give
@@ -75,6 +106,8 @@ struct WindowModelServices {
 class WindowModel {
 public:
     WindowModel(WindowModelServices services, WindowView& view);
+    // Stops work that runs and waits for it, without finishing it.
+    ~WindowModel();
 
     // Puts the window in its starting state: the session initialised without
     // arguments (stamp type from the settings file, empty list), and shown.
@@ -83,13 +116,18 @@ public:
     void Reset();
 
     // The handlers, one for each event of the window. Each returns whether it
-    // ran to its end; an error it met has been shown.
+    // ran to its end; an error it met has been shown. A handler that starts
+    // long work (Execute, a drop, undo) returns once it has started it; the
+    // rest runs when the work has ended (see WaitForWork). While work runs,
+    // Execute, Clear, Delete, drops, undo and a stamp type chosen are refused
+    // without a word.
     //
     // The window was shown by the program (not restored by the desktop): the
     // title with the version, the captions, the buttons placed from the right.
     bool WindowShown();
-    // The user asks to close the window: the chosen stamp type is written to
-    // the settings file. The window closes only when this returns true.
+    // The user asks to close the window: work that runs is stopped after the
+    // file in hand and finished, then the chosen stamp type is written to the
+    // settings file. The window closes only when this returns true.
     bool CloseRequested();
     // Execute: the rename pass over the whole list with the chosen stamp type.
     bool ExecuteClicked();
@@ -99,7 +137,8 @@ public:
     bool DeletePressed();
     // Files and directories dropped on the window: one batch.
     bool FilesDropped(const std::vector<std::string>& paths);
-    // The desktop's regional settings changed.
+    // The desktop's regional settings changed; while work runs, they are read
+    // again once it has ended.
     bool RegionalSettingsChanged();
     // The user picked a stamp type in the selector (-1 for none).
     void StampTypeChosen(int stamp_type);
@@ -107,7 +146,8 @@ public:
     // had before, last renamed first, never replacing a file. A file whose old
     // name has been taken since, or that is gone, keeps its name; such files
     // are reported once at the end. Offered for the last pass only, until the
-    // next drop, pass, Clear or close; a second undo does nothing.
+    // next drop, pass, Clear or close; a second undo does nothing. An undo
+    // stopped part-way leaves the files not yet named back to be undone.
     bool UndoRequested();
     // Whether there is a pass to undo.
     bool CanUndo() const { return !last_pass_.empty(); }
@@ -116,9 +156,38 @@ public:
     // for a step the window takes before it calls a handler.
     void ReportError(const std::string& message);
 
+    // Long work. Whether work runs now.
+    bool Working() const { return work_ != nullptr; }
+    // Esc: the work stops after the file in hand.
+    void CancelRequested();
+    // The window's timer while work runs: progress shown once the work has
+    // run for about half a second.
+    void WorkTick();
+    // The work's thread woke the window: work that has ended is finished.
+    void WorkWoke();
+    // Waits until the work has ended and finishes it. Returns whether it ran
+    // to its end (true when there was none); an error it met has been shown.
+    bool WaitForWork();
+    // Stops the work and waits for it without finishing it: for a window that
+    // is being destroyed.
+    void AbandonWork() { work_.reset(); }
+
     RenameSession& session() { return services_.session; }
 
 private:
+    // The results of a rename pass or an undo, filled by the work's thread.
+    struct PassResults;
+    struct UndoResults;
+
+    // Starts work on its own thread; `finish` runs on the window's thread
+    // once it has ended, given the error that escaped the work (if any), as
+    // the rest of a handler.
+    void StartWork(std::size_t total, std::function<void(BackgroundWork&)> work,
+                   std::function<void(std::exception_ptr escaped)> finish);
+    void FinishPass(PassResults& pass, std::exception_ptr escaped);
+    void FinishUndo(UndoResults& undo, std::exception_ptr escaped);
+    void ShowTitle(const std::string& title);
+
     template <typename Steps>
     bool Guarded(Steps steps);
     // Runs a change of the file list, then shows the list as the change left
@@ -144,7 +213,22 @@ private:
     WindowView& view_;
     // The last pass's renames, in their order; empty when there is nothing to undo.
     std::vector<RenamedFile> last_pass_;
+
+    // The work that runs, and how it ends on the window's thread.
+    std::unique_ptr<BackgroundWork> work_;
+    std::function<void(std::exception_ptr)> finish_work_;
+    std::size_t work_total_ = 0;
+    int work_ticks_ = 0;
+    bool progress_shown_ = false;
+    // The regional settings changed while work ran: read once it has ended.
+    bool formats_changed_meanwhile_ = false;
+    // The title the window shows when no progress is shown.
+    std::string title_;
 };
+
+// The title while work shows its progress: "<title> — 12,345 / 200,000", or
+// "<title> — 12,345" while the number of files is not known yet.
+std::string ProgressTitle(const std::string& title, const WorkProgress& progress);
 
 // The text that reports the files an undo could not name back: how many, and
 // the first few of their paths.

@@ -6,7 +6,8 @@
 
 namespace tavrel {
 
-void CollectDirectory(const std::string& directory, PendingList& pending, FileSystem& file_system) {
+void CollectDirectory(const std::string& directory, PendingList& pending, FileSystem& file_system,
+                      const WalkEvents& events) {
     // An explicit stack instead of recursion, so a very deep tree cannot exhaust
     // the call stack. Each level holds its directory's listing, read whole.
     struct Level {
@@ -17,6 +18,8 @@ void CollectDirectory(const std::string& directory, PendingList& pending, FileSy
     std::vector<Level> descent;
 
     auto enter = [&](std::string path, LastStepLink link) {
+        if (events.stop && events.stop->load(std::memory_order_relaxed)) return;
+        if (events.progress) events.progress(pending.size());
         auto listing = file_system.ReadDirectory(path, link);
         if (!listing) return;
         for (const auto& level : descent)
@@ -31,6 +34,7 @@ void CollectDirectory(const std::string& directory, PendingList& pending, FileSy
     // home folder never leads the walk outside it.
     enter(directory, LastStepLink::kFollow);
     while (!descent.empty()) {
+        if (events.stop && events.stop->load(std::memory_order_relaxed)) return;
         Level& level = descent.back();
         if (level.next == level.listing.entries.size()) {
             descent.pop_back();

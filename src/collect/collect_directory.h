@@ -1,6 +1,9 @@
 #pragma once
 // Walking a directory for every file beneath it.
 
+#include <atomic>
+#include <cstddef>
+#include <functional>
 #include <string>
 
 #include "collect/file_list.h"
@@ -18,6 +21,15 @@ namespace tavrel {
 // be read adds nothing, and nothing is reported. Paths are base + name, where
 // the base is the given path with kDirectorySeparator appended unless it
 // already ends in one.
-void CollectDirectory(const std::string& directory, PendingList& pending, FileSystem& file_system);
+//
+// A walk that a window waits for reports how far it got and can be stopped:
+// when the stop flag is set it ends at once, leaving what it listed so far; progress is told the
+// pending list's length after each directory read.
+struct WalkEvents {
+    const std::atomic<bool>* stop = nullptr;
+    std::function<void(std::size_t listed)> progress;
+};
+void CollectDirectory(const std::string& directory, PendingList& pending, FileSystem& file_system,
+                      const WalkEvents& events = {});
 
 }  // namespace tavrel

@@ -76,12 +76,13 @@ void FileList::AppendAll(std::vector<std::string>& paths) {
     for (auto& path : paths) Append(std::move(path));
 }
 
-void FileList::Replace(std::size_t index, std::string path) {
-    if (path == entries_[index].path) return;
+std::string FileList::Exchange(std::size_t index, std::string path) {
+    if (path == entries_[index].path) return path;
     // The rename pass rewrites entry after entry; keeping the index up to date
     // would cost two case foldings a file. The next merge builds it afresh.
     if (entries_[index].serial < indexed_end_) DropIndex();
-    entries_[index].path = std::move(path);
+    std::swap(entries_[index].path, path);
+    return path;
 }
 
 void FileList::RemoveAt(std::vector<std::size_t> indices) {

@@ -37,7 +37,9 @@ public:
     // Appends every path, in order; the paths are moved from.
     void AppendAll(std::vector<std::string>& paths);
     // Replaces the text of one entry; it keeps its place in the list.
-    void Replace(std::size_t index, std::string path);
+    void Replace(std::size_t index, std::string path) { Exchange(index, std::move(path)); }
+    // Replaces the text of one entry and hands back the text it had.
+    std::string Exchange(std::size_t index, std::string path);
     // Removes the entries at the given indices (any order, duplicates ignored).
     void RemoveAt(std::vector<std::size_t> indices);
 

@@ -136,8 +136,8 @@ TEST(FormShow, VersionFailureKeepsTheResourceLayout) {
     EXPECT_EQ(w.form.clear_button->pos(), QPoint(355, 8));
     // The window still works in full.
     test::MakeFile(w.files / "a.jpg", kFileTime);
-    EXPECT_TRUE(w.form.model().FilesDropped({w.files / "a.jpg"}));
-    EXPECT_TRUE(w.form.model().ExecuteClicked());
+    EXPECT_TRUE(w.Run(w.form.model().FilesDropped({w.files / "a.jpg"})));
+    EXPECT_TRUE(w.Run(w.form.model().ExecuteClicked()));
     EXPECT_EQ(w.Entries(), Paths{w.files / "20110915_a.jpg"});
 }
 
@@ -160,7 +160,7 @@ TEST(ListKeys, DeleteRemovesTheSelectedEntries) {
         WindowFixture w;
         w.form.show();
         // Listed unchecked, as names that do not exist are.
-        w.form.model().FilesDropped({"a", "b", "c", "d", "e", "f"});
+        w.Run(w.form.model().FilesDropped({"a", "b", "c", "d", "e", "f"}));
         w.Select(c.selected);
         w.form.file_list->setFocus();
         QTest::keyClick(w.form.file_list, c.key, c.modifiers);
@@ -204,21 +204,21 @@ TEST(ListMarks, EntriesThatStayKeepTheirMarksAndTheCurrentEntry) {
          {1, 4},
          2,
          [](WindowFixture& w) {
-             EXPECT_TRUE(w.form.model().FilesDropped({"h", "g"}));
+             EXPECT_TRUE(w.Run(w.form.model().FilesDropped({"h", "g"})));
          },
          {"a", "b", "c", "d", "e", "f", "g", "h"},
          {{"b", "e"}, "c"}},
         {"a drop bringing a marked entry again",
          {1, 4},
          4,
-         [](WindowFixture& w) { EXPECT_TRUE(w.form.model().FilesDropped({"b"})); },
+         [](WindowFixture& w) { EXPECT_TRUE(w.Run(w.form.model().FilesDropped({"b"}))); },
          {"a", "c", "d", "e", "f", "b"},
          {{"e"}, "e"}},
         {"a drop bringing entries before and between the marks again",
          {2, 3, 5},
          3,
          [](WindowFixture& w) {
-             EXPECT_TRUE(w.form.model().FilesDropped({"A", "e"}));
+             EXPECT_TRUE(w.Run(w.form.model().FilesDropped({"A", "e"})));
          },
          {"b", "c", "d", "f", "A", "e"},
          {{"c", "d", "f"}, "d"}},
@@ -249,7 +249,7 @@ TEST(ListMarks, EntriesThatStayKeepTheirMarksAndTheCurrentEntry) {
         WindowFixture w;
         w.form.show();
         // Listed unchecked, as names that do not exist are.
-        w.form.model().FilesDropped({"a", "b", "c", "d", "e", "f"});
+        w.Run(w.form.model().FilesDropped({"a", "b", "c", "d", "e", "f"}));
         w.form.file_list->setCurrentIndex(w.form.file_list->model()->index(c.current, 0));
         w.form.file_list->selectionModel()->clearSelection();
         w.Select(c.marked);
@@ -265,10 +265,10 @@ TEST(ListMarks, APassStoppedByAnErrorUnmarksOnlyTheEntriesItWroteBack) {
     w.form.show();
     test::MakeFile(w.files / "a.jpg", kFileTime);
     test::MakeFile(w.files / "c.jpg", kFileTime);
-    w.form.model().FilesDropped({w.files / "a.jpg", w.files / "b.jpg", w.files / "c.jpg"});
+    w.Run(w.form.model().FilesDropped({w.files / "a.jpg", w.files / "b.jpg", w.files / "c.jpg"}));
     w.form.file_list->setCurrentIndex(w.form.file_list->model()->index(2, 0));
     w.Select({0, 1, 2});
-    EXPECT_FALSE(w.form.model().ExecuteClicked());
+    EXPECT_FALSE(w.Run(w.form.model().ExecuteClicked()));
     EXPECT_EQ(w.Entries(),
               (Paths{w.files / "20110915_a.jpg", w.files / "b.jpg", w.files / "c.jpg"}));
     EXPECT_EQ(MarksOf(w), (Marks{{w.files / "b.jpg", w.files / "c.jpg"}, w.files / "c.jpg"}));
@@ -280,7 +280,7 @@ TEST(Handlers, ExecuteRenamesEveryEntryAndClearsTheSelection) {
     test::MakeFile(w.files / "b.jpg", kFileTime);
     test::MakeFile(w.files / "a.jpg", kFileTime);
     test::MakeFile(w.files / "20010101_c.jpg", kFileTime);
-    w.form.model().FilesDropped({w.files.path()});
+    w.Run(w.form.model().FilesDropped({w.files.path()}));
     w.form.stamp_type_selector->setCurrentIndex(2);
     w.Select({0, 2});
     const QModelIndex current = w.form.file_list->model()->index(1, 0);
@@ -288,6 +288,7 @@ TEST(Handlers, ExecuteRenamesEveryEntryAndClearsTheSelection) {
     w.Select({0, 2});
 
     QTest::mouseClick(w.form.execute_button, Qt::LeftButton);
+    w.form.model().WaitForWork();
     EXPECT_EQ(w.Entries(),
               (Paths{w.files / "20110915-123456_c.jpg", w.files / "20110915-123456_a.jpg",
                      w.files / "20110915-123456_b.jpg"}));
@@ -305,10 +306,12 @@ TEST(Handlers, CtrlZUndoesThePass) {
     w.form.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&w.form, 120000));
     test::MakeFile(w.files / "a.jpg", kFileTime);
-    ASSERT_TRUE(w.form.model().FilesDropped({w.files / "a.jpg"}));
+    ASSERT_TRUE(w.Run(w.form.model().FilesDropped({w.files / "a.jpg"})));
     QTest::mouseClick(w.form.execute_button, Qt::LeftButton);
+    w.form.model().WaitForWork();
     ASSERT_TRUE(test::Exists(w.files / "20110915_a.jpg"));
     QTest::keyClick(w.form.file_list, Qt::Key_Z, Qt::ControlModifier);
+    w.form.model().WaitForWork();
     EXPECT_TRUE(test::Exists(w.files / "a.jpg"));
     EXPECT_EQ(w.Entries(), Paths{w.files / "a.jpg"});
 }
@@ -322,7 +325,7 @@ TEST(Handlers, ClearEmptiesTheListAndRestoresTheStoredStampType) {
         WindowFixture w;
         w.form.show();
         if (c.settings) w.StoreSettings(c.settings);
-        w.form.model().FilesDropped({"x", "y"});
+        w.Run(w.form.model().FilesDropped({"x", "y"}));
         w.form.stamp_type_selector->setCurrentIndex(c.stamp_type == 0 ? 1 : 0);
         QTest::mouseClick(w.form.clear_button, Qt::LeftButton);
         EXPECT_TRUE(w.Entries().empty());
@@ -336,8 +339,8 @@ TEST(Handlers, AnErrorIsShownAndTheRestOfTheHandlerSkipped) {
     w.form.show();
     test::MakeFile(w.files / "a.jpg", kFileTime);
     test::MakeFile(w.files / "c.jpg", kFileTime);
-    w.form.model().FilesDropped({w.files / "a.jpg", w.files / "b.jpg", w.files / "c.jpg"});
-    EXPECT_FALSE(w.form.model().ExecuteClicked());
+    w.Run(w.form.model().FilesDropped({w.files / "a.jpg", w.files / "b.jpg", w.files / "c.jpg"}));
+    EXPECT_FALSE(w.Run(w.form.model().ExecuteClicked()));
     ASSERT_EQ(w.errors.shown.size(), 1u);
     EXPECT_EQ(w.errors.shown[0].text, "日付に変換できない値が渡されました.");
     EXPECT_EQ(w.errors.shown[0].title, "tavrel");
@@ -379,7 +382,7 @@ TEST(Drop, DroppedUrlsBecomeOneBatchOfRawPaths) {
     test::MakeFile(w.files / "a\xff.jpg", kFileTime);
     test::MakeFile(w.files / "earlier.jpg", kFileTime);
     test::MakeFile(w.files / "named-host.jpg", kFileTime);
-    w.form.model().FilesDropped({w.files / "earlier.jpg"});
+    w.Run(w.form.model().FilesDropped({w.files / "earlier.jpg"}));
 
     QMimeData mime;
     mime.setUrls({QUrl::fromEncoded(QByteArray("file://") + QByteArray(w.files.path().c_str()) +
@@ -398,13 +401,14 @@ TEST(Drop, DroppedUrlsBecomeOneBatchOfRawPaths) {
     EXPECT_TRUE(enter.isAccepted());
     QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(target, &drop);
+    w.form.model().WaitForWork();
     EXPECT_TRUE(drop.isAccepted());
     EXPECT_EQ(w.Entries(), (Paths{w.files / "earlier.jpg", w.files / "a\xff.jpg",
                                   w.files / "dir/b.jpg", w.files / "named-host.jpg"}));
     // Shown leniently decoded; renamed byte for byte.
     EXPECT_EQ(w.form.file_list->model()->index(1, 0).data().toString(),
               QString::fromStdString(w.files.path()) + QString::fromUtf8("/a\xEF\xBF\xBD.jpg"));
-    EXPECT_TRUE(w.form.model().ExecuteClicked());
+    EXPECT_TRUE(w.Run(w.form.model().ExecuteClicked()));
     EXPECT_TRUE(test::Exists(w.files / "20110915_a\xff.jpg"));
 }
 
@@ -426,13 +430,14 @@ TEST(Drop, ADropThatBringsNoLocalPathIsRefused) {
          std::initializer_list<const QMimeData*>{&unreadable, &remote_only}) {
         WindowFixture w;
         w.form.show();
-        w.form.model().FilesDropped({"listed"});
+        w.Run(w.form.model().FilesDropped({"listed"}));
         QWidget* target = w.form.file_list->viewport();
         QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(target, &enter);
         EXPECT_TRUE(enter.isAccepted());
         QDropEvent drop(QPointF(5, 5), Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(target, &drop);
+        w.form.model().WaitForWork();
         EXPECT_FALSE(drop.isAccepted());
         EXPECT_EQ(w.Entries(), Paths{"listed"});
         EXPECT_TRUE(w.errors.shown.empty());

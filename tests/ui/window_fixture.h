@@ -38,6 +38,8 @@ public:
                            const std::string& settings_name = "setup.ini",
                            const std::vector<std::string>& font_files = TahomaMetricFontFiles());
 
+    // Runs a handler that may start work, and the work to its end.
+    bool Run(bool started) { return form.model().WaitForWork() && started; }
     // The entries of the file list, as bytes.
     std::vector<std::string> Entries() const;
     // The rows of the list view that are selected, ascending.

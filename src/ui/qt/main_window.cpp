@@ -16,6 +16,7 @@
 #include <QPushButton>
 #include <QShortcut>
 #include <QStyleFactory>
+#include <QTimer>
 #include <QToolTip>
 #include <algorithm>
 
@@ -23,6 +24,7 @@
 #include "ui/qt/dropped_paths.h"
 #include "ui/qt/error_reporter.h"
 #include "ui/qt/file_list_model.h"
+#include "ui/qt/launcher_progress.h"
 #include "ui/qt/version_string.h"
 #include "ui/qt/window_font.h"
 
@@ -94,7 +96,10 @@ MainWindow::MainWindow(MainWindowServices services)
     setMinimumSize(ToQt(MinimumClientSize(Size{})));
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow() {
+    // The work may wake this window from its thread: it ends first.
+    model_.AbandonWork();
+}
 
 void MainWindow::BuildControls() {
     const auto place = [](QWidget* control, const Rect& r) {
@@ -167,6 +172,13 @@ void MainWindow::BuildControls() {
     // typing, as the field takes the key first.
     auto* undo = new QShortcut(QKeySequence::Undo, this);
     connect(undo, &QShortcut::activated, this, [this] { model_.UndoRequested(); });
+    // Esc stops long work.
+    auto* cancel = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(cancel, &QShortcut::activated, this, [this] { model_.CancelRequested(); });
+
+    work_timer_ = new QTimer(this);
+    work_timer_->setInterval(kWorkTickMilliseconds);
+    connect(work_timer_, &QTimer::timeout, this, [this] { model_.WorkTick(); });
 
     // The list first, then the panel's buttons and the selector.
     setTabOrder(file_list, execute_button);
@@ -268,6 +280,27 @@ void MainWindow::ShowError(const std::string& title, const std::string& text) {
     services_.errors.ShowError(owner ? owner : this, Text(title), Text(text));
 }
 
+void MainWindow::TickWhileWorking(bool working) {
+    if (working)
+        work_timer_->start();
+    else
+        work_timer_->stop();
+}
+
+void MainWindow::WakeFromWorker() {
+    // Queued to this window's thread; dropped once the window is gone.
+    QMetaObject::invokeMethod(
+        this, [this] { model_.WorkWoke(); }, Qt::QueuedConnection);
+}
+
+void MainWindow::ShowProgress(const std::optional<WorkProgress>& progress) {
+    for (QWidget* control :
+         {static_cast<QWidget*>(execute_button), static_cast<QWidget*>(clear_button),
+          static_cast<QWidget*>(stamp_type_selector)})
+        control->setEnabled(!progress);
+    ShowLauncherProgress(progress);
+}
+
 void MainWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     UpdateMinimumSize();
@@ -296,11 +329,12 @@ void MainWindow::moveEvent(QMoveEvent* event) {
 }
 
 void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
-    if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+    // While work runs, nothing more is taken.
+    if (event->mimeData()->hasUrls() && !model_.Working()) event->acceptProposedAction();
 }
 
 void MainWindow::dragMoveEvent(QDragMoveEvent* event) {
-    if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+    if (event->mimeData()->hasUrls() && !model_.Working()) event->acceptProposedAction();
 }
 
 void MainWindow::dropEvent(QDropEvent* event) {
@@ -311,7 +345,7 @@ void MainWindow::dropEvent(QDropEvent* event) {
     const std::vector<std::string> paths =
         event->mimeData()->hasUrls() ? DroppedPaths(event->mimeData()->urls(), services_.host_name)
                                      : std::vector<std::string>{};
-    if (paths.empty()) {
+    if (paths.empty() || model_.Working()) {
         event->setDropAction(Qt::IgnoreAction);
         event->ignore();
         return;

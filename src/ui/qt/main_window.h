@@ -16,6 +16,7 @@ class QFrame;
 class QLabel;
 class QListView;
 class QPushButton;
+class QTimer;
 
 namespace tavrel {
 
@@ -76,6 +77,9 @@ private:
     void ShowStampType(int stamp_type) override;
     int ChosenStampType() const override;
     void ShowError(const std::string& title, const std::string& text) override;
+    void TickWhileWorking(bool working) override;
+    void WakeFromWorker() override;
+    void ShowProgress(const std::optional<WorkProgress>& progress) override;
 
     void BuildControls();
     void UpdateMinimumSize();
@@ -83,6 +87,7 @@ private:
     MainWindowServices services_;
     WindowModel model_;
     FileListModel* list_model_ = nullptr;
+    QTimer* work_timer_ = nullptr;
     // The rows the list view was last given.
     int shown_rows_ = 0;
 };

@@ -99,6 +99,7 @@ MainWindow::MainWindow(MainWindowServices services)
     LayOut();
     ShowStampType(services_.session.stamp_type());
     taskbar_created_ = RegisterWindowMessageW(L"TaskbarCreated");
+    wake_target_.store(handle_);
     ACCEL undo{FCONTROL | FVIRTKEY, 'Z', kUndoId};
     shortcuts_ = CreateAcceleratorTableW(&undo, 1);
 }
@@ -112,6 +113,8 @@ bool MainWindow::TranslateShortcut(MSG& message) {
 }
 
 MainWindow::~MainWindow() {
+    // The work may wake this window from its thread: it ends first.
+    model_.AbandonWork();
     if (handle_ != nullptr) DestroyWindow(handle_);
     if (shortcuts_ != nullptr) DestroyAcceleratorTable(shortcuts_);
     if (font_ != nullptr) DeleteObject(font_);
@@ -284,6 +287,26 @@ void MainWindow::ShowError(const std::string& title, const std::string& text) {
                                FromWtf8(text));
 }
 
+void MainWindow::TickWhileWorking(bool working) {
+    if (handle_ == nullptr) return;
+    if (working)
+        SetTimer(handle_, kWorkTimerId, kWorkTickMilliseconds, nullptr);
+    else
+        KillTimer(handle_, kWorkTimerId);
+}
+
+void MainWindow::WakeFromWorker() {
+    // A window already destroyed takes no message: the wake is dropped.
+    if (const HWND target = wake_target_.load(); target != nullptr)
+        PostMessageW(target, kWorkWokeMessage, 0, 0);
+}
+
+void MainWindow::ShowProgress(const std::optional<WorkProgress>& progress) {
+    for (HWND control : {execute_button, clear_button, stamp_type_selector})
+        EnableWindow(control, progress ? FALSE : TRUE);
+    taskbar_.Show(handle_, progress);
+}
+
 LRESULT CALLBACK MainWindow::WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     if (message == WM_NCCREATE) {
         auto* form =
@@ -317,6 +340,8 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
             if (id == kExecuteId && code == BN_CLICKED) model_.ExecuteClicked();
             if (id == kClearId && code == BN_CLICKED) model_.ClearClicked();
             if (id == kUndoId && lparam == 0) model_.UndoRequested();
+            // Esc, turned into the cancel command as in a dialog, stops work.
+            if (id == IDCANCEL && lparam == 0) model_.CancelRequested();
             if (id == kComboBoxId && code == CBN_SELCHANGE)
                 model_.StampTypeChosen(ChosenStampType());
             return 0;
@@ -379,7 +404,15 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
             // The window closes only when the settings file was written.
             if (model_.CloseRequested()) DestroyWindow(handle_);
             return 0;
+        case WM_TIMER:
+            if (wparam != kWorkTimerId) break;
+            model_.WorkTick();
+            return 0;
+        case kWorkWokeMessage:
+            model_.WorkWoke();
+            return 0;
         case WM_DESTROY:
+            wake_target_.store(nullptr);
             PostQuitMessage(0);
             return 0;
         default:

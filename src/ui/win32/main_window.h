@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <string>
@@ -13,6 +14,7 @@
 #include "app/window_model.h"
 #include "ui/win32/error_box.h"
 #include "ui/win32/file_list_box.h"
+#include "ui/win32/taskbar_progress.h"
 
 namespace tavrel::win32 {
 
@@ -41,6 +43,10 @@ public:
         // The command of the undo key (Ctrl+Z).
         kUndoId,
     };
+    // The timer that ticks while work runs, and the message that wakes the
+    // window when the work has ended.
+    static constexpr UINT_PTR kWorkTimerId = 1;
+    static constexpr UINT kWorkWokeMessage = WM_APP + 1;
     // The window class's name, which other programs see.
     static constexpr const wchar_t* kWindowClass = L"TFormMain";
 
@@ -93,6 +99,9 @@ private:
     void ShowStampType(int stamp_type) override;
     int ChosenStampType() const override;
     void ShowError(const std::string& title, const std::string& text) override;
+    void TickWhileWorking(bool working) override;
+    void WakeFromWorker() override;
+    void ShowProgress(const std::optional<WorkProgress>& progress) override;
 
     void CreateFonts();
     void CreateControls();
@@ -115,6 +124,9 @@ private:
     // The message the shell broadcasts when the taskbar is created again.
     UINT taskbar_created_ = 0;
     HACCEL shortcuts_ = nullptr;
+    // Where the work's thread posts its wake; null once the window is gone.
+    std::atomic<HWND> wake_target_ = nullptr;
+    TaskbarProgress taskbar_;
 };
 
 }  // namespace tavrel::win32

@@ -268,6 +268,7 @@ TEST(Handlers, TheUndoCommandUndoesThePass) {
     ASSERT_EQ(test::Names(w.files.path()), Paths{"20110915_a.jpg"});
     // As the Ctrl+Z shortcut sends it.
     SendMessageW(w.form.handle(), WM_COMMAND, MAKEWPARAM(MainWindow::kUndoId, 1), 0);
+    w.form.model().WaitForWork();
     EXPECT_EQ(test::Names(w.files.path()), Paths{"a.jpg"});
     EXPECT_EQ(w.Entries(), Paths{w.files / "a.jpg"});
 }

@@ -168,6 +168,7 @@ void WindowFixture::Pump() {
 
 void WindowFixture::Drop(const std::vector<std::string>& paths) {
     SendMessageW(form.handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(paths)), 0);
+    form.model().WaitForWork();
 }
 
 void WindowFixture::PressOnList(WORD key, bool shift, bool alt) {
@@ -187,6 +188,7 @@ void WindowFixture::PressOnList(WORD key, bool shift, bool alt) {
 
 void WindowFixture::Click(HWND button) {
     SendMessageW(button, BM_CLICK, 0, 0);
+    form.model().WaitForWork();
     Pump();
 }
 

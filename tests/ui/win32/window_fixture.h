@@ -74,10 +74,11 @@ public:
     void Show();
     // Dispatches the messages waiting for this thread.
     static void Pump();
-    // Drops the paths on the window.
+    // Drops the paths on the window, and waits until the window has taken them.
     void Drop(const std::vector<std::string>& paths);
     // Presses a key on the list, with Shift or Alt held down or not.
     void PressOnList(WORD key, bool shift = false, bool alt = false);
+    // Clicks the button, and waits for the work it started.
     void Click(HWND button);
 
     // The entries of the file list.
