@@ -16,8 +16,11 @@
 #include <memory>
 #include <regex>
 
+#include "platform/posix/monotonic_clock.h"
 #include "platform/posix/no_replace_rename.h"
+#include "platform/posix/posix_file_system.h"
 #include "robustness_support.h"
+#include "stamp/stamp_pass.h"
 #include "test_support.h"
 
 namespace tavrel::test {
@@ -286,6 +289,47 @@ TEST_P(MountedFileSystemTest, RenameChainNeverReplacesATakenName) {
     RecordProperty("rename_branch", branch);
     std::cout << "[ figures  ] " << InfoOf(GetParam()).label << ": " << branch
               << (folds_case ? ", folds letter case" : ", keeps letter case apart") << "\n";
+}
+
+// A pass over files in two folders asks renameat2 with RENAME_NOREPLACE for
+// every file where the file system takes the flag, and once in all where it
+// refuses it: after the first refusal every rename goes straight to the
+// fallback, in the other folder too.
+TEST_P(MountedFileSystemTest, AFileSystemRefusingNoReplaceIsAskedOnceAPass) {
+    std::vector<std::string> log;
+    PosixFileSystem file_system([&log](int directory_fd) {
+        RenameSystemCalls calls = KernelRenameSystemCallsIn(directory_fd);
+        calls.rename_no_replace = [&log, ask = calls.rename_no_replace](const char* a,
+                                                                       const char* b) {
+            const int answer = ask(a, b);
+            log.push_back("renameat2=" + std::to_string(answer));
+            return answer;
+        };
+        return calls;
+    });
+    std::vector<std::string> paths;
+    for (const char* folder : {"one", "two"})
+        for (int i = 0; i < 3; ++i) {
+            paths.push_back(Folder(folder) + "/IMG_" + std::to_string(i) + ".jpg");
+            MakeFile(paths.back(), kWritten, paths.back());
+        }
+    MonotonicClock clock;
+    const RegionalFormats formats = RegionalFormats::Reference();
+    const PassPaths pass_paths{paths.size(),
+                               [&](std::size_t i) -> const std::string& { return paths[i]; }};
+    int renamed = 0;
+    PassEvents events;
+    events.renamed = [&](std::size_t, const std::string&, const std::string&) { ++renamed; };
+    const PassEnd end = RunStampPass(pass_paths, 1, {file_system, formats, clock}, events);
+    EXPECT_EQ(end.finished, paths.size());
+    EXPECT_EQ(renamed, 6);
+    ASSERT_FALSE(log.empty());
+    const bool refused = log.front() == "renameat2=" + std::to_string(EINVAL) ||
+                         log.front() == "renameat2=" + std::to_string(ENOSYS);
+    EXPECT_EQ(log.size(), refused ? 1u : paths.size()) << InfoOf(GetParam()).label;
+    std::cout << "[ figures  ] " << InfoOf(GetParam()).label << ": renameat2 asked "
+              << log.size() << " times for 6 files in 2 folders ("
+              << (refused ? "refused" : "taken") << ")\n";
 }
 
 TEST_P(MountedFileSystemTest, CommandLineRunTreatsTakenAndCaseClashingNamesAsCollisions) {
