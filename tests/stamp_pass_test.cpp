@@ -212,8 +212,8 @@ TEST(StampPassAhead, GivesTheNamesOfThePassInOrderOnRandomTrees) {
         ASSERT_EQ(MakeRandomTree(ahead, seed), list);
         ReadAhead how;
         how.threads = 1 + seed % 8;
-        how.far = 1 + (seed * 7) % 40;
-        how.near = 1 + seed % 5;
+        how.across_folders = 1 + (seed * 7) % 40;
+        how.in_one_folder = 1 + seed % 5;
         const int stamp_type = 1 + seed % 2;
         const PassRecord expected =
             RunPass(in_order, list, [&](const PassPaths& p, const StampContext& c, const PassEvents& e) {

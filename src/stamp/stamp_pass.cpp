@@ -67,8 +67,8 @@ public:
           context_(context),
           events_(events),
           threads_(std::max(1u, ahead.threads)),
-          slots_(std::min(std::max<std::size_t>(1, ahead.far), paths.count)),
-          near_(std::min(std::max<std::size_t>(1, ahead.near), slots_.size())) {}
+          slots_(std::min(std::max<std::size_t>(1, ahead.across_folders), paths.count)),
+          near_(std::min(std::max<std::size_t>(1, ahead.in_one_folder), slots_.size())) {}
 
     PassEnd Run() {
         std::vector<std::thread> workers;
@@ -225,15 +225,15 @@ private:
     // unfinished position, or far past it where another folder begins.
     bool TakeRead(std::unique_lock<std::mutex>& lock) {
         if (next_read_ >= paths_.count || error_ || stop_seen_) return EndBurst();
-        const std::size_t far = finished_ + slots_.size();
-        if (next_read_ >= far) return EndBurst();
+        const std::size_t far_limit = finished_ + slots_.size();
+        if (next_read_ >= far_limit) return EndBurst();
         // Scanned before any position is claimed, so that the scan never
         // falls behind the reads.
-        const bool folder_changes = FolderChangesBefore(far);
+        const bool folder_changes = FolderChangesBefore(far_limit);
         std::size_t limit = finished_ + near_;
         if (next_read_ >= limit) {
             if (!folder_changes) return EndBurst();
-            limit = far;
+            limit = far_limit;
         }
         // Reads and renames in one folder take turns, the reads in bursts: a
         // read begins by looking its name up in the folder, and on a network

@@ -67,11 +67,11 @@ struct ReadAhead {
     // The most positions past the first unfinished one that are read ahead
     // while the files there lie in one folder: few enough that a name read
     // ahead is still in the kernel's cache when its rename comes.
-    std::size_t near = 64;
+    std::size_t in_one_folder = 64;
     // The most positions read ahead where another folder begins within them:
     // every file before that folder's first is read, so that its renames can
     // start beside those of the folders before it.
-    std::size_t far = 1024;
+    std::size_t across_folders = 1024;
 };
 
 // For file systems where each request waits for a server: the times of the
