@@ -118,7 +118,8 @@ fuzz: deps
 
 # Every figure of the performance table, against the floor and against other
 # tools, medians of BENCH_RUNS runs; the report goes to $(BUILD)/bench/report.md.
-# Fails when a figure misses its target. Takes about ten minutes.
+# Fails when a figure misses its target. Takes about 45 minutes, most of it on
+# the file systems far away (FUSE with 1 ms a request, sshfs).
 BENCH_RUNS ?= 5
 bench: build
 	BUILD=$(BUILD) BENCH_RUNS=$(BENCH_RUNS) bench/run_all.sh
