@@ -51,8 +51,8 @@ mount_slowed() {
     wait_until mounted
     if ! mountpoint -q "$mount"; then
         # Refused by the kernel or by fusermount3: no FUSE here for us.
-        if grep -qiE "permission denied|operation not permitted|no such device|fusermount3.*not found" \
-            "$work/slowed.out"; then
+        local refused="permission denied|operation not permitted|device not found|no such device"
+        if grep -qiE "$refused|fusermount3.*not found" "$work/slowed.out"; then
             echo "SKIP: no FUSE mount here: $(cat "$work/slowed.out")"
             exit $skip_code
         fi
@@ -94,8 +94,9 @@ check_stopped_pass() {
     count=$(grep -c . <<<"$on_disk")
     [ "$count" = "$(grep -c . "$work/originals")" ] ||
         fail "$count files on disk after the stopped pass, expected $(grep -c . "$work/originals")"
-    # Each file under exactly one of its two names.
-    awk -v stamp="$stamp" '
+    # Each file under exactly one of its two names; the renamed ones first.
+    : >"$work/renamed"
+    awk -v stamp="$stamp" -v renamed_out="$work/renamed" '
         NR == FNR { on_disk[$0] = 1; next }
         {
             dir = $0; sub(/\/[^\/]*$/, "", dir); name = substr($0, length(dir) + 2)
@@ -104,7 +105,7 @@ check_stopped_pass() {
             if (!new) { untouched++; next }
             renamed++
             if (untouched) { print "renamed after a file the pass left untouched: " $0; bad = 1 }
-            print dir "/" stamp name > "/dev/stderr"
+            print dir "/" stamp name >renamed_out
         }
         END {
             if (renamed == 0) { print "no file was renamed"; bad = 1 }
@@ -113,7 +114,7 @@ check_stopped_pass() {
                 bad = 1
             }
             exit bad
-        }' <(echo "$on_disk") <(echo "$order") >"$work/pass.check" 2>"$work/renamed" ||
+        }' <(echo "$on_disk") <(echo "$order") >"$work/pass.check" ||
         fail "after the stopped pass: $(head -n 5 "$work/pass.check")"
     renamed=$(cat "$work/renamed")
 }

@@ -54,7 +54,8 @@ point_at "$window" $((234 + 37)) $((207 + 20))
 xdotool click 1
 progress=$(wait_for_title "$window" "$title_pattern — [1-9][0-9,]* / [0-9,]+\$") ||
     fail "the pass showed no progress; the title is '$(title_of "$window")'"
-[[ $progress == *" / 3,000" ]] || fail "the pass's progress: '$progress'; the list should hold 3,000"
+[[ $progress == *" / 3,000" ]] ||
+    fail "the pass's progress: '$progress'; the list should hold 3,000 files"
 xdotool key Escape
 # The layer stays slow until the pass has stopped: at full speed it could end
 # before the window has read the key.
