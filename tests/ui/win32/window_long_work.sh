@@ -137,7 +137,5 @@ wait_for_exit $pid
 [ "$code" = 0 ] || fail "window mode ended with '$code': $(cat "$work/tavrel.out")"
 [ "$(od -An -c "$work/app/setup.ini" | tr -s ' ')" = " S t a m p T y p e : 1 \r \n" ] ||
     fail "setup.ini: $(od -c "$work/app/setup.ini")"
-# Wine's server may keep files of the mount open: it ends first.
-wineserver -k 2>/dev/null
 unmount_slowed
 echo "Tavrel.exe window long work: passed"
