@@ -22,6 +22,8 @@ PACKAGES += qt6-base-dev fonts-vlgothic xvfb xauth xdotool imagemagick openbox w
 PACKAGES += fonts-wine fonts-dejavu-extra
 # The FAT, exFAT and NTFS images the tests make and mount through FUSE.
 PACKAGES += fuse3 fusefat exfat-fuse exfatprogs ntfs-3g dosfstools mount
+# The slowed pass-through file system of the window tests of long work.
+PACKAGES += libfuse3-dev
 # Clang and its runtimes for the sanitizer and fuzz builds, llvm for the
 # symbolizer that names the lines in their reports.
 PACKAGES += clang libclang-rt-14-dev llvm

@@ -41,6 +41,26 @@ wait_for_window() {
     return 1
 }
 
+# A window's title as text.
+title_of() {
+    LC_ALL=C.UTF-8 xdotool getwindowname "$1" 2>/dev/null
+}
+
+# Waits until a window's title matches an extended regular expression (of
+# bash, on the title's bytes) and prints that title.
+wait_for_title() {
+    local window=$1 pattern=$2 title
+    for _ in $(seq 1 "$wait_tenths"); do
+        title=$(title_of "$window")
+        if [[ $title =~ $pattern ]]; then
+            echo "$title"
+            return 0
+        fi
+        sleep 0.1
+    done
+    return 1
+}
+
 # Waits until a command succeeds.
 wait_until() {
     for _ in $(seq 1 "$wait_tenths"); do

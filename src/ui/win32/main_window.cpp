@@ -302,6 +302,13 @@ void MainWindow::WakeFromWorker() {
 }
 
 void MainWindow::ShowProgress(const std::optional<WorkProgress>& progress) {
+    // A control disabled while it has the keyboard focus leaves the window with
+    // none (Execute has it after a click): Esc would no longer reach the window.
+    // The list takes the focus first.
+    const HWND focus = GetFocus();
+    for (HWND control : {execute_button, clear_button, stamp_type_selector})
+        if (progress && focus != nullptr && (focus == control || IsChild(control, focus)))
+            SetFocus(file_list);
     for (HWND control : {execute_button, clear_button, stamp_type_selector})
         EnableWindow(control, progress ? FALSE : TRUE);
     taskbar_.Show(handle_, progress);
