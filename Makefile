@@ -22,7 +22,8 @@ PACKAGES += qt6-base-dev fonts-vlgothic xvfb xauth xdotool imagemagick openbox w
 PACKAGES += fonts-wine fonts-dejavu-extra
 # The FAT, exFAT and NTFS images the tests make and mount through FUSE.
 PACKAGES += fuse3 fusefat exfat-fuse exfatprogs ntfs-3g dosfstools mount
-# The slowed pass-through file system of the window tests of long work.
+# The slowed pass-through file systems of the window tests of long work and of
+# the benchmarks.
 PACKAGES += libfuse3-dev
 # Clang and its runtimes for the sanitizer and fuzz builds, llvm for the
 # symbolizer that names the lines in their reports.
@@ -31,8 +32,9 @@ PACKAGES += clang libclang-rt-14-dev llvm
 # or with (perl's rename, Python, GNU time).
 PACKAGES += libbenchmark-dev rename python3 time
 # The benchmarks on file systems far away: a slow FUSE layer of our own
-# (libfuse3), and sshfs against an sshd of the run's own on loopback.
-PACKAGES += libfuse3-dev sshfs openssh-server openssh-client
+# (libfuse3, listed above), and sshfs against an sshd of the run's own on
+# loopback.
+PACKAGES += sshfs openssh-server openssh-client
 # The install tests: the desktop entry's validator, and man and groff to render
 # the manual page.
 PACKAGES += desktop-file-utils man-db groff-base
