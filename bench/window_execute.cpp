@@ -20,21 +20,11 @@
 
 #include "app/rename_session.h"
 #include "app/user_environment.h"
+#include "failing_reporter.h"
 #include "platform/process.h"
-#include "ui/qt/error_reporter.h"
 #include "ui/qt/main_window.h"
 
 namespace {
-
-// Any error would make the figure meaningless: say it and fail.
-class FailingReporter final : public tavrel::ErrorReporter {
-public:
-    void ShowError(QWidget*, const QString& title, const QString& text) override {
-        std::fprintf(stderr, "bench_window_execute: %s: %s\n", title.toUtf8().constData(),
-                     text.toUtf8().constData());
-        std::exit(1);
-    }
-};
 
 // Records when the list's viewport is painted.
 class PaintClock final : public QObject {
@@ -71,7 +61,7 @@ int main(int argc, char** argv) {
     const std::string executable = tavrel::ExecutablePath();
     tavrel::UserEnvironment environment(executable);
     tavrel::RenameSession session(environment.Services());
-    FailingReporter reporter;
+    FailingReporter reporter("bench_window_execute");
     tavrel::MainWindow form(tavrel::MainWindowServices{session, executable, reporter});
     form.model().Reset();
     form.show();

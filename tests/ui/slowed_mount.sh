@@ -84,6 +84,27 @@ files_on_disk() {
     (cd "$backing" && find . -type f -printf '%P\n') | LC_ALL=C sort
 }
 
+# Presses Execute on the window, waits for the pass's progress over the 3,000
+# files, presses Esc and waits for the title to come back (needs x_session.sh).
+execute_and_stop() {  # WINDOW TITLE_PATTERN
+    local window=$1 title_pattern=$2
+    # progress: the title seen in progress, for the caller to report.
+    set_delay 2000
+    xdotool windowactivate --sync "$window"
+    point_at "$window" $((234 + 37)) $((207 + 20))
+    xdotool click 1
+    progress=$(wait_for_title "$window" "$title_pattern — [1-9][0-9,]* / [0-9,]+\$") ||
+        fail "the pass showed no progress; the title is '$(title_of "$window")'"
+    [[ $progress == *" / 3,000" ]] ||
+        fail "the pass's progress: '$progress'; the list should hold 3,000 files"
+    xdotool key Escape
+    # The layer stays slow until the pass has stopped: at full speed it could
+    # end before the window has read the key.
+    wait_for_title "$window" "$title_pattern\$" >/dev/null ||
+        fail "Esc did not stop the pass; the title is '$(title_of "$window")'"
+    set_delay 0
+}
+
 # Checks the names after a stopped pass against the order the pass went in
 # ($1: the files' relative paths in the list's order): the first ones renamed,
 # the rest untouched, none lost, at least one of each. Sets "renamed" to the

@@ -83,21 +83,8 @@ order=$(listed_files) || fail "the list's entries could not be read"
 [ "$(LC_ALL=C sort <<<"$order")" = "$(LC_ALL=C sort "$work/originals")" ] ||
     fail "after the drop the list holds $(grep -c . <<<"$order") entries: $(head -n 3 <<<"$order")"
 
-# Execute: the pass counts the files done of those listed.
-set_delay 2000
-xdotool windowactivate --sync "$window"
-point_at "$window" $((234 + 37)) $((207 + 20))
-xdotool click 1
-progress=$(wait_for_title "$window" "$title_pattern — [1-9][0-9,]* / [0-9,]+\$") ||
-    fail "the pass showed no progress; the title is '$(title_of "$window")'"
-[[ $progress == *" / 3,000" ]] ||
-    fail "the pass's progress: '$progress'; the list should hold 3,000 files"
-xdotool key Escape
-# The layer stays slow until the pass has stopped: at full speed it could end
-# before the window has read the key.
-wait_for_title "$window" "$title_pattern\$" >/dev/null ||
-    fail "Esc did not stop the pass; the title is '$(title_of "$window")'"
-set_delay 0
+# Execute, seen in progress, then Esc.
+execute_and_stop "$window" "$title_pattern"
 check_stopped_pass "$order"
 count=$(grep -c . <<<"$renamed")
 echo "the pass stopped after $count files (progress seen: '$progress')"
