@@ -109,7 +109,6 @@ std::vector<std::string> MakeRandomTree(const std::string& root, unsigned seed) 
     }
     if (chance(30))
         for (int n = 1 + pick(2); n > 0; --n) list.push_back(list[pick(list.size())]);
-    // A missing file (its open fails, as an unreadable one's does) anywhere in the list.
     if (chance(15)) list.insert(list.begin() + pick(list.size() + 1), "f0/MISSING.jpg");
     if (chance(5)) list.push_back("f0");
     // Folders interleaved here and there.
