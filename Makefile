@@ -12,8 +12,8 @@ CLANG_CXX ?= clang++
 # The longest any one test may take before ctest calls it failed: a bound for
 # a hung test, generous enough for the sanitizer build on a busy machine.
 TEST_TIMEOUT ?= 900
-# How long `make fuzz` runs each fuzz target.
-FUZZ_SECONDS ?= 60
+# How long `make fuzz-explore` runs each fuzz target.
+FUZZ_EXPLORE_SECONDS ?= 600
 # Debian packages the build and the tests need.
 PACKAGES := cmake g++ make pkg-config libicu-dev libgtest-dev tzdata util-linux
 # The window, and its tests in a virtual X server.
@@ -55,7 +55,7 @@ WIN_ZIP := dist/Tavrel-$(VERSION)-win64.zip
 # writable for whoever runs it: a per-user prefix, not /usr/local.
 PREFIX ?= $(HOME)/.local
 
-.PHONY: all deps configure build test unit-test check sanitize fuzz bench run install \
+.PHONY: all deps configure build test unit-test check sanitize fuzz fuzz-explore fuzz-build bench run install \
         uninstall screenshot clean windows windows-configure windows-test windows-zip
 
 all: build
@@ -87,7 +87,7 @@ test: build
 unit-test: test
 
 # Everything CI runs, in order: the quick suite, the same tests under the
-# sanitizers, every fuzz target for FUZZ_SECONDS, then Tavrel.exe's tests under
+# sanitizers, every fuzz target on its fixed inputs, then Tavrel.exe's tests under
 # Wine and its zip. Each stage says how long it took.
 check:
 	$(call timed_stage,test)
@@ -112,13 +112,23 @@ sanitize: deps
 	cmake --build $(ASAN_BUILD) -j$(JOBS)
 	cd $(ASAN_BUILD) && ctest --output-on-failure -j$(JOBS) --timeout $(TEST_TIMEOUT)
 
-# Builds the fuzz targets and runs each for FUZZ_SECONDS; a crash fails. The
-# executions per target are written to $(FUZZ_BUILD)/fuzz-summary.txt.
-fuzz: deps
+# Builds the fuzz targets and runs each on the same inputs every time: its seed
+# corpus, then the fixed count of runs in fuzz/gate_runs.txt from a fixed seed.
+# A crash fails. The executions per target are written to
+# $(FUZZ_BUILD)/fuzz-summary.txt.
+fuzz: fuzz-build
+	fuzz/run_fuzzers.sh gate $(FUZZ_BUILD)
+
+# Explores on purpose, outside CI: every fuzz target from a fresh random seed
+# for FUZZ_EXPLORE_SECONDS, its finds kept in $(FUZZ_BUILD)/fuzz-corpus/. A
+# crashing input belongs in fuzz/corpus/<target>/ beside its fix.
+fuzz-explore: fuzz-build
+	fuzz/run_fuzzers.sh explore $(FUZZ_BUILD) $(FUZZ_EXPLORE_SECONDS)
+
+fuzz-build: deps
 	cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) \
 	  -DCMAKE_CXX_COMPILER=$(CLANG_CXX) -DTAVREL_FUZZ=ON -DBUILD_TESTING=OFF
 	cmake --build $(FUZZ_BUILD) -j$(JOBS) --target tavrel_fuzzers
-	fuzz/run_fuzzers.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
 
 # Every figure of the performance table, against the floor and against other
 # tools, medians of BENCH_RUNS runs; the report goes to $(BUILD)/bench/report.md.

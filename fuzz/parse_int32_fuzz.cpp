@@ -61,10 +61,12 @@ std::optional<std::int32_t> Expected(std::string_view text) {
         const auto bits = static_cast<std::uint32_t>(value);
         return static_cast<std::int32_t>(negative ? 0u - bits : bits);
     }
-    const std::int64_t signed_value =
-        negative ? -static_cast<std::int64_t>(value) : static_cast<std::int64_t>(value);
-    if (value > (std::uint64_t{1} << 31) || signed_value > INT32_MAX) return std::nullopt;
-    return static_cast<std::int32_t>(signed_value);
+    // The range is checked on the magnitude before any sign is applied: a
+    // magnitude of 2^63 or more has no negation in 64 signed bits.
+    const std::uint64_t limit = negative ? std::uint64_t{1} << 31 : std::uint64_t{INT32_MAX};
+    if (value > limit) return std::nullopt;
+    const auto magnitude = static_cast<std::int64_t>(value);
+    return static_cast<std::int32_t>(negative ? -magnitude : magnitude);
 }
 
 }  // namespace
