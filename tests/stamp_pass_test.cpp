@@ -3,8 +3,8 @@
 
 #include "stamp/stamp_pass.h"
 
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -13,11 +13,14 @@
 #include <random>
 #include <regex>
 #include <set>
+#include <stdexcept>
+#include <system_error>
 #include <thread>
 
 #include "platform/posix/monotonic_clock.h"
 #include "platform/posix/posix_file_system.h"
 #include "stamp/date_conversion_error.h"
+#include "stamp/undo_pass.h"
 #include "test_support.h"
 
 namespace tavrel {
@@ -61,40 +64,40 @@ std::vector<std::string> MakeRandomTree(const std::string& root, unsigned seed) 
             const std::string at = root + "/" + folder + "/";
             if (fs::exists(fs::symlink_status(at + target))) continue;
             switch (pick(6)) {
-            case 0:  // stamped already, with the file's own day or another
-                MakeFile(at + target, times[pick(2)], folder + "/" + target);
-                add(target);
-                break;
-            case 1:
-                MakeDirectory(at + target);
-                break;
-            case 2:
-                fs::create_directory_symlink(".", at + target);
-                break;
-            case 3: {  // a hard link, in this folder or the first
-                const std::string original = at + "IMG_0.jpg";
-                const std::string other = chance(50) ? at : root + "/f0/";
-                const std::string name = "H" + std::to_string(e) + "_" + folder + ".jpg";
-                if (fs::exists(original) && !fs::exists(other + name)) {
-                    fs::create_hard_link(original, other + name);
-                    listed[other == at ? f : 0].push_back(
-                        (other == at ? folder : std::string("f0")) + "/" + name);
+                case 0:  // stamped already, with the file's own day or another
+                    MakeFile(at + target, times[pick(2)], folder + "/" + target);
+                    add(target);
+                    break;
+                case 1:
+                    MakeDirectory(at + target);
+                    break;
+                case 2:
+                    fs::create_directory_symlink(".", at + target);
+                    break;
+                case 3: {  // a hard link, in this folder or the first
+                    const std::string original = at + "IMG_0.jpg";
+                    const std::string other = chance(50) ? at : root + "/f0/";
+                    const std::string name = "H" + std::to_string(e) + "_" + folder + ".jpg";
+                    if (fs::exists(original) && !fs::exists(other + name)) {
+                        fs::create_hard_link(original, other + name);
+                        listed[other == at ? f : 0].push_back(
+                            (other == at ? folder : std::string("f0")) + "/" + name);
+                    }
+                    break;
                 }
-                break;
-            }
-            case 4: {  // a link to a file of this folder or of the first
-                const std::string name = (chance(50) ? "A" : "Z") + std::to_string(e) + ".jpg";
-                const std::string to = chance(50) ? "IMG_1.jpg" : "../f0/IMG_0.jpg";
-                fs::create_symlink(to, at + name);
-                add(name);
-                break;
-            }
-            case 5:  // a file no stamp can be made for, rarely
-                if (chance(25)) {
-                    MakeFile(at + "OLD.jpg", too_old, folder + "/OLD.jpg");
-                    add("OLD.jpg");
+                case 4: {  // a link to a file of this folder or of the first
+                    const std::string name = (chance(50) ? "A" : "Z") + std::to_string(e) + ".jpg";
+                    const std::string to = chance(50) ? "IMG_1.jpg" : "../f0/IMG_0.jpg";
+                    fs::create_symlink(to, at + name);
+                    add(name);
+                    break;
                 }
-                break;
+                case 5:  // a file no stamp can be made for, rarely
+                    if (chance(25)) {
+                        MakeFile(at + "OLD.jpg", too_old, folder + "/OLD.jpg");
+                        add("OLD.jpg");
+                    }
+                    break;
             }
         }
         std::sort(listed[f].begin(), listed[f].end());
@@ -158,7 +161,8 @@ public:
     }
 };
 
-using PassFunction = std::function<PassEnd(const PassPaths&, const StampContext&, const PassEvents&)>;
+using PassFunction =
+    std::function<PassEnd(const PassPaths&, const StampContext&, const PassEvents&)>;
 
 PassRecord RunPass(const std::string& root, std::vector<std::string> relative,
                    const PassFunction& pass) {
@@ -182,11 +186,11 @@ PassRecord RunPass(const std::string& root, std::vector<std::string> relative,
         if (finished <= record.last_progress) record.progress_in_order = false;
         record.last_progress = finished;
     };
-    const PassPaths pass_paths{paths.size(), [&](std::size_t i) -> const std::string& {
-                                   return paths[i];
-                               }};
+    const PassPaths pass_paths{paths.size(),
+                               [&](std::size_t i) -> const std::string& { return paths[i]; }};
     record.end = pass(pass_paths, context, events);
-    for (const auto& path : after) record.list.push_back(WithoutTagSymbols(path.substr(root.size())));
+    for (const auto& path : after)
+        record.list.push_back(WithoutTagSymbols(path.substr(root.size())));
     return record;
 }
 
@@ -215,12 +219,12 @@ TEST(StampPassAhead, GivesTheNamesOfThePassInOrderOnRandomTrees) {
         how.across_folders = 1 + (seed * 7) % 40;
         how.in_one_folder = 1 + seed % 5;
         const int stamp_type = 1 + seed % 2;
-        const PassRecord expected =
-            RunPass(in_order, list, [&](const PassPaths& p, const StampContext& c, const PassEvents& e) {
+        const PassRecord expected = RunPass(
+            in_order, list, [&](const PassPaths& p, const StampContext& c, const PassEvents& e) {
                 return RunStampPassInOrder(p, stamp_type, c, e);
             });
-        const PassRecord got =
-            RunPass(ahead, list, [&](const PassPaths& p, const StampContext& c, const PassEvents& e) {
+        const PassRecord got = RunPass(
+            ahead, list, [&](const PassPaths& p, const StampContext& c, const PassEvents& e) {
                 return RunStampPassAhead(p, stamp_type, c, e, how);
             });
         EXPECT_EQ(got.end.finished, expected.end.finished);
@@ -267,7 +271,8 @@ TEST(StampPassAhead, LosesNothingWhileOthersChangeTheTree) {
             const std::string& victim = paths[random() % paths.size()];
             if (random() % 2 && ::unlink(victim.c_str()) == 0) removed.insert(victim);
             const std::string folder = victim.substr(0, victim.rfind('/') + 1);
-            const std::string taken = folder + "20110914_IMG_" + std::to_string(random() % kFiles) + ".jpg";
+            const std::string taken =
+                folder + "20110914_IMG_" + std::to_string(random() % kFiles) + ".jpg";
             // Never over an existing file: the rival is careful too.
             const int fd = ::open(taken.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
             if (fd >= 0) {
@@ -289,7 +294,7 @@ TEST(StampPassAhead, LosesNothingWhileOthersChangeTheTree) {
     const PassPaths pass_paths{paths.size(),
                                [&](std::size_t i) -> const std::string& { return paths[i]; }};
     const PassEnd end = RunStampPassAhead(pass_paths, 1, {file_system, formats, clock}, events,
-                                          ReadAhead{4, 8, 32});
+                                          ReadAhead{4, 8, 32, {}});
     done = true;
     rival.join();
     for (const auto& [position, count] : renames) {
@@ -314,8 +319,8 @@ TEST(StampPassAhead, LosesNothingWhileOthersChangeTheTree) {
     EXPECT_EQ(rival_files, static_cast<int>(made.size()));
     for (const auto& path : paths) {
         const std::string folder = path.substr(0, path.rfind('/') + 1);
-        const std::string contents = "photo " + folder.substr(0, folder.size() - 1) +
-                                     path.substr(folder.size());
+        const std::string contents =
+            "photo " + folder.substr(0, folder.size() - 1) + path.substr(folder.size());
         const int count = photos.count(contents) ? photos[contents] : 0;
         if (removed.count(path))
             EXPECT_LE(count, 1) << path;
@@ -324,37 +329,206 @@ TEST(StampPassAhead, LosesNothingWhileOthersChangeTheTree) {
     }
 }
 
-// Stopped from outside, the pass finishes what it has in hand and every file
-// before the last one it started: the finished files are one run from the
-// start, and none after them is touched.
-TEST(StampPassAhead, StopsWithTheFinishedFilesOneRunFromTheStart) {
-    TempDir work;
+// Folders of photos below root, the list of their paths folder by folder.
+std::vector<std::string> MakeFolders(const TempDir& root, int folders, int files) {
     std::vector<std::string> paths;
-    for (int f = 0; f < 6; ++f) {
-        MakeDirectory(work / ("f" + std::to_string(f)));
-        for (int i = 0; i < 40; ++i) {
-            paths.push_back(work / ("f" + std::to_string(f) + "/IMG_" + std::to_string(i) + ".jpg"));
+    for (int f = 0; f < folders; ++f) {
+        MakeDirectory(root / ("f" + std::to_string(f)));
+        for (int i = 0; i < files; ++i) {
+            paths.push_back(root /
+                            ("f" + std::to_string(f) + "/IMG_" + std::to_string(i) + ".jpg"));
             MakeFile(paths.back(), UtcSeconds(2011, 9, 14, 10));
         }
     }
-    PosixFileSystem file_system;
+    return paths;
+}
+
+// Renames that call a hook as each begins and count those that end after
+// `ended_after` was set.
+class WatchedRenames : public PosixFileSystem {
+public:
+    std::function<void(const std::string& from)> on_rename;
+    std::atomic<bool>* ended_after = nullptr;
+    std::atomic<int> renames{0}, ended_late{0};
+
+    int RenameNoReplace(const std::string& from, const std::string& to) override {
+        ++renames;
+        if (on_rename) on_rename(from);
+        std::this_thread::sleep_for(std::chrono::microseconds(100));
+        const int result = PosixFileSystem::RenameNoReplace(from, to);
+        if (ended_after && ended_after->load()) ++ended_late;
+        return result;
+    }
+};
+
+// The files the pass told as renamed are exactly those renamed on the disk,
+// and every position before `finished` was renamed.
+void ExpectToldAsOnDisk(const std::vector<std::string>& paths, const std::set<std::size_t>& told,
+                        const PassEnd& end) {
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        EXPECT_EQ(!test::Exists(paths[i]), told.count(i) == 1) << paths[i];
+        if (i < end.finished) {
+            EXPECT_EQ(told.count(i), 1u) << paths[i];
+        }
+    }
+}
+
+// Stopped while renames in two folders are under way, the pass starts no
+// rename any more: only those in hand end, one a thread at most. The files
+// renamed need not be one run from the start, but each was told.
+TEST(StampPassAhead, StopEndsTheRenamesInHandAndStartsNoOther) {
+    TempDir work;
+    const auto paths = MakeFolders(work, 2, 150);
+    WatchedRenames file_system;
     MonotonicClock clock;
     const RegionalFormats formats = RegionalFormats::Reference();
     std::atomic<bool> stop{false};
+    std::atomic<int> second_folder{0};
+    file_system.ended_after = &stop;
+    file_system.on_rename = [&](const std::string& from) {
+        if (from.find("/f1/") != std::string::npos && ++second_folder == 5) stop = true;
+    };
+    std::set<std::size_t> told;
     PassEvents events;
     events.stop = &stop;
-    events.progress = [&](std::size_t finished) {
-        if (finished >= 50) stop = true;
+    events.renamed = [&](std::size_t position, const std::string&, const std::string&) {
+        told.insert(position);
     };
     const PassPaths pass_paths{paths.size(),
                                [&](std::size_t i) -> const std::string& { return paths[i]; }};
+    constexpr unsigned kThreads = 4;
     const PassEnd end = RunStampPassAhead(pass_paths, 1, {file_system, formats, clock}, events,
-                                          ReadAhead{8, 20, 100});
+                                          ReadAhead{kThreads, 16, 1024, {}});
+    ASSERT_TRUE(stop) << "the second folder's renames never began";
     EXPECT_TRUE(end.stopped);
-    EXPECT_GE(end.finished, 50u);
-    EXPECT_LT(end.finished, paths.size());
-    for (std::size_t i = 0; i < paths.size(); ++i)
-        EXPECT_EQ(test::Exists(paths[i]), i >= end.finished) << i;
+    EXPECT_FALSE(end.error);
+    EXPECT_LE(file_system.ended_late.load(), static_cast<int>(kThreads));
+    EXPECT_LT(told.size(), paths.size() / 2);
+    ExpectToldAsOnDisk(paths, told, end);
+}
+
+// An exception from a callback ends either pass as its error, after the
+// renames in hand: the program goes on, and every file renamed was told
+// (bar the one whose telling raised it).
+TEST(StampPass, AnExceptionFromACallbackEndsThePassAsItsError) {
+    struct Case {
+        const char* name;
+        bool ahead;
+        bool from_progress;
+    };
+    const Case cases[] = {{"in order, renamed", false, false},
+                          {"in order, progress", false, true},
+                          {"ahead, renamed", true, false},
+                          {"ahead, progress", true, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir work;
+        const auto paths = MakeFolders(work, 3, 40);
+        WatchedRenames file_system;
+        MonotonicClock clock;
+        const RegionalFormats formats = RegionalFormats::Reference();
+        std::atomic<bool> thrown{false};
+        file_system.ended_after = &thrown;
+        std::set<std::size_t> told;
+        std::size_t thrown_at = 0;
+        PassEvents events;
+        events.renamed = [&](std::size_t position, const std::string&, const std::string&) {
+            if (!c.from_progress && !thrown && told.size() == 30) {
+                thrown = true;
+                thrown_at = position;
+                throw std::runtime_error("callback");
+            }
+            told.insert(position);
+        };
+        events.progress = [&](std::size_t finished) {
+            if (c.from_progress && finished >= 30 && !thrown) {
+                thrown = true;
+                throw std::runtime_error("callback");
+            }
+        };
+        const PassPaths pass_paths{paths.size(),
+                                   [&](std::size_t i) -> const std::string& { return paths[i]; }};
+        const StampContext context{file_system, formats, clock};
+        const PassEnd end =
+            c.ahead ? RunStampPassAhead(pass_paths, 1, context, events, ReadAhead{4, 8, 1024, {}})
+                    : RunStampPassInOrder(pass_paths, 1, context, events);
+        ASSERT_TRUE(end.error);
+        EXPECT_THROW(std::rethrow_exception(end.error), std::runtime_error);
+        EXPECT_FALSE(end.stopped);
+        EXPECT_LE(file_system.ended_late.load(), 4);
+        if (!c.from_progress) told.insert(thrown_at);  // renamed, its telling raised
+        ExpectToldAsOnDisk(paths, told, end);
+    }
+}
+
+// Threads the system will not give leave the work to fewer, down to the
+// calling thread alone: every file is renamed as the pass in order names it.
+TEST(StampPassAhead, RunsOnTheThreadsItCanGet) {
+    for (const int granted : {0, 1, 3}) {
+        SCOPED_TRACE("threads granted: " + std::to_string(granted));
+        TempDir work;
+        const std::string in_order = work / "in-order", ahead = work / "ahead";
+        MakeDirectory(in_order);
+        MakeDirectory(ahead);
+        const auto list = MakeRandomTree(in_order, 11);
+        MakeRandomTree(ahead, 11);
+        std::atomic<int> asked{0};
+        ReadAhead how{8, 4, 64, {}};
+        how.start_thread = [&](std::function<void()> body) {
+            if (++asked > granted)
+                throw std::system_error(
+                    std::make_error_code(std::errc::resource_unavailable_try_again));
+            return std::thread(std::move(body));
+        };
+        const PassRecord expected = RunPass(
+            in_order, list, [&](const PassPaths& p, const StampContext& c, const PassEvents& e) {
+                return RunStampPassInOrder(p, 1, c, e);
+            });
+        const PassRecord got = RunPass(
+            ahead, list, [&](const PassPaths& p, const StampContext& c, const PassEvents& e) {
+                return RunStampPassAhead(p, 1, c, e, how);
+            });
+        EXPECT_EQ(asked.load(), granted + 1);
+        EXPECT_EQ(got.end.finished, expected.end.finished);
+        EXPECT_EQ(static_cast<bool>(got.end.error), static_cast<bool>(expected.end.error));
+        EXPECT_EQ(got.list, expected.list);
+        EXPECT_EQ(TreeOf(ahead), TreeOf(in_order));
+    }
+}
+
+// Undo names the files back last first, keeps those whose old name is taken,
+// and stops before the next file when asked.
+TEST(UndoPass, NamesBackLastFirstAndStopsWhenAsked) {
+    TempDir work;
+    MakeFile(work / "20110914_a.jpg", 0);
+    MakeFile(work / "20110914_b.jpg", 0);
+    MakeFile(work / "20110914_c.jpg", 0);
+    MakeFile(work / "b.jpg", 0, "taken");
+    const std::vector<std::string> before{work / "a.jpg", work / "b.jpg", work / "c.jpg"};
+    const std::vector<std::string> after{work / "20110914_a.jpg", work / "20110914_b.jpg",
+                                         work / "20110914_c.jpg"};
+    const UndoPaths renames{3, [&](std::size_t i) -> const std::string& { return before[i]; },
+                            [&](std::size_t i) -> const std::string& { return after[i]; }};
+    PosixFileSystem file_system;
+    std::vector<std::size_t> told;
+    std::atomic<bool> stop{false};
+    PassEvents events;
+    events.stop = &stop;
+    events.renamed = [&](std::size_t i, const std::string& from, const std::string& to) {
+        EXPECT_EQ(from, after[i]);
+        EXPECT_EQ(to, before[i]);
+        told.push_back(i);
+    };
+    events.progress = [&](std::size_t tried) {
+        if (tried == 2) stop = true;
+    };
+    const UndoEnd end = RunUndoPass(renames, file_system, events);
+    EXPECT_TRUE(end.stopped);
+    EXPECT_EQ(end.tried, 2u);
+    EXPECT_EQ(end.named_back, (std::vector<bool>{false, false, true}));
+    EXPECT_EQ(told, (std::vector<std::size_t>{2}));
+    EXPECT_EQ(test::Names(work.path()),
+              (std::vector<std::string>{"20110914_a.jpg", "20110914_b.jpg", "b.jpg", "c.jpg"}));
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "base/utf8.h"
 #include "platform/letter_case.h"
 #include "platform/name_rules.h"
+#include "stamp/undo_pass.h"
 
 namespace tavrel {
 namespace {
@@ -249,10 +250,7 @@ void WindowModel::StampTypeChosen(int stamp_type) {
 
 struct WindowModel::UndoResults {
     std::vector<RenamedFile> pass;
-    // How many files, from the last one on, the undo went through, and which
-    // of them it named back.
-    std::size_t tried = 0;
-    std::vector<bool> named_back;
+    UndoEnd end;
 };
 
 bool WindowModel::UndoRequested() {
@@ -262,24 +260,19 @@ bool WindowModel::UndoRequested() {
         auto undo = std::make_shared<UndoResults>();
         undo->pass = std::move(last_pass_);
         last_pass_.clear();
-        undo->named_back.assign(undo->pass.size(), false);
         FileSystem& file_system = services_.session.services().file_system;
         StartWork(
             undo->pass.size(),
             [&file_system, undo](BackgroundWork& work) {
-                struct Release {
-                    FileSystem& file_system;
-                    ~Release() { file_system.ReleaseHeldDirectory(); }
-                } release{file_system};
-                // Last renamed first: a name the pass freed for a later file
-                // is free again when the earlier one goes back to it.
-                const std::size_t count = undo->pass.size();
-                while (undo->tried < count && !work.StopRequested()) {
-                    const RenamedFile& file = undo->pass[count - 1 - undo->tried];
-                    undo->named_back[count - 1 - undo->tried] =
-                        file_system.RenameNoReplace(file.after, file.before) == 0;
-                    work.Advance(++undo->tried);
-                }
+                const auto& pass = undo->pass;
+                const UndoPaths renames{
+                    pass.size(),
+                    [&pass](std::size_t i) -> const std::string& { return pass[i].before; },
+                    [&pass](std::size_t i) -> const std::string& { return pass[i].after; }};
+                PassEvents events;
+                events.progress = [&work](std::size_t tried) { work.Advance(tried); };
+                events.stop = &work.stop_flag();
+                undo->end = RunUndoPass(renames, file_system, events);
             },
             [this, undo](std::exception_ptr escaped) { FinishUndo(*undo, escaped); });
     });
@@ -289,13 +282,14 @@ void WindowModel::FinishUndo(UndoResults& undo, std::exception_ptr escaped) {
     FileList& entries = services_.session.file_list();
     const ListMarks before = view_.ReadMarks();
     const std::size_t count = undo.pass.size();
+    const std::size_t tried = undo.end.tried;
     std::vector<std::string> kept;
     std::size_t rewritten = 0;
     ChangeList(
         [&] {
-            for (std::size_t i = count; i-- > count - undo.tried;) {
+            for (std::size_t i = count; i-- > count - tried;) {
                 const RenamedFile& file = undo.pass[i];
-                if (!undo.named_back[i]) {
+                if (!undo.end.named_back[i]) {
                     kept.push_back(file.after);
                     continue;
                 }
@@ -304,7 +298,7 @@ void WindowModel::FinishUndo(UndoResults& undo, std::exception_ptr escaped) {
                 rewritten = std::max(rewritten, *file.entry + 1);
             }
             // Files an undo stopped part-way did not reach can still be named back.
-            undo.pass.resize(count - undo.tried);
+            undo.pass.resize(count - tried);
             last_pass_ = std::move(undo.pass);
             if (escaped) std::rethrow_exception(escaped);
         },

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "stamp/stamp_file.h"
+#include "stamp/worker_threads.h"
 
 namespace tavrel {
 
@@ -32,20 +33,28 @@ struct PassEvents {
         renamed;
     // How many files are finished (renamed, or left as they are) so far.
     std::function<void(std::size_t finished)> progress;
-    // Set from anywhere to stop the pass: no further file is started, the
-    // files in hand are finished.
+    // Set from anywhere to stop the pass: no further rename starts; the files
+    // in hand (one a thread at most) are finished.
     const std::atomic<bool>* stop = nullptr;
 };
 
 // How a pass ended.
 struct PassEnd {
-    // The positions before this one were all finished; none from it on was
-    // touched. Equal to the path count when the pass ran to its end.
+    // Every position before this one is finished (renamed, or left as it
+    // is). Equal to the path count when the pass ran to its end. The pass in
+    // list order touched nothing from it on. The pass that reads ahead renames
+    // in several folders at once, so when it was stopped, or ended by an error
+    // other than a file's time, files past it in other folders may have been
+    // renamed too: each of them was told through PassEvents::renamed like any
+    // other rename.
     std::size_t finished = 0;
     bool stopped = false;  // the stop flag ended it early
-    // The error that ended it at `finished` (a DateConversionError: the time of
-    // the file there could not be read), raised once the files in hand were
-    // finished; empty when none did.
+    // The error that ended it, once the files in hand were finished; empty
+    // when none did. A DateConversionError (the time of the file at
+    // `finished` could not be read) comes before anything past that file was
+    // touched, in either pass. Any other error (an exception from a callback
+    // included) may come, in the pass that reads ahead, from a file past
+    // `finished` in another folder.
     std::exception_ptr error;
 };
 
@@ -72,19 +81,23 @@ struct ReadAhead {
     // every file before that folder's first is read, so that its renames can
     // start beside those of the folders before it.
     std::size_t across_folders = 1024;
+    // How its threads are started; empty: the system's threads. A thread that
+    // cannot be started leaves the work to fewer, down to the calling thread.
+    StartThread start_thread;
 };
 
 // For file systems where each request waits for a server: the times of the
 // files coming next are read on several threads while files are renamed, and
 // files in different folders are renamed at the same time (each folder's in
 // list order). A file is renamed only once every file before it in the list
-// has had its time read, so the pass stops where the in-order pass stops. A
-// file that may have been changed by a rename made after its time was read
-// ahead (a file listed twice, a hard link or symbolic link to a file renamed
-// before it), and one whose time could not be read ahead, is read again and
-// renamed alone, once every file before it is finished. The stop flag ends the
-// pass after the files in hand and every file before the last one started. The
-// file system's calls are made from several threads at once.
+// has had its time read, so a file whose time cannot be read ends the pass
+// where the in-order pass ends it, before anything past it was touched. A file
+// that may have been changed by a rename made after its time was read ahead
+// (a file listed twice, a hard link or symbolic link to a file renamed before
+// it), and one whose time could not be read ahead, is read again and renamed
+// alone, once every file before it is finished. The stop flag ends the pass
+// once the renames in hand are done. The file system's calls are made from
+// several threads at once.
 PassEnd RunStampPassAhead(const PassPaths& paths, int stamp_type, const StampContext& context,
                           const PassEvents& events = {}, const ReadAhead& ahead = {});
 

@@ -106,9 +106,11 @@ execute_and_stop() {  # WINDOW TITLE_PATTERN
 }
 
 # Checks the names after a stopped pass against the order the pass went in
-# ($1: the files' relative paths in the list's order): the first ones renamed,
-# the rest untouched, none lost, at least one of each. Sets "renamed" to the
-# renamed files' paths as they are now, in the list's order.
+# ($1: the files' relative paths in the list's order): in each folder the
+# first ones renamed and the rest untouched (a pass on a slow file system
+# renames in several folders at once, each in list order), none lost, at
+# least one of each. Sets "renamed" to the renamed files' paths as they are
+# now, in the list's order.
 check_stopped_pass() {
     local order=$1 on_disk count
     on_disk=$(files_on_disk)
@@ -123,9 +125,11 @@ check_stopped_pass() {
             dir = $0; sub(/\/[^\/]*$/, "", dir); name = substr($0, length(dir) + 2)
             old = ($0 in on_disk); new = ((dir "/" stamp name) in on_disk)
             if (old + new != 1) { print "neither or both names: " $0; bad = 1 }
-            if (!new) { untouched++; next }
+            if (!new) { untouched++; untouched_in[dir] = 1; next }
             renamed++
-            if (untouched) { print "renamed after a file the pass left untouched: " $0; bad = 1 }
+            if (dir in untouched_in) {
+                print "renamed after a file of its folder the pass left untouched: " $0; bad = 1
+            }
             print dir "/" stamp name >renamed_out
         }
         END {
