@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "platform/win32/wtf8.h"
@@ -147,6 +148,93 @@ TEST(FormLayout, ResizingMovesOnlyTheButtons) {
     SendMessageW(w.form.handle(), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
     EXPECT_EQ(limits.ptMinTrackSize.x, Scaled(430, w.form.dpi()));
     EXPECT_EQ(limits.ptMinTrackSize.y, Scaled(200, w.form.dpi()));
+}
+
+// WM_DPICHANGED as the system sends it, suggesting the place that gives the
+// design's client area at the new density; returns the suggested size.
+Size ChangeDpi(const WindowFixture& w, int dpi) {
+    const HWND window = w.form.handle();
+    RECT suggested{0, 0, Scaled(414, dpi), Scaled(248, dpi)};
+    AdjustWindowRectEx(&suggested, static_cast<DWORD>(GetWindowLongPtrW(window, GWL_STYLE)), FALSE,
+                       static_cast<DWORD>(GetWindowLongPtrW(window, GWL_EXSTYLE)));
+    RECT outer;
+    GetWindowRect(window, &outer);
+    OffsetRect(&suggested, outer.left - suggested.left, outer.top - suggested.top);
+    SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+    return {suggested.right - suggested.left, suggested.bottom - suggested.top};
+}
+
+// The width of a control's own text in its font.
+int TextWidthIn(HWND control) {
+    const std::wstring text = WindowFixture::Text(control);
+    HDC dc = GetDC(control);
+    const HGDIOBJ old =
+        SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
+    SIZE extent{};
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+    SelectObject(dc, old);
+    ReleaseDC(control, dc);
+    return extent.cx;
+}
+
+TEST(FormLayout, ADensityChangeLaysOutAgainFromTheDesign) {
+    WindowFixture w;
+    w.Show();
+    const HWND texts[] = {w.form.handle(), w.form.stamp_type_label, w.form.execute_button,
+                          w.form.clear_button, w.form.stamp_type_selector};
+    std::vector<std::wstring> before;
+    for (HWND window : texts) before.push_back(WindowFixture::Text(window));
+    struct Case {
+        const char* name;
+        int dpi;
+    } cases[] = {{"to 144 dpi", 144}, {"back to 96 dpi", 96}};
+    for (const auto& c : cases) {
+        const Size suggested = ChangeDpi(w, c.dpi);
+        ASSERT_EQ(w.form.dpi(), c.dpi) << c.name;
+        // The suggested size, or the minimum where that is more: Wine's frame
+        // is thinner than the design's, so the design's client area lies below
+        // the minimum outer size.
+        const Size outer{std::max(suggested.width, Scaled(430, c.dpi)),
+                         std::max(suggested.height, Scaled(200, c.dpi))};
+        RECT window;
+        GetWindowRect(w.form.handle(), &window);
+        EXPECT_EQ((Size{window.right - window.left, window.bottom - window.top}), outer) << c.name;
+        RECT client;
+        GetClientRect(w.form.handle(), &client);
+        const Shown shown =
+            LaidOut(w, client.right - Scaled(414, c.dpi), client.bottom - Scaled(248, c.dpi));
+        EXPECT_EQ(WindowFixture::Frame(w.form.file_list), shown.list) << c.name;
+        EXPECT_EQ(WindowFixture::Frame(w.form.bottom_panel), shown.panel) << c.name;
+        EXPECT_EQ(WindowFixture::Frame(w.form.execute_button), shown.execute) << c.name;
+        EXPECT_EQ(WindowFixture::Frame(w.form.clear_button), shown.clear) << c.name;
+        const Rect label = WindowFixture::Frame(w.form.stamp_type_label);
+        EXPECT_EQ((Rect{label.left, label.top, 0, label.height}), At(w, 12, 13, 0, 13)) << c.name;
+        ExpectComboBoxAt(w, 88, 10);
+        EXPECT_EQ(SendMessageW(w.form.file_list, LB_GETITEMHEIGHT, 0, 0), Scaled(13, c.dpi))
+            << c.name;
+        EXPECT_EQ(FontOf(w.form.file_list).lfHeight, FontHeight(8, c.dpi)) << c.name;
+        EXPECT_EQ(FontOf(w.form.stamp_type_label).lfHeight, FontHeight(8, c.dpi)) << c.name;
+        MINMAXINFO limits{};
+        SendMessageW(w.form.handle(), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+        EXPECT_EQ(limits.ptMinTrackSize.x, Scaled(430, c.dpi)) << c.name;
+        EXPECT_EQ(limits.ptMinTrackSize.y, Scaled(200, c.dpi)) << c.name;
+        // The texts stay; none is cut off, and every control lies in its parent.
+        for (std::size_t i = 0; i < std::size(texts); ++i)
+            EXPECT_EQ(WindowFixture::Text(texts[i]), before[i]) << c.name;
+        for (HWND control : {w.form.stamp_type_label, w.form.execute_button, w.form.clear_button})
+            EXPECT_GE(WindowFixture::Frame(control).width, TextWidthIn(control)) << c.name;
+        for (HWND control :
+             {w.form.file_list, w.form.bottom_panel, w.form.stamp_type_label,
+              w.form.stamp_type_selector, w.form.execute_button, w.form.clear_button}) {
+            const Rect frame = WindowFixture::Frame(control);
+            RECT parent;
+            GetClientRect(GetParent(control), &parent);
+            EXPECT_TRUE(frame.left >= 0 && frame.top >= 0 &&
+                        frame.left + frame.width <= parent.right &&
+                        frame.top + frame.height <= parent.bottom)
+                << c.name << ": " << frame;
+        }
+    }
 }
 
 TEST(FormShow, VersionFailureKeepsTheResourceLayout) {
