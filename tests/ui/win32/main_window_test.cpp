@@ -428,6 +428,45 @@ TEST(Drop, PathsComeWholeAndInOneSortedBatch) {
     EXPECT_TRUE(w.errors.shown.empty());
 }
 
+// A drop of a folder whose files lie 300 to 400 characters deep: all are
+// listed, and Execute renames them, two that take the same name apart.
+TEST(Drop, ATreeOfLongPathsIsWalkedAndRenamed) {
+    WindowFixture w;
+    w.Show();
+    std::string folder = w.files.path();
+    std::vector<std::string> levels;
+    for (const char* level : {"first level ", "second level ", "third level "}) {
+        folder += "\\" + (level + std::string(90, 'x'));
+        test::MakeFolder(folder);
+        levels.push_back(folder);
+    }
+    const std::string second = levels[1] + "\\";
+    const std::string third = levels[2] + "\\";
+    ASSERT_GT((third + "a.jpg").size(), 300u);
+    ASSERT_LT((third + "20000101_a.jpg").size(), 400u);
+    test::MakeFile(second + "b c.jpg", kFileTime);
+    test::MakeFile(third + "a.jpg", kFileTime);
+    test::MakeFile(third + "20000101_a.jpg", kFileTime);
+    w.Drop({levels[0]});
+    Paths entries = w.Entries();
+    std::sort(entries.begin(), entries.end());
+    EXPECT_EQ(entries, (Paths{second + "b c.jpg", third + "20000101_a.jpg", third + "a.jpg"}));
+    w.Click(w.form.execute_button);
+    EXPECT_TRUE(w.errors.shown.empty());
+    EXPECT_EQ(test::Names(levels[1]), (Paths{"20110915_b c.jpg", levels[2].substr(second.size())}));
+    // The plain name, and the one with a collision tag.
+    Paths renamed = test::Names(levels[2]);
+    ASSERT_EQ(renamed.size(), 2u);
+    if (renamed[0].size() > renamed[1].size()) std::swap(renamed[0], renamed[1]);
+    EXPECT_EQ(renamed[0], "20110915_a.jpg");
+    EXPECT_EQ(renamed[1].size(), std::string("20110915_a.xxxxxx.jpg").size()) << renamed[1];
+    entries = w.Entries();
+    std::sort(entries.begin(), entries.end());
+    Paths expected{second + "20110915_b c.jpg", third + renamed[0], third + renamed[1]};
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(entries, expected);
+}
+
 TEST(ComboBox, TypedTextIsNoStampType) {
     WindowFixture w;
     w.Show();
