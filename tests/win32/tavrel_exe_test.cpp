@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "platform/win32/wtf8.h"
@@ -74,6 +75,38 @@ TEST(TavrelExe, PathsWithForwardSlashesAreRenamed) {
               (std::vector<std::string>{"20110914_single.jpg", "photos", "program"}));
 }
 
+// A tree whose paths run past MAX_PATH to 300-400 characters, one folder given
+// with forward slashes and a "..": every file is walked and renamed, and two
+// files that take the same new name keep apart with a collision tag.
+TEST(TavrelExe, WalksAndRenamesATreeOfLongPaths) {
+    TempDir dir;
+    const std::string tavrel = CopyTavrel(dir);
+    std::string folder = dir.path();
+    std::vector<std::string> levels;
+    for (const char* level : {"first level ", "second level ", "third level "}) {
+        folder += "\\" + (level + std::string(90, 'x'));
+        MakeDirectory(folder);
+        levels.push_back(folder);
+    }
+    const std::string& second = levels[1];
+    const std::string& third = levels[2];
+    ASSERT_GT((third + "\\a.jpg").size(), 300u);
+    MakeFile(second + "\\IMG 0001.jpg", UtcSeconds(2011, 9, 14, 5, 25, 37));
+    MakeFile(third + "\\a.jpg", UtcSeconds(2011, 9, 14), "a");
+    MakeFile(third + "\\20000101_a.jpg", UtcSeconds(2011, 9, 14), "b");
+    std::string forward = levels[0] + "\\..\\" + levels[0].substr(dir.path().size() + 1);
+    std::replace(forward.begin(), forward.end(), '\\', '/');
+    EXPECT_EQ(test::RunProcess(tavrel, "Tavrel.exe \"" + forward + "\""), 0);
+    EXPECT_EQ(Names(second),
+              (std::vector<std::string>{"20110914_IMG 0001.jpg", third.substr(second.size() + 1)}));
+    // The plain name first, then the tagged one.
+    auto renamed = Names(third);
+    ASSERT_EQ(renamed.size(), 2u);
+    if (renamed[0].size() > renamed[1].size()) std::swap(renamed[0], renamed[1]);
+    EXPECT_EQ(renamed[0], "20110914_a.jpg");
+    EXPECT_EQ(renamed[1].rfind("20110914_a.", 0), 0u) << renamed[1];
+}
+
 // The version resource that the window title reads, and the manifest.
 TEST(TavrelExe, CarriesItsVersionResourceAndManifest) {
     const std::wstring program = win32::FromWtf8(test::ProgramDirectory() + TAVREL_EXE);
@@ -115,6 +148,13 @@ TEST(TavrelExe, CarriesItsVersionResourceAndManifest) {
     EXPECT_NE(manifest.find("name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""),
               std::string::npos);
     EXPECT_NE(manifest.find("level=\"asInvoker\""), std::string::npos);
+    for (const char* setting :
+         {">true</longPathAware>", ">PerMonitorV2, PerMonitor</dpiAwareness>",
+          ">true/pm</dpiAware>",
+          // Windows 7, 8, 8.1, and 10 and 11.
+          "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}", "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}",
+          "{1f676c76-80e1-4239-95bb-83d0f6d0da78}", "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"})
+        EXPECT_NE(manifest.find(setting), std::string::npos) << setting;
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include "platform/name_listing.h"
 #include "platform/name_rules.h"
+#include "platform/win32/extended_path.h"
 #include "platform/win32/wtf8.h"
 
 namespace tavrel::win32 {
@@ -14,6 +15,12 @@ namespace {
 // Seconds between 1601-01-01 (FILETIME's epoch) and 1970-01-01.
 constexpr std::int64_t kEpochDifference = 11644473600;
 constexpr std::uint64_t kTicksPerSecond = 10000000;
+
+// Every path reaches the file calls through here: in extended-length form, so
+// that a path of MAX_PATH characters or more is read and renamed like any other.
+std::wstring FilePath(const std::string& path) {
+    return ExtendedLengthPath(FromWtf8(path));
+}
 
 int LastError() {
     return static_cast<int>(::GetLastError());
@@ -37,7 +44,7 @@ DWORD Attributes(const std::wstring& path) {
 }
 
 DWORD Attributes(const std::string& path) {
-    return Attributes(FromWtf8(path));
+    return Attributes(FilePath(path));
 }
 
 // FindFirstFileW/FindNextFileW/FindClose as one enumeration.
@@ -102,7 +109,7 @@ std::optional<std::int64_t> Win32FileSystem::ReadLastWriteTime(const std::string
     // program can open it while its time is read. A directory fails to open
     // without FILE_FLAG_BACKUP_SEMANTICS, like a missing file.
     const UniqueHandle file =
-        OpenFile(FromWtf8(path), GENERIC_READ, 0, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
+        OpenFile(FilePath(path), GENERIC_READ, 0, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
     if (!file) return std::nullopt;
     FILETIME last_write;
     if (!::GetFileTime(file.get(), nullptr, nullptr, &last_write)) return std::nullopt;
@@ -143,12 +150,12 @@ bool Win32FileSystem::IsNameTaken(const std::string& path) {
 
 int Win32FileSystem::RenameNoReplace(const std::string& from, const std::string& to) {
     // MoveFileW refuses an existing target (ERROR_ALREADY_EXISTS); it never replaces.
-    return ::MoveFileW(FromWtf8(from).c_str(), FromWtf8(to).c_str()) ? 0 : LastError();
+    return ::MoveFileW(FilePath(from).c_str(), FilePath(to).c_str()) ? 0 : LastError();
 }
 
 std::optional<DirectoryListing> Win32FileSystem::ReadDirectory(const std::string& path,
                                                                LastStepLink link) {
-    std::wstring directory = FromWtf8(path);
+    const std::wstring directory = FilePath(path);
     if (link == LastStepLink::kRefuse && IsDirectoryReparsePoint(Attributes(directory)))
         return std::nullopt;
     std::wstring pattern = directory;
@@ -174,7 +181,7 @@ std::optional<DirectoryListing> Win32FileSystem::ReadDirectory(const std::string
 int Win32FileSystem::ReadFileStart(const std::string& path, std::size_t limit,
                                    std::string& contents) {
     contents.clear();
-    const UniqueHandle file = OpenFile(FromWtf8(path), GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING,
+    const UniqueHandle file = OpenFile(FilePath(path), GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING,
                                        FILE_ATTRIBUTE_NORMAL);
     if (!file) return LastError();
     char buffer[4096];
@@ -189,7 +196,7 @@ int Win32FileSystem::ReadFileStart(const std::string& path, std::size_t limit,
 }
 
 int Win32FileSystem::ReplaceFileContents(const std::string& path, const std::string& contents) {
-    const std::wstring target = FromWtf8(path);
+    const std::wstring target = FilePath(path);
     // A read-only file is one the user chose not to have written: it is kept,
     // as an open for writing would be refused. (MoveFileExW refuses to replace
     // it on Windows too, but not every Windows-like system does.)

@@ -3,8 +3,10 @@
 // CreateFileW with no sharing and GetFileTime for the time, GetFileAttributesW
 // for the directory and taken-name tests, MoveFileW (which never replaces) for
 // the rename, FindFirstFileW/FindNextFileW/FindClose for a listing. Paths arrive
-// as WTF-8 and are converted to UTF-16 here; error numbers are GetLastError
-// values.
+// as WTF-8 and are converted to UTF-16 here, and reach every call in
+// extended-length form (platform/win32/extended_path.h), so their length is not
+// bound by MAX_PATH; the callers keep the text they were given. Error numbers
+// are GetLastError values.
 
 #include "platform/file_system.h"
 

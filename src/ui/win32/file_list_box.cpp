@@ -46,8 +46,14 @@ FileListBox::FileListBox(HWND parent, const Rect& rect, int id, HFONT font, int 
                               GetModuleHandleW(nullptr), nullptr)),
       font_(font),
       list_(list) {
+    SetFont(font, line_height);
+}
+
+void FileListBox::SetFont(HFONT font, int line_height) {
+    font_ = font;
     SendMessageW(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
     SendMessageW(handle_, LB_SETITEMHEIGHT, 0, line_height);
+    InvalidateRect(handle_, nullptr, TRUE);
 }
 
 ListMarks FileListBox::ReadMarks() const {

@@ -33,6 +33,10 @@ public:
 
     HWND handle() const { return handle_; }
 
+    // Draws the lines in this font and line height from now on (the pixel
+    // density changed); the caller keeps the font alive.
+    void SetFont(HFONT font, int line_height);
+
     // The marks, the current entry and the first visible entry as they are now.
     ListMarks ReadMarks() const;
 

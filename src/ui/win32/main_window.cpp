@@ -149,12 +149,8 @@ void MainWindow::CreateControls() {
     bottom_panel = CreateRaisedPanel(handle_, panel, kPanelId);
     panel_size_ = {panel.width, panel.height};
 
-    Rect label = Scaled(design::kLabel, dpi_);
-    // The label grows to its text, as a label that sizes itself does: the
-    // font the system gives for "Tahoma" may be wider than the designed one.
-    const std::wstring label_text = FromWtf8(window_text::kStampTypeLabel);
-    label.width = std::max(label.width, TextWidth(label_text, bold_font_));
-    stamp_type_label = CreateWindowExW(0, L"STATIC", label_text.c_str(),
+    const Rect label = LabelRect();
+    stamp_type_label = CreateWindowExW(0, L"STATIC", FromWtf8(window_text::kStampTypeLabel).c_str(),
                                        WS_CHILD | WS_VISIBLE | SS_NOPREFIX | SS_LEFTNOWORDWRAP,
                                        label.left, label.top, label.width, label.height,
                                        bottom_panel, IdOf(kLabelId), instance, nullptr);
@@ -174,19 +170,78 @@ void MainWindow::CreateControls() {
     clear_button = make_button(design::kButtonClear, window_text::kCreatedClearCaption, kClearId);
 
     const Rect combo = Scaled(design::kComboBox, dpi_);
-    // The height given to a drop-down combo box is that of its open list.
-    const int open_height = combo.height + Scaled(design::kLineHeight, dpi_) * (kDropDownLines + 2);
     stamp_type_selector = CreateWindowExW(
         0, L"COMBOBOX", L"",
         WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL,
-        combo.left, combo.top, combo.width, open_height, bottom_panel, IdOf(kComboBoxId), instance,
-        nullptr);
+        combo.left, combo.top, combo.width, SelectorOpenHeight(), bottom_panel, IdOf(kComboBoxId),
+        instance, nullptr);
     set_font(stamp_type_selector, font_);
     for (const char* name : window_text::kStampTypeNames)
         SendMessageW(stamp_type_selector, CB_ADDSTRING, 0,
                      reinterpret_cast<LPARAM>(FromWtf8(name).c_str()));
     FitComboBoxHeight(combo.height);
     CreateTooltip();
+}
+
+Rect MainWindow::LabelRect() const {
+    Rect label = Scaled(design::kLabel, dpi_);
+    // The label grows to its text, as a label that sizes itself does: the
+    // font the system gives for "Tahoma" may be wider than the designed one.
+    label.width =
+        std::max(label.width, TextWidth(FromWtf8(window_text::kStampTypeLabel), bold_font_));
+    return label;
+}
+
+int MainWindow::SelectorOpenHeight() const {
+    // The height given to a drop-down combo box is that of its open list.
+    return Scaled(design::kComboBox.height, dpi_) +
+           Scaled(design::kLineHeight, dpi_) * (kDropDownLines + 2);
+}
+
+void MainWindow::ChangeDpi(int dpi, const RECT& suggested) {
+    const HFONT old_font = font_;
+    const HFONT old_bold_font = bold_font_;
+    dpi_ = dpi;
+    CreateFonts();
+    list_->SetFont(font_, Scaled(design::kLineHeight, dpi_));
+    for (HWND control : {stamp_type_label, execute_button, clear_button, stamp_type_selector})
+        SendMessageW(control, WM_SETFONT,
+                     reinterpret_cast<WPARAM>(control == stamp_type_label ? bold_font_ : font_),
+                     TRUE);
+    DeleteObject(old_font);
+    DeleteObject(old_bold_font);
+
+    const Rect label = LabelRect();
+    MoveWindow(stamp_type_label, label.left, label.top, label.width, label.height, TRUE);
+    const Rect combo = Scaled(design::kComboBox, dpi_);
+    MoveWindow(stamp_type_selector, combo.left, combo.top, combo.width, SelectorOpenHeight(), TRUE);
+    FitComboBoxHeight(combo.height);
+    const Rect execute = Scaled(design::kButtonExecute, dpi_);
+    const Rect clear = Scaled(design::kButtonClear, dpi_);
+    SetWindowPos(execute_button, nullptr, 0, 0, execute.width, execute.height,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(clear_button, nullptr, 0, 0, clear.width, clear.height,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+
+    SetWindowPos(handle_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    // Also when the size stayed and no WM_SIZE came: the panel's height changed.
+    LayOut();
+    // The buttons where the show handling (or the design) puts them at this
+    // density, followed to the panel's present size. Anchored to the right
+    // and bottom edges, as they are, the show handling's places keep their
+    // distances to those edges whatever the panel's width.
+    const Size execute_size{execute.width, execute.height};
+    const Size clear_size{clear.width, clear.height};
+    if (buttons_placed_) {
+        MoveButtons(PlaceButtons(panel_size_, execute_size, clear_size));
+    } else {
+        const Size design_panel = Scaled(Size{design::kPanel.width, design::kPanel.height}, dpi_);
+        MoveTo(execute_button,
+               FollowRightBottom({execute.left, execute.top}, design_panel, panel_size_));
+        MoveTo(clear_button, FollowRightBottom({clear.left, clear.top}, design_panel, panel_size_));
+    }
+    InvalidateRect(handle_, nullptr, TRUE);
 }
 
 void MainWindow::FitComboBoxHeight(int height) {
@@ -258,6 +313,7 @@ Size MainWindow::ClearButtonSize() const {
 }
 
 void MainWindow::MoveButtons(const ButtonPlaces& places) {
+    buttons_placed_ = true;
     MoveTo(execute_button, places.execute);
     MoveTo(clear_button, places.clear);
 }
@@ -384,6 +440,12 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
         }
         case WM_SIZE:
             LayOut();
+            return 0;
+        case WM_DPICHANGED:
+            // The window moved to a screen of another scale, or the scale
+            // changed: the new density in both words, the place that keeps the
+            // window's size in design terms in lparam.
+            ChangeDpi(HIWORD(wparam), *reinterpret_cast<const RECT*>(lparam));
             return 0;
         case WM_WINDOWPOSCHANGED:
             // Shown, whatever the show command (normal, maximized or minimized):

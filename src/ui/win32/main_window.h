@@ -67,7 +67,8 @@ public:
 
     // The native window; null once it has been destroyed (closed).
     HWND handle() const { return handle_; }
-    // The pixel density the window was laid out for.
+    // The pixel density the window is laid out for: the screen's at start-up,
+    // then that of each WM_DPICHANGED.
     int dpi() const { return dpi_; }
 
     // The controls; public for tests.
@@ -105,6 +106,13 @@ private:
 
     void CreateFonts();
     void CreateControls();
+    // The label's place: its design, at least as wide as its text.
+    Rect LabelRect() const;
+    // The height given to the drop-down selector: that of its open list.
+    int SelectorOpenHeight() const;
+    // WM_DPICHANGED: new fonts, every control laid out again from the design at
+    // the new density, and the window in the rectangle the system suggests.
+    void ChangeDpi(int dpi, const RECT& suggested);
     void CreateTooltip();
     // Makes the closed combo box as high as its design height (scaled), or as high as
     // its font needs where that is more.
@@ -119,6 +127,9 @@ private:
     HFONT bold_font_ = nullptr;
     std::unique_ptr<FileListBox> list_;
     Size panel_size_;
+    // True once the show handling has placed the buttons (MoveButtons); before
+    // that they stand at their design places.
+    bool buttons_placed_ = false;
     // The control that had the focus when the window was last deactivated.
     HWND focus_ = nullptr;
     // The message the shell broadcasts when the taskbar is created again.

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "platform/win32/wtf8.h"
@@ -147,6 +148,85 @@ TEST(FormLayout, ResizingMovesOnlyTheButtons) {
     SendMessageW(w.form.handle(), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
     EXPECT_EQ(limits.ptMinTrackSize.x, Scaled(430, w.form.dpi()));
     EXPECT_EQ(limits.ptMinTrackSize.y, Scaled(200, w.form.dpi()));
+}
+
+// WM_DPICHANGED as the system sends it, suggesting the place that gives the
+// design's client area at the new density; returns the suggested size.
+Size ChangeDpi(const WindowFixture& w, int dpi) {
+    const HWND window = w.form.handle();
+    RECT suggested{0, 0, Scaled(414, dpi), Scaled(248, dpi)};
+    AdjustWindowRectEx(&suggested, static_cast<DWORD>(GetWindowLongPtrW(window, GWL_STYLE)), FALSE,
+                       static_cast<DWORD>(GetWindowLongPtrW(window, GWL_EXSTYLE)));
+    RECT outer;
+    GetWindowRect(window, &outer);
+    OffsetRect(&suggested, outer.left - suggested.left, outer.top - suggested.top);
+    SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+    return {suggested.right - suggested.left, suggested.bottom - suggested.top};
+}
+
+// The width of a control's own text in its font.
+int TextWidthIn(HWND control) {
+    const std::wstring text = WindowFixture::Text(control);
+    HDC dc = GetDC(control);
+    SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
+    SIZE extent{};
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+    ReleaseDC(control, dc);  // which gives the common DC its own font back
+    return extent.cx;
+}
+
+TEST(FormLayout, ADensityChangeLaysOutAgainFromTheDesign) {
+    WindowFixture w;
+    w.Show();
+    const HWND texts[] = {w.form.handle(), w.form.stamp_type_label, w.form.execute_button,
+                          w.form.clear_button, w.form.stamp_type_selector};
+    std::vector<std::wstring> before;
+    for (HWND window : texts) before.push_back(WindowFixture::Text(window));
+    struct Case {
+        const char* name;
+        int dpi;
+    } cases[] = {{"to 144 dpi", 144}, {"back to 96 dpi", 96}};
+    for (const auto& c : cases) {
+        const Size suggested = ChangeDpi(w, c.dpi);
+        ASSERT_EQ(w.form.dpi(), c.dpi) << c.name;
+        // The suggested size, or the minimum where that is more (Wine's thin
+        // frame puts the design's client area below the minimum outer size).
+        const Rect outer = WindowFixture::Frame(w.form.handle());
+        EXPECT_EQ((Size{outer.width, outer.height}),
+                  (Size{std::max(suggested.width, Scaled(430, c.dpi)),
+                        std::max(suggested.height, Scaled(200, c.dpi))}))
+            << c.name;
+        RECT client;
+        GetClientRect(w.form.handle(), &client);
+        const Shown shown =
+            LaidOut(w, client.right - Scaled(414, c.dpi), client.bottom - Scaled(248, c.dpi));
+        EXPECT_EQ(WindowFixture::Frame(w.form.file_list), shown.list) << c.name;
+        EXPECT_EQ(WindowFixture::Frame(w.form.bottom_panel), shown.panel) << c.name;
+        EXPECT_EQ(WindowFixture::Frame(w.form.execute_button), shown.execute) << c.name;
+        EXPECT_EQ(WindowFixture::Frame(w.form.clear_button), shown.clear) << c.name;
+        const Rect label = WindowFixture::Frame(w.form.stamp_type_label);
+        EXPECT_EQ((Rect{label.left, label.top, 0, label.height}), At(w, 12, 13, 0, 13)) << c.name;
+        ExpectComboBoxAt(w, 88, 10);
+        EXPECT_EQ(SendMessageW(w.form.file_list, LB_GETITEMHEIGHT, 0, 0), Scaled(13, c.dpi))
+            << c.name;
+        EXPECT_EQ(FontOf(w.form.file_list).lfHeight, FontHeight(8, c.dpi)) << c.name;
+        // The texts stay; none is cut off, and every control lies in its parent.
+        for (std::size_t i = 0; i < std::size(texts); ++i)
+            EXPECT_EQ(WindowFixture::Text(texts[i]), before[i]) << c.name;
+        for (HWND control : {w.form.stamp_type_label, w.form.execute_button, w.form.clear_button})
+            EXPECT_GE(WindowFixture::Frame(control).width, TextWidthIn(control)) << c.name;
+        for (HWND control :
+             {w.form.file_list, w.form.bottom_panel, w.form.stamp_type_label,
+              w.form.stamp_type_selector, w.form.execute_button, w.form.clear_button}) {
+            const Rect frame = WindowFixture::Frame(control);
+            RECT parent;
+            GetClientRect(GetParent(control), &parent);
+            EXPECT_TRUE(frame.left >= 0 && frame.top >= 0 &&
+                        frame.left + frame.width <= parent.right &&
+                        frame.top + frame.height <= parent.bottom)
+                << c.name << ": " << frame;
+        }
+    }
 }
 
 TEST(FormShow, VersionFailureKeepsTheResourceLayout) {
@@ -338,6 +418,42 @@ TEST(Drop, PathsComeWholeAndInOneSortedBatch) {
               (Paths{"20110915_earlier.jpg", "20110915_" + smiley, "dir"}));
     EXPECT_EQ(test::Names(w.files / "dir"), Paths{"20110915_b.jpg"});
     EXPECT_TRUE(w.errors.shown.empty());
+}
+
+// A drop of a folder whose files lie 300 to 400 characters deep: all are
+// listed, and Execute renames them, two that take the same name apart.
+TEST(Drop, ATreeOfLongPathsIsWalkedAndRenamed) {
+    WindowFixture w;
+    w.Show();
+    std::string folder = w.files.path();
+    std::vector<std::string> levels;
+    for (const char* level : {"first level ", "second level ", "third level "}) {
+        folder += "\\" + (level + std::string(90, 'x'));
+        test::MakeFolder(folder);
+        levels.push_back(folder);
+    }
+    const std::string second = levels[1] + "\\";
+    const std::string third = levels[2] + "\\";
+    ASSERT_GT((third + "a.jpg").size(), 300u);
+    test::MakeFile(second + "b c.jpg", kFileTime);
+    test::MakeFile(third + "a.jpg", kFileTime);
+    test::MakeFile(third + "20000101_a.jpg", kFileTime);
+    w.Drop({levels[0]});
+    const Paths dropped{second + "b c.jpg", third + "20000101_a.jpg", third + "a.jpg"};
+    Paths listed = w.Entries();
+    EXPECT_TRUE(std::is_permutation(dropped.begin(), dropped.end(), listed.begin(), listed.end()));
+    w.Click(w.form.execute_button);
+    EXPECT_TRUE(w.errors.shown.empty());
+    EXPECT_EQ(test::Names(levels[1]), (Paths{"20110915_b c.jpg", levels[2].substr(second.size())}));
+    // The plain name, and the one with a collision tag.
+    Paths renamed = test::Names(levels[2]);
+    ASSERT_EQ(renamed.size(), 2u);
+    if (renamed[0].size() > renamed[1].size()) std::swap(renamed[0], renamed[1]);
+    EXPECT_EQ(renamed[0], "20110915_a.jpg");
+    const Paths expected{second + "20110915_b c.jpg", third + renamed[0], third + renamed[1]};
+    listed = w.Entries();
+    EXPECT_TRUE(
+        std::is_permutation(expected.begin(), expected.end(), listed.begin(), listed.end()));
 }
 
 TEST(ComboBox, TypedTextIsNoStampType) {
