@@ -3,12 +3,15 @@
 // and sleeps before each request, so a walk or a rename pass over a few
 // thousand files lasts seconds on any machine, however fast.
 //
-// Usage: tavrel_slowed_fs DELAY_FILE BACKING MOUNT_POINT
+// Usage: tavrel_slowed_fs DELAY_FILE BACKING MOUNT_POINT [OPTIONS]
 // DELAY_FILE holds the delay in microseconds. It is read at start and again
 // on SIGUSR1, so a test can slow the layer while it waits to see the work's
 // progress and let it run at full speed afterwards. A request already waiting
 // ends its wait as soon as the new delay allows: a huge delay holds every
 // request until a smaller one is set.
+//
+// OPTIONS are more mount options, such as allow_other, which lets users other
+// than the one who mounted it in (a test runs Tavrel as another user).
 //
 // It runs in the foreground, multi-threaded, until the mount point is
 // unmounted (fusermount3 -u), and then exits with 0.
@@ -256,8 +259,8 @@ void* Init(fuse_conn_info*, fuse_config* config) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 4) {
-        std::fprintf(stderr, "usage: %s DELAY_FILE BACKING MOUNT_POINT\n", argv[0]);
+    if (argc != 4 && argc != 5) {
+        std::fprintf(stderr, "usage: %s DELAY_FILE BACKING MOUNT_POINT [OPTIONS]\n", argv[0]);
         return 2;
     }
     // The library may change the working folder: the file is named in full.
@@ -311,6 +314,7 @@ int main(int argc, char** argv) {
     std::string foreground = "-f";
     std::string options_flag = "-o";
     std::string options = "fsname=tavrel-slowed,subtype=tavrel-slowed";
+    if (argc == 5) options += std::string(",") + argv[4];
     char* fuse_argv[] = {program.data(), foreground.data(), options_flag.data(), options.data(),
                          mount_point.data(), nullptr};
     return fuse_main(5, fuse_argv, &operations, nullptr);
