@@ -40,6 +40,9 @@ PACKAGES += sshfs openssh-server openssh-client
 PACKAGES += desktop-file-utils man-db groff-base
 # The desktop entry tried with the desktop's own tools: gio.
 PACKAGES += libglib2.0-bin
+# A share as the file manager opens it: an SMB server of the test's own, the
+# share browser's daemons and FUSE mount, a private D-Bus session.
+PACKAGES += samba gvfs-fuse gvfs-backends dbus-daemon
 # Tavrel.exe: cross-built with mingw-w64 (posix threads, linked statically),
 # tested under Wine in a virtual X server; GoogleTest is built from Debian's
 # sources with the same compiler.

@@ -222,5 +222,38 @@ TEST_F(CollectTest, EntersALinkNamedDirectlyButNoLinkToADirectoryBelowIt) {
     for (const auto& c : cases) EXPECT_EQ(Collect(c.directory), c.files) << c.name;
 }
 
+// A share as the desktop's FUSE mount shows it: links on the server are plain
+// folders, and every path has an identity of its own.
+class MadeUpIdentities : public PosixFileSystem {
+public:
+    std::optional<DirectoryListing> ReadDirectory(const std::string& path,
+                                                  LastStepLink) override {
+        auto listing = PosixFileSystem::ReadDirectory(path, LastStepLink::kFollow);
+        if (!listing) return listing;
+        listing->inode = std::hash<std::string>{}(path);
+        listing->identities_made_up = true;
+        for (auto& entry : listing->entries) entry.is_link = false;
+        return listing;
+    }
+};
+
+TEST_F(CollectTest, WhereIdentitiesAreMadeUpAFolderRepeatingAnAncestorIsNotEntered) {
+    MakeDir("sub");
+    Make("sub/a.jpg");
+    Make("sub/b.jpg");
+    ::symlink(".", (dir_ / "sub/loop").c_str());
+    ::symlink("../sub", (dir_ / "sub/up").c_str());
+    // A copy of the folder's files one level down is a folder of its own.
+    MakeDir("sub/copy");
+    Make("sub/copy/a.jpg");
+    Make("sub/copy/b.jpg");
+    MadeUpIdentities file_system;
+    Paths pending;
+    CollectDirectory(dir_ / "sub", pending, file_system);
+    for (auto& path : pending) path = path.substr(dir_.path().size());
+    std::sort(pending.begin(), pending.end());
+    EXPECT_EQ(pending, (Paths{"/sub/a.jpg", "/sub/b.jpg", "/sub/copy/a.jpg", "/sub/copy/b.jpg"}));
+}
+
 }  // namespace
 }  // namespace tavrel

@@ -8,6 +8,7 @@
 #include "platform/file_system.h"
 #include "platform/posix/atomic_replace.h"
 #include "platform/posix/locale_formats.h"
+#include "platform/posix/mount_traits.h"
 #include "platform/posix/no_replace_rename.h"
 #include "platform/posix/posix_file_system.h"
 #include "test_support.h"
@@ -33,8 +34,8 @@ struct ScriptedCalls {
                 return answers[std::string(call) + " " + a];
             };
         };
-        return {answer2("renameat2"), answer2("link"), answer1("unlink"), answer1("lstat"),
-                answer2("rename")};
+        return {answer2("renameat2"), answer2("link"),   answer1("unlink"),  answer1("lstat"),
+                answer2("rename"),    answer1("create"), answer1("is-empty")};
     }
 };
 
@@ -97,6 +98,64 @@ TEST(NoReplaceRename, AFileSystemThatRefusesTheFlagIsAskedOnce) {
     for (const char* name : {"a", "b"}) EXPECT_EQ(RenameWithoutReplacing(name, "t", asking), 0);
     EXPECT_FALSE(never);
     EXPECT_EQ(taking.log, (std::vector<std::string>{"renameat2 a t", "renameat2 b t"}));
+}
+
+// Where the file system accepts RENAME_NOREPLACE without keeping it, the new
+// name is reserved first and the file renamed onto the reservation.
+TEST(NoReplaceRename, ReservesTheNewNameWhereTheFlagIsNotKept) {
+    struct Case {
+        const char* name;
+        std::map<std::string, int> answers;
+        int result;
+        std::vector<std::string> calls;
+    } cases[] = {
+        {"RenamedOntoTheReservation", {}, 0, {"create t", "rename f t"}},
+        {"NameTakenAlready", {{"create t", EEXIST}}, EEXIST, {"create t"}},
+        {"FileGoneSoTheReservationGoes",
+         {{"rename", ENOENT}},
+         ENOENT,
+         {"create t", "rename f t", "is-empty t", "unlink t"}},
+        // The layer's rename may have removed the target and met another
+        // program's file there: whatever holds the name stays.
+        {"RenameRefusedOtherwiseLeavesTheName",
+         {{"rename", EEXIST}},
+         EEXIST,
+         {"create t", "rename f t"}},
+        {"FileGoneButTheNameHoldsData",
+         {{"rename", ENOENT}, {"is-empty t", ENOTEMPTY}},
+         ENOENT,
+         {"create t", "rename f t", "is-empty t"}},
+    };
+    for (const auto& c : cases) {
+        ScriptedCalls scripted;
+        scripted.answers = c.answers;
+        EXPECT_EQ(RenameWithoutReplacing("f", "t", ReservingTheNewName(scripted.Calls())), c.result)
+            << c.name;
+        EXPECT_EQ(scripted.log, c.calls) << c.name;
+    }
+}
+
+TEST(MountTraits, WhatEachKindOfMountKeeps) {
+    struct Case {
+        const char* type;
+        bool slow, keeps_no_replace, stable_identities;
+    } cases[] = {
+        {"ext4", false, true, true},
+        {"tmpfs", false, true, true},
+        {"nfs4", true, true, true},
+        {"cifs", true, true, true},
+        {"fuse.sshfs", true, true, true},
+        {"fuse.fusefat", false, true, true},
+        {"fuse.ntfs-3g", false, true, true},
+        {"fuse.gvfsd-fuse", true, false, false},
+        {"", false, true, true},
+    };
+    for (const auto& c : cases) {
+        const MountTraits traits = TraitsOfMountType(c.type);
+        EXPECT_EQ(traits.slow, c.slow) << c.type;
+        EXPECT_EQ(traits.keeps_no_replace, c.keeps_no_replace) << c.type;
+        EXPECT_EQ(traits.stable_identities, c.stable_identities) << c.type;
+    }
 }
 
 class PosixFileSystemTest : public ::testing::Test {

@@ -17,7 +17,10 @@ namespace tavrel {
 // walked even when it is a symbolic link; a link to a directory found inside the
 // walk is neither entered nor listed (a link to a file is listed like a file).
 // A directory met again further down the same descent (a folder mounted inside
-// itself) is not entered twice, so the walk always ends. A directory that cannot
+// itself) is not entered twice, so the walk always ends. Where the file system
+// makes identities up (DirectoryListing::identities_made_up), a directory is
+// taken for one on its descent when it holds the same names of the same kinds
+// and its files have the same last-write times. A directory that cannot
 // be read adds nothing, and nothing is reported. Paths are base + name, where
 // the base is the given path with kDirectorySeparator appended unless it
 // already ends in one.

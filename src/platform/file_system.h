@@ -55,6 +55,10 @@ struct DirectoryListing {
     std::uint64_t device = 0;
     std::uint64_t inode = 0;
     std::vector<DirectoryEntry> entries;
+    // The file system makes identities up for each path (a share seen
+    // through the desktop's FUSE mount): device and inode cannot tell that
+    // two paths lead to one directory.
+    bool identities_made_up = false;
 };
 
 class FileSystem {

@@ -1,14 +1,11 @@
 #include <fcntl.h>
 #include <string.h>
 #include <sys/stat.h>
-#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <climits>
-#include <fstream>
-#include <sstream>
 
 #include "platform/name_listing.h"
 #include "platform/posix/atomic_replace.h"
@@ -21,44 +18,6 @@ namespace tavrel {
 namespace {
 
 constexpr int kReadFlags = O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
-
-// The type of the file system mounted from the device "major:minor", as
-// /proc/self/mountinfo gives it ("ext4", "nfs4", "fuse.sshfs"); empty when not found.
-std::string MountedFileSystemType(const std::string& device) {
-    std::ifstream mounts("/proc/self/mountinfo");
-    std::string line;
-    while (std::getline(mounts, line)) {
-        // ID PARENT MAJOR:MINOR ROOT POINT OPTIONS [OPTIONAL...] - TYPE SOURCE SUPER
-        std::istringstream fields(line);
-        std::string id, parent, numbers;
-        fields >> id >> parent >> numbers;
-        if (numbers != device) continue;
-        const auto dash = line.find(" - ");
-        if (dash == std::string::npos) continue;
-        std::istringstream rest(line.substr(dash + 3));
-        std::string type;
-        rest >> type;
-        return type;
-    }
-    return {};
-}
-
-// File systems whose every request travels to another machine or to a server
-// process: network shares and FUSE layers. The FUSE drivers of local disk
-// formats answer at disk speed and are not all safe with requests on several
-// threads.
-bool IsSlowFileSystemType(const std::string& type) {
-    static const char* const kNetwork[] = {"nfs", "nfs4", "cifs", "smb3", "smbfs", "9p",
-                                           "afs", "ceph", "glusterfs", "lustre"};
-    for (const char* network : kNetwork)
-        if (type == network) return true;
-    if (type.rfind("fuse.", 0) != 0) return false;
-    static const char* const kLocalDrivers[] = {"fuse.fusefat", "fuse.exfat", "fuse.exfat-fuse",
-                                                "fuse.ntfs-3g", "fuse.ntfs", "fuse.vfat"};
-    for (const char* local : kLocalDrivers)
-        if (type == local) return false;
-    return true;
-}
 
 }  // namespace
 
@@ -80,7 +39,7 @@ void PosixFileSystem::ReleaseHeldDirectory() {
 HeldDirectory& PosixFileSystem::Held() {
     const std::lock_guard<std::mutex> lock(held_mutex_);
     auto& held = held_[std::this_thread::get_id()];
-    if (!held) held = std::make_unique<HeldDirectory>(refusals_, make_calls_);
+    if (!held) held = std::make_unique<HeldDirectory>(refusals_, mounts_, make_calls_);
     return *held;
 }
 
@@ -96,8 +55,11 @@ std::optional<TimeReading> PosixFileSystem::ReadTimeAndIdentity(const std::strin
     if (S_ISDIR(st.st_mode)) return std::nullopt;
     TimeReading reading;
     reading.last_write = static_cast<std::int64_t>(st.st_mtim.tv_sec);
-    reading.file = FileIdentity{static_cast<std::uint64_t>(st.st_dev),
-                                static_cast<std::uint64_t>(st.st_ino)};
+    const bool made_up = at.directory_fd != AT_FDCWD ? held.IdentitiesMadeUp()
+                                                     : !mounts_.For(st.st_dev).stable_identities;
+    reading.file =
+        FileIdentity{static_cast<std::uint64_t>(st.st_dev),
+                     made_up ? IdentityOfPath(path) : static_cast<std::uint64_t>(st.st_ino)};
     if (at.directory_fd != AT_FDCWD) reading.folder = held.Identity();
     return reading;
 }
@@ -151,7 +113,24 @@ int PosixFileSystem::RenameNoReplace(const std::string& from, const std::string&
         to.find('/', directory_length) == std::string::npos)
         return RenameWithoutReplacing(source.name, to.c_str() + directory_length,
                                       held.RenameCalls());
+    if (!KeepsNoReplace(to))
+        return RenameWithoutReplacing(from, to, ReservingTheNewName(KernelRenameSystemCalls()));
     return RenameWithoutReplacing(from, to, KernelRenameSystemCalls());
+}
+
+bool PosixFileSystem::KeepsNoReplace(const std::string& path) {
+    const auto in_directory = [this](const char* directory) {
+        struct stat st;
+        if (RetryOnInterrupt([&] { return ::stat(directory, &st); }) != 0) return true;
+        return mounts_.For(st.st_dev).keeps_no_replace;
+    };
+    const auto slash = path.rfind('/');
+    if (slash != std::string::npos) return in_directory(path.substr(0, slash + 1).c_str());
+    // A bare name lies in the working folder, which Tavrel never changes:
+    // asked once, not for every file.
+    std::call_once(working_folder_asked_,
+                   [&] { working_folder_keeps_no_replace_ = in_directory("."); });
+    return working_folder_keeps_no_replace_;
 }
 
 RenameOutcome PosixFileSystem::RenameUnlessTaken(const std::string& from, const std::string& to) {
@@ -168,14 +147,16 @@ bool PosixFileSystem::ReadsAheadWell(const std::string& path) {
     const std::string directory = slash == std::string::npos ? "." : path.substr(0, slash + 1);
     struct stat st;
     if (RetryOnInterrupt([&] { return ::stat(directory.c_str(), &st); }) != 0) return false;
-    const std::string device =
-        std::to_string(major(st.st_dev)) + ":" + std::to_string(minor(st.st_dev));
-    return IsSlowFileSystemType(MountedFileSystemType(device));
+    return mounts_.For(st.st_dev).slow;
 }
 
 std::optional<DirectoryListing> PosixFileSystem::ReadDirectory(const std::string& path,
                                                                LastStepLink link) {
-    return ListDirectory(path, link);
+    auto listing = ListDirectory(path, link);
+    if (listing)
+        listing->identities_made_up =
+            !mounts_.For(static_cast<dev_t>(listing->device)).stable_identities;
+    return listing;
 }
 
 int PosixFileSystem::ReadFileStart(const std::string& path, std::size_t limit,

@@ -10,6 +10,10 @@
 
 namespace tavrel {
 
+std::uint64_t IdentityOfPath(const std::string& path) {
+    return std::hash<std::string>{}(path);
+}
+
 HeldDirectory::Located HeldDirectory::Locate(const std::string& path) {
     const auto slash = path.rfind('/');
     // Whole paths where a relative name would change the outcome: a path the
@@ -30,9 +34,14 @@ HeldDirectory::Located HeldDirectory::Locate(const std::string& path) {
             return {AT_FDCWD, path.c_str()};
         }
         struct stat st;
-        if (RetryOnInterrupt([&] { return ::fstat(fd_.get(), &st); }) == 0)
+        if (RetryOnInterrupt([&] { return ::fstat(fd_.get(), &st); }) == 0) {
+            const MountTraits traits = mounts_.For(st.st_dev);
+            identities_made_up_ = !traits.stable_identities;
+            keeps_no_replace_ = traits.keeps_no_replace;
             identity_ = FileIdentity{static_cast<std::uint64_t>(st.st_dev),
-                                     static_cast<std::uint64_t>(st.st_ino)};
+                                     identities_made_up_ ? IdentityOfPath(path_)
+                                                         : static_cast<std::uint64_t>(st.st_ino)};
+        }
     }
     return {fd_.get(), path.c_str() + slash + 1};
 }
@@ -41,7 +50,9 @@ const RenameSystemCalls& HeldDirectory::RenameCalls() {
     if (calls_for_ != fd_.get()) {
         calls_ = make_calls_(fd_.get());
         // A directory whose file system cannot be told keeps asking, as before.
-        if (identity_)
+        if (!keeps_no_replace_)
+            calls_ = ReservingTheNewName(std::move(calls_));
+        else if (identity_)
             calls_ = AskingForNoReplaceOnce(std::move(calls_),
                                             refusals_.For(static_cast<dev_t>(identity_->device)));
         calls_for_ = fd_.get();
@@ -52,6 +63,8 @@ const RenameSystemCalls& HeldDirectory::RenameCalls() {
 void HeldDirectory::Release() {
     fd_.Reset();
     identity_.reset();
+    identities_made_up_ = false;
+    keeps_no_replace_ = true;
     calls_for_ = -1;
     path_.clear();
 }

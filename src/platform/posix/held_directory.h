@@ -17,10 +17,15 @@
 #include <string>
 
 #include "platform/file_system.h"
+#include "platform/posix/mount_traits.h"
 #include "platform/posix/no_replace_rename.h"
 #include "platform/posix/unique_fd.h"
 
 namespace tavrel {
+
+// An identity for a path, where the file system makes its own up: the same
+// path gives the same number; two paths to one file give two.
+std::uint64_t IdentityOfPath(const std::string& path);
 
 // Makes the rename's system calls bound to an open directory
 // (KernelRenameSystemCallsIn, unless a test stands in others).
@@ -31,8 +36,11 @@ public:
     // A file system that refused RENAME_NOREPLACE once is not asked again (see
     // AskingForNoReplaceOnce), in any of its directories, for as long as
     // `refusals` lives; every HeldDirectory given the same one shares that.
-    HeldDirectory(NoReplaceRefusals& refusals, RenameCallsMaker make_calls)
-        : refusals_(refusals), make_calls_(std::move(make_calls)) {}
+    // On a file system that accepts RENAME_NOREPLACE without keeping it (see
+    // `mounts`), the rename reserves the new name first (ReservingTheNewName).
+    HeldDirectory(NoReplaceRefusals& refusals, MountTraitsCache& mounts,
+                  RenameCallsMaker make_calls)
+        : refusals_(refusals), mounts_(mounts), make_calls_(std::move(make_calls)) {}
 
     // A path as a directory descriptor and a name in it: the held directory and
     // the last component, or AT_FDCWD and the whole path.
@@ -46,8 +54,12 @@ public:
     Located Locate(const std::string& path);
 
     // The identity of the held directory; empty when none is held or it could
-    // not be read.
+    // not be read. Where the file system makes identities up for each path,
+    // one made from the directory's path, so that the same path gives the
+    // same identity however often the file system forgets its own.
     std::optional<FileIdentity> Identity() const { return identity_; }
+    // Whether the held directory's file system makes identities up.
+    bool IdentitiesMadeUp() const { return identities_made_up_; }
 
     // The rename's system calls bound to the held directory; made once for each
     // directory held. Only while a directory is held.
@@ -58,10 +70,13 @@ public:
 
 private:
     NoReplaceRefusals& refusals_;
+    MountTraitsCache& mounts_;
     RenameCallsMaker make_calls_;
     std::string path_;  // with its final "/"
     UniqueFd fd_;
     std::optional<FileIdentity> identity_;
+    bool identities_made_up_ = false;
+    bool keeps_no_replace_ = true;
     RenameSystemCalls calls_;
     int calls_for_ = -1;  // the descriptor calls_ were made for
 };

@@ -32,6 +32,22 @@ RenameSystemCalls KernelRenameSystemCallsIn(int directory_fd) {
         [dir](const char* from, const char* to) {
             return ErrnoOf(RetryOnInterrupt([&] { return ::renameat(dir, from, dir, to); }));
         },
+        [dir](const char* path) {
+            const int fd = RetryOnInterrupt([&] {
+                return ::openat(dir, path, O_WRONLY | O_CREAT | O_EXCL | O_NOCTTY | O_CLOEXEC,
+                                0600);
+            });
+            if (fd < 0) return errno;
+            ::close(fd);
+            return 0;
+        },
+        [dir](const char* path) {
+            struct stat st;
+            if (RetryOnInterrupt([&] { return ::fstatat(dir, path, &st, AT_SYMLINK_NOFOLLOW); }) !=
+                0)
+                return errno;
+            return S_ISREG(st.st_mode) && st.st_size == 0 ? 0 : ENOTEMPTY;
+        },
     };
 }
 
@@ -47,6 +63,23 @@ RenameSystemCalls AskingForNoReplaceOnce(RenameSystemCalls calls, std::atomic<bo
         const int result = ask(from, to);
         if (result == EINVAL || result == ENOSYS) refused.store(true, std::memory_order_relaxed);
         return result;
+    };
+    return calls;
+}
+
+RenameSystemCalls ReservingTheNewName(RenameSystemCalls calls) {
+    calls.rename_no_replace = [calls](const char* from, const char* to) {
+        const int reserved = calls.create_exclusive(to);
+        if (reserved != 0) return reserved;
+        const int renamed = calls.rename(from, to);
+        // The file is gone (renamed or removed meanwhile): the new name still
+        // holds the reservation, which nobody else could replace, so it goes
+        // again. Any other failure may come from the layer's own rename, which
+        // removes the target before it renames: what holds the name now may be
+        // another program's, and the attributes the layer caches cannot tell,
+        // so it stays.
+        if (renamed == ENOENT && calls.empty_file(to) == 0) calls.unlink(to);
+        return renamed;
     };
     return calls;
 }

@@ -19,6 +19,12 @@ struct RenameSystemCalls {
     std::function<int(const char* path)> unlink;
     std::function<int(const char* path)> lstat;
     std::function<int(const char* from, const char* to)> rename;  // plain, may replace
+    // Creates an empty file, refused with EEXIST when the name exists
+    // (O_CREAT | O_EXCL, one atomic step on the server of a share).
+    std::function<int(const char* path)> create_exclusive;
+    // 0 when the path is an empty regular file, otherwise an errno value
+    // (ENOTEMPTY for a file that holds anything).
+    std::function<int(const char* path)> empty_file;
 };
 
 // The calls of the running kernel, with paths relative to the working directory.
@@ -33,6 +39,18 @@ RenameSystemCalls KernelRenameSystemCallsIn(int directory_fd);
 // straight to the fallback instead of asking again for each file. The flag
 // belongs to one file system; calls on several threads may share it.
 RenameSystemCalls AskingForNoReplaceOnce(RenameSystemCalls calls, std::atomic<bool>& refused);
+
+// The calls, with the rename that must not replace made by reserving the new
+// name first, for a file system that accepts RENAME_NOREPLACE without keeping
+// it: an empty file is created under the new name exclusively, so that nobody
+// else can take the name meanwhile, and the file is renamed onto it with a
+// plain rename. A name taken already refuses the reservation with EEXIST. When
+// the file to rename is gone, the reservation goes again. What remains open is
+// the file system's own rename onto the reservation: a layer that replaces by
+// removing the target first leaves the name free for that one step, and a
+// rename that then fails leaves what holds the name in place (an empty
+// reservation, or another program's file).
+RenameSystemCalls ReservingTheNewName(RenameSystemCalls calls);
 
 // For each file system (device) met, whether it refused RENAME_NOREPLACE: the
 // flags that AskingForNoReplaceOnce sets, one a device, for any thread.

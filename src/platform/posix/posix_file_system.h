@@ -9,6 +9,7 @@
 
 #include "platform/file_system.h"
 #include "platform/posix/held_directory.h"
+#include "platform/posix/mount_traits.h"
 
 namespace tavrel {
 
@@ -41,7 +42,9 @@ public:
     // tells a taken name from a directory of that name).
     RenameOutcome RenameUnlessTaken(const std::string& from, const std::string& to) override;
     // For a network file system or a FUSE layer other than the local disk
-    // drivers (FAT, exFAT, NTFS), as /proc/self/mountinfo names it.
+    // drivers (FAT, exFAT, NTFS), as /proc/self/mountinfo names it. Where the
+    // file system makes identities up (see MountTraits), the identities a
+    // reading gives are made from the paths instead.
     bool ReadsAheadWell(const std::string& path) override;
     std::optional<DirectoryListing> ReadDirectory(const std::string& path,
                                                   LastStepLink link) override;
@@ -54,8 +57,14 @@ private:
     // The calling thread's held directory.
     HeldDirectory& Held();
 
+    // Whether the file system a path lies on keeps RENAME_NOREPLACE.
+    bool KeepsNoReplace(const std::string& path);
+
     RenameCallsMaker make_calls_;
     NoReplaceRefusals refusals_;
+    MountTraitsCache mounts_;
+    std::once_flag working_folder_asked_;
+    bool working_folder_keeps_no_replace_ = true;
     std::mutex held_mutex_;
     std::map<std::thread::id, std::unique_ptr<HeldDirectory>> held_;
 };

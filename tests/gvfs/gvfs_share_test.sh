@@ -1,0 +1,175 @@
+#!/bin/bash
+# Tavrel on a share opened the way the desktop's file manager opens it: an SMB
+# server of the test's own (bound to 127.0.0.1, a guest share in a temporary
+# folder), a private D-Bus session, `gio mount`, and the FUSE path that the
+# share browser's daemon shows it under. That layer accepts RENAME_NOREPLACE
+# without keeping it, shows a link on the server as a plain folder and makes
+# up an inode number for each path.
+#
+#   1. Another program creates Tavrel's new name on the server the moment
+#      Tavrel has read the file (100 trials): its file is never replaced, and
+#      no photo is lost.
+#   2. A folder holding links to itself (loop -> ., up -> ../sub) is walked
+#      once, in seconds: every real file renamed once.
+#   3. A pass over two paths to one folder renames every real file once and
+#      loses nothing.
+#
+# Usage: gvfs_share_test.sh TAVREL RIVAL_SCRIPT
+set -u
+tavrel=$1
+rival=$2
+skip_code=77
+
+for tool in smbd gio dbus-run-session python3; do
+    command -v "$tool" >/dev/null || { echo "SKIP: $tool is missing here"; exit $skip_code; }
+done
+[ -x /usr/libexec/gvfsd-fuse ] || { echo "SKIP: gvfsd-fuse is missing here"; exit $skip_code; }
+[ -x /usr/libexec/gvfsd-smb ] || { echo "SKIP: gvfsd-smb is missing here"; exit $skip_code; }
+[ -c /dev/fuse ] || { echo "SKIP: /dev/fuse is missing here"; exit $skip_code; }
+
+if [ -z "${GVFS_TEST_INSIDE:-}" ]; then
+    work=$(mktemp -d /tmp/tavrel-gvfs.XXXXXX)
+    smbd_pid=
+    cleanup() {
+        [ -n "$smbd_pid" ] && kill "$smbd_pid" 2>/dev/null && wait "$smbd_pid" 2>/dev/null
+        fusermount3 -u -z "$work/run/gvfs" 2>/dev/null
+        rm -rf "$work"
+    }
+    trap cleanup EXIT
+    mkdir -p "$work"/{share,private,lock,state,cache,pid,ncalrpc,run}
+    chmod 700 "$work/run"
+    port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+    cat >"$work/smb.conf" <<EOF
+[global]
+  server role = standalone server
+  map to guest = Bad User
+  interfaces = 127.0.0.1
+  bind interfaces only = yes
+  smb ports = $port
+  disable netbios = yes
+  private dir = $work/private
+  lock directory = $work/lock
+  state directory = $work/state
+  cache directory = $work/cache
+  pid directory = $work/pid
+  ncalrpc dir = $work/ncalrpc
+  log file = $work/smbd.log
+  load printers = no
+  printing = bsd
+  printcap name = /dev/null
+  disable spoolss = yes
+[share]
+  path = $work/share
+  guest ok = yes
+  read only = no
+  force user = $(id -un)
+EOF
+    # smbd makes a process group of its own, which it signals as it ends.
+    smbd -F -s "$work/smb.conf" >"$work/smbd.out" 2>&1 &
+    smbd_pid=$!
+    for _ in $(seq 200); do
+        python3 -c "import socket; socket.create_connection(('127.0.0.1', $port), 1)" 2>/dev/null &&
+            break
+        kill -0 "$smbd_pid" 2>/dev/null || { echo "SKIP: smbd did not start: $(tail -n 3 "$work/smbd.out")"; exit $skip_code; }
+        sleep 0.1
+    done
+    # The share browser's daemons start on the session bus and mount their
+    # FUSE layer below XDG_RUNTIME_DIR.
+    XDG_RUNTIME_DIR="$work/run" GVFS_TEST_INSIDE=1 GVFS_WORK=$work GVFS_PORT=$port \
+        dbus-run-session -- bash "$0" "$tavrel" "$rival" >"$work/session.out" \
+        2>"$work/session.err" </dev/null
+    code=$?
+    cat "$work/session.out"
+    [ "$code" = 0 ] || grep -v "^dbus-daemon\|^$\|WARNING\|libsecret" "$work/session.err" | tail -n 20
+    exit $code
+fi
+
+# ---- inside the private session
+work=$GVFS_WORK
+server="$work/share"
+export TZ=UTC LC_ALL=C
+fail() {
+    echo "FAIL: $*"
+    gio mount -u "smb://127.0.0.1:$GVFS_PORT/share" 2>/dev/null
+    exit 1
+}
+timeout 60 gio mount -a "smb://127.0.0.1:$GVFS_PORT/share" </dev/null >"$work/mount.out" 2>&1 ||
+    { echo "SKIP: gio mount failed: $(tail -n 3 "$work/mount.out")"; exit $skip_code; }
+share=$(gio info "smb://127.0.0.1:$GVFS_PORT/share/" | sed -n 's/^local path: //p')
+[ -n "$share" ] && [ -d "$share" ] || { echo "SKIP: the share has no FUSE path here"; exit $skip_code; }
+[ "$(stat -f -c %T "$share" 2>/dev/null)" = fuseblk ] || [ "$(findmnt -n -o FSTYPE -T "$share")" = fuse.gvfsd-fuse ] ||
+    fail "the share's path is not on the share browser's FUSE mount: $(findmnt -n -T "$share")"
+stamp=20110914_
+
+# Makes COUNT photos IMG_<n>.jpg in a folder on the server, "photo <n>" inside.
+make_photos() {  # FOLDER COUNT
+    mkdir -p "$1"
+    for ((i = 0; i < $2; i++)); do printf 'photo %d' "$i" >"$1/IMG_$i.jpg"; done
+    touch -d "2011-09-14 10:00" "$1"/IMG_*.jpg
+}
+# Every photo of the folder on the server once, under its stamped name (with a
+# collision tag where the name was taken); echoes what is wrong.
+check_photos() {  # FOLDER COUNT
+    local i found
+    for ((i = 0; i < $2; i++)); do
+        found=$(grep -lx "photo $i" "$1"/* 2>/dev/null | xargs -r -n1 basename)
+        case $(grep -c . <<<"$found") in
+        1) [[ $found == "${stamp}IMG_$i".* ]] || echo "photo $i as '$found'" ;;
+        0) echo "photo $i lost" ;;
+        *) echo "photo $i more than once: $found" ;;
+        esac
+    done
+}
+
+# 1. The race: 100 trials, one file each, as a shell glob or a file manager's
+# "Open With" hands them over.
+make_photos "$server/race" 100
+ls "$share/race" >/dev/null
+coproc RIVAL { python3 "$rival" "$server/race" "$stamp" "${RIVAL_STEP_MS:-0.5}"; }
+rival_pid=$RIVAL_PID
+read -r ready <&"${RIVAL[0]}" || fail "the rival did not start"
+for ((i = 0; i < 100; i++)); do
+    "$tavrel" "$share/race/IMG_$i.jpg" >/dev/null 2>"$work/race.err" ||
+        fail "trial $i: exit $?: $(cat "$work/race.err")"
+done
+exec {RIVAL[1]}>&-
+# The names the rival made: each must still hold its file.
+rival_made=$(sed -n 's/^made //p' <&"${RIVAL[0]}")
+wait "$rival_pid"
+made=0 replaced=0
+for name in $rival_made; do
+    made=$((made + 1))
+    [ "$(cat "$server/race/$name" 2>/dev/null)" = rival ] || replaced=$((replaced + 1))
+done
+problems=$(check_photos "$server/race" 100)
+[ "$replaced" = 0 ] && [ -z "$problems" ] ||
+    fail "race: $replaced of the rival's files replaced; $(head -n 3 <<<"$problems")"
+empty=$(find "$server/race" -type f -empty | head -n 3)
+[ -z "$empty" ] || fail "race: empty files left: $empty"
+[ "$made" -gt 0 ] || fail "race: the rival never made a name: the test raced nothing"
+echo "race: 100 trials, the rival made $made names first, none replaced, no photo lost"
+
+# 2. The loop: links on the server to the folder itself.
+make_photos "$server/sub" 5
+ln -s . "$server/sub/loop"
+ln -s ../sub "$server/sub/up"
+timeout 120 "$tavrel" "$share/sub" >/dev/null 2>"$work/loop.err"
+code=$?
+[ "$code" = 0 ] || fail "loop: exit $code: $(cat "$work/loop.err")"
+expected=$(printf "${stamp}IMG_%d.jpg\n" 0 1 2 3 4; printf 'loop\nup\n')
+[ "$(ls "$server/sub" | LC_ALL=C sort)" = "$(LC_ALL=C sort <<<"$expected")" ] ||
+    fail "loop: the folder holds $(ls "$server/sub" | tr '\n' ' ')"
+echo "loop: walked once, every file renamed once"
+
+# 3. Two paths to one folder.
+make_photos "$server/f0" 40
+ln -s f0 "$server/alias"
+"$tavrel" "$share/f0" "$share/alias" >/dev/null 2>"$work/alias.err"
+problems=$(check_photos "$server/f0" 40)
+[ -z "$problems" ] || fail "two paths: $(head -n 3 <<<"$problems")"
+[ "$(ls "$server/f0" | grep -c .)" = 40 ] ||
+    fail "two paths: the folder holds $(ls "$server/f0" | grep -c .) entries"
+echo "two paths to one folder: every file renamed once, nothing lost"
+
+gio mount -u "smb://127.0.0.1:$GVFS_PORT/share" || fail "could not unmount the share"
+echo "gvfs share: passed"

@@ -1,0 +1,49 @@
+#!/usr/bin/env python3
+"""Another program on the server: watches a folder and, a moment after a file
+named IMG_<n>.jpg there is closed after reading, creates the name that Tavrel
+will give it (PREFIX + name) with O_CREAT | O_EXCL, as a careful program
+would, and writes "rival" into it. The moment moves from file to file, from
+at once to STEP_MS * 9 milliseconds later, so that the trials fall all over
+the rename's requests. Runs until its standard input closes.
+
+    rival.py FOLDER PREFIX STEP_MS
+"""
+import ctypes
+import os
+import select
+import struct
+import sys
+import time
+
+IN_CLOSE_NOWRITE = 0x10
+folder, prefix, step = sys.argv[1], sys.argv[2], float(sys.argv[3]) / 1000
+libc = ctypes.CDLL(None, use_errno=True)
+fd = libc.inotify_init1(os.O_CLOEXEC)
+if fd < 0 or libc.inotify_add_watch(fd, folder.encode(), IN_CLOSE_NOWRITE) < 0:
+    sys.exit("inotify: " + os.strerror(ctypes.get_errno()))
+print("watching", flush=True)
+done = set()
+while True:
+    ready, _, _ = select.select([fd, sys.stdin], [], [])
+    if sys.stdin in ready and not sys.stdin.readline():
+        break
+    if fd not in ready:
+        continue
+    data = os.read(fd, 65536)
+    offset = 0
+    while offset < len(data):
+        _, _, _, length = struct.unpack_from("iIII", data, offset)
+        name = data[offset + 16:offset + 16 + length].rstrip(b"\0").decode()
+        offset += 16 + length
+        if not (name.startswith("IMG_") and name.endswith(".jpg")) or name in done:
+            continue
+        done.add(name)
+        time.sleep(step * (int(name[4:-4]) % 10))
+        try:
+            made = os.open(os.path.join(folder, prefix + name),
+                           os.O_WRONLY | os.O_CREAT | os.O_EXCL, 0o644)
+        except FileExistsError:
+            continue
+        os.write(made, b"rival")
+        os.close(made)
+        print("made", prefix + name, flush=True)
