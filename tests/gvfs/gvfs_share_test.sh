@@ -13,11 +13,14 @@
 #      once, in seconds: every real file renamed once.
 #   3. A pass over two paths to one folder renames every real file once and
 #      loses nothing.
+#   4. The random trees of the unit tests' differential test, made on the
+#      server and renamed through the share by both passes, come out alike.
 #
-# Usage: gvfs_share_test.sh TAVREL RIVAL_SCRIPT
+# Usage: gvfs_share_test.sh TAVREL RIVAL_SCRIPT UNIT_TESTS
 set -u
 tavrel=$1
 rival=$2
+unit_tests=$3
 skip_code=77
 
 for tool in smbd gio dbus-run-session python3; do
@@ -76,7 +79,7 @@ EOF
     # The share browser's daemons start on the session bus and mount their
     # FUSE layer below XDG_RUNTIME_DIR.
     XDG_RUNTIME_DIR="$work/run" GVFS_TEST_INSIDE=1 GVFS_WORK=$work GVFS_PORT=$port \
-        dbus-run-session -- bash "$0" "$tavrel" "$rival" >"$work/session.out" \
+        dbus-run-session -- bash "$0" "$tavrel" "$rival" "$unit_tests" >"$work/session.out" \
         2>"$work/session.err" </dev/null
     code=$?
     cat "$work/session.out"
@@ -170,6 +173,14 @@ problems=$(check_photos "$server/f0" 40)
 [ "$(ls "$server/f0" | grep -c .)" = 40 ] ||
     fail "two paths: the folder holds $(ls "$server/f0" | grep -c .) entries"
 echo "two paths to one folder: every file renamed once, nothing lost"
+
+# 4. The differential test's trees.
+mkdir -p "$server/diff"
+TAVREL_SHARE_SERVER="$server/diff" TAVREL_SHARE_PATH="$share/diff" "$unit_tests" \
+    --gtest_filter=StampPassAhead.GivesTheNamesOfThePassInOrderOnAShare >"$work/diff.out" 2>&1 ||
+    fail "the passes differ on the share: $(grep -B2 -A6 Failure "$work/diff.out" | head -n 30)"
+grep -q "SKIPPED" "$work/diff.out" && fail "the differential test did not see the share"
+echo "differential: both passes alike on 30 random trees"
 
 gio mount -u "smb://127.0.0.1:$GVFS_PORT/share" || fail "could not unmount the share"
 echo "gvfs share: passed"
