@@ -157,22 +157,29 @@ struct PassRecord {
 
 // The real file system with renames a little slow, as on a share, so that the
 // reads ahead run well before the renames that might change what they read.
+// Where `slow` holds for a path, the file system says reads ahead pay there.
 class SlowRenames : public PosixFileSystem {
 public:
+    std::function<bool(const std::string& path)> slow;
+
     int RenameNoReplace(const std::string& from, const std::string& to) override {
         std::this_thread::sleep_for(std::chrono::microseconds(100));
         return PosixFileSystem::RenameNoReplace(from, to);
     }
+    bool ReadsAheadWell(const std::string& path) override { return slow && slow(path); }
 };
 
 using PassFunction =
     std::function<PassEnd(const PassPaths&, const StampContext&, const PassEvents&)>;
 
+// Runs a pass over the paths below root (as they are, when root is empty).
 PassRecord RunPass(const std::string& root, std::vector<std::string> relative,
-                   const PassFunction& pass) {
+                   const PassFunction& pass,
+                   std::function<bool(const std::string& path)> slow = {}) {
     std::vector<std::string> paths;
-    for (const auto& path : relative) paths.push_back(root + "/" + path);
+    for (const auto& path : relative) paths.push_back(root.empty() ? path : root + "/" + path);
     SlowRenames file_system;
+    file_system.slow = std::move(slow);
     MonotonicClock clock;
     const RegionalFormats formats = RegionalFormats::Reference();
     const StampContext context{file_system, formats, clock};
@@ -225,16 +232,15 @@ bool ExpectPassesAlike(const std::string& made, const std::string& seen, unsigne
     how.across_folders = 1 + (seed * 7) % 40;
     how.in_one_folder = 1 + seed % 5;
     const int stamp_type = 1 + seed % 2;
-    const PassRecord expected = RunPass(
-        seen + "/in-order", list,
-        [&](const PassPaths& p, const StampContext& c, const PassEvents& e) {
-            return RunStampPassInOrder(p, stamp_type, c, e);
-        });
-    const PassRecord got =
-        RunPass(seen + "/ahead", list,
+    const PassRecord expected =
+        RunPass(seen + "/in-order", list,
                 [&](const PassPaths& p, const StampContext& c, const PassEvents& e) {
-                    return RunStampPassAhead(p, stamp_type, c, e, how);
+                    return RunStampPassInOrder(p, stamp_type, c, e);
                 });
+    const PassRecord got = RunPass(
+        seen + "/ahead", list, [&](const PassPaths& p, const StampContext& c, const PassEvents& e) {
+            return RunStampPassAhead(p, stamp_type, c, e, how);
+        });
     EXPECT_EQ(got.end.finished, expected.end.finished);
     EXPECT_FALSE(got.end.stopped);
     EXPECT_EQ(static_cast<bool>(got.end.error), static_cast<bool>(expected.end.error));
@@ -260,6 +266,50 @@ TEST(StampPassAhead, GivesTheNamesOfThePassInOrderOnRandomTrees) {
     // run to the end.
     EXPECT_GT(stopped_early, 20);
     EXPECT_LT(stopped_early, 180);
+}
+
+// Bare names and relative ones, read in the working folder, in lists that run
+// from folders whose file system reads ahead well to others and back, give
+// the names of the pass in order.
+TEST(StampPass, BareNamesAndMixedListsAsInOrder) {
+    const fs::path start = fs::current_path();
+    for (unsigned seed = 1; seed <= 40; ++seed) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        TempDir work;
+        const std::string in_order = work / "in-order", ahead = work / "ahead";
+        MakeDirectory(in_order);
+        MakeDirectory(ahead);
+        const auto list = MakeRandomTree(in_order, seed);
+        MakeRandomTree(ahead, seed);
+        // Given from within f0: its files by bare name, the others relative.
+        std::vector<std::string> given;
+        for (const auto& path : list)
+            given.push_back(path.rfind("f0/", 0) == 0 ? path.substr(3) : "../" + path);
+        const auto slow = [seed](const std::string& path) {
+            return path.find("f1/") != std::string::npos || path.find("f3/") != std::string::npos ||
+                   (seed % 2 == 1 && path.find('/') == std::string::npos);
+        };
+        const int stamp_type = 1 + seed % 2;
+        fs::current_path(in_order + "/f0");
+        const PassRecord expected =
+            RunPass("", given, [&](const PassPaths& p, const StampContext& c, const PassEvents& e) {
+                return RunStampPassInOrder(p, stamp_type, c, e);
+            });
+        fs::current_path(ahead + "/f0");
+        const PassRecord got = RunPass(
+            "", given,
+            [&](const PassPaths& p, const StampContext& c, const PassEvents& e) {
+                return RunStampPass(p, stamp_type, c, e);
+            },
+            slow);
+        fs::current_path(start);
+        EXPECT_EQ(got.end.finished, expected.end.finished);
+        EXPECT_EQ(static_cast<bool>(got.end.error), static_cast<bool>(expected.end.error));
+        EXPECT_EQ(got.list, expected.list);
+        EXPECT_EQ(got.renames_told, expected.renames_told);
+        EXPECT_TRUE(got.progress_in_order);
+        EXPECT_EQ(TreeOf(ahead), TreeOf(in_order));
+    }
 }
 
 // The same on a share whose folder on the server and path on this machine

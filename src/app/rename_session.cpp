@@ -1,10 +1,65 @@
 #include "app/rename_session.h"
 
+#include <atomic>
+#include <exception>
+#include <mutex>
+#include <string_view>
+
 #include "app/settings_file.h"
+#include "base/worker_threads.h"
 #include "collect/merge_pending_files.h"
+#include "platform/name_rules.h"
 #include "stamp/stamp_file.h"
 
 namespace tavrel {
+namespace {
+
+// Whether each argument is a folder. One after another, as the list goes;
+// where a file system answers slowly (a share, where each answer waits for a
+// server), the questions overlap on several threads instead, each answer
+// kept at its argument's place. The file system is asked whether it is slow
+// once a folder, as the arguments' folder text changes.
+std::vector<char> FolderTests(const std::vector<std::string>& paths, FileSystem& file_system) {
+    constexpr unsigned kThreads = 8;
+    std::vector<char> is_folder(paths.size());
+    bool slow = false;
+    std::string_view folder;
+    for (std::size_t i = 0; i < paths.size() && paths.size() > 1 && !slow; ++i) {
+        const std::string_view path = paths[i];
+        const std::size_t separator = path.find_last_of(kPathSeparators);
+        const std::string_view this_folder =
+            path.substr(0, separator == std::string::npos ? 0 : separator + 1);
+        if (i > 0 && this_folder == folder) continue;
+        folder = this_folder;
+        slow = file_system.ReadsAheadWell(paths[i]);
+    }
+    if (!slow) {
+        for (std::size_t i = 0; i < paths.size(); ++i)
+            is_folder[i] = file_system.IsDirectory(paths[i]);
+        return is_folder;
+    }
+    std::atomic<std::size_t> next{0};
+    std::mutex error_mutex;
+    std::exception_ptr error;
+    const auto ask = [&] {
+        for (std::size_t i; (i = next++) < paths.size();) {
+            try {
+                is_folder[i] = file_system.IsDirectory(paths[i]);
+            } catch (...) {
+                const std::lock_guard<std::mutex> lock(error_mutex);
+                if (!error) error = std::current_exception();
+            }
+        }
+    };
+    {
+        const WorkerThreads helpers(kThreads - 1, ask, {});
+        ask();
+    }
+    if (error) std::rethrow_exception(error);
+    return is_folder;
+}
+
+}  // namespace
 
 RenameSession::RenameSession(SessionServices services)
     : services_(std::move(services)), file_list_(services_.ordering) {}
@@ -32,12 +87,14 @@ std::vector<std::size_t> RenameSession::AddBatch(const std::vector<std::string>&
 PendingList RenameSession::CollectBatch(const std::vector<std::string>& paths,
                                         const WalkEvents& events) const {
     PendingList batch;
-    for (const auto& path : paths) {
+    if (events.stop && events.stop->load(std::memory_order_relaxed)) return batch;
+    const std::vector<char> is_folder = FolderTests(paths, services_.file_system);
+    for (std::size_t i = 0; i < paths.size(); ++i) {
         if (events.stop && events.stop->load(std::memory_order_relaxed)) return batch;
-        if (services_.file_system.IsDirectory(path))
-            CollectDirectory(path, batch, services_.file_system, events);
+        if (is_folder[i])
+            CollectDirectory(paths[i], batch, services_.file_system, events);
         else
-            batch.push_back(path);
+            batch.push_back(paths[i]);
     }
     SortBatch(batch, services_.ordering);
     return batch;

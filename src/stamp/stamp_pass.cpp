@@ -5,10 +5,11 @@
 #include <mutex>
 #include <optional>
 
+#include "base/worker_threads.h"
+#include "platform/name_rules.h"
 #include "stamp/ahead_schedule.h"
 #include "stamp/date_conversion_error.h"
 #include "stamp/stamp_text.h"
-#include "stamp/worker_threads.h"
 
 namespace tavrel {
 namespace {
@@ -212,9 +213,53 @@ PassEnd RunStampPassAhead(const PassPaths& paths, int stamp_type, const StampCon
 
 PassEnd RunStampPass(const PassPaths& paths, int stamp_type, const StampContext& context,
                      const PassEvents& events) {
-    if (paths.count > 1 && context.file_system.ReadsAheadWell(paths.at(0)))
-        return RunStampPassAhead(paths, stamp_type, context, events);
-    return RunStampPassInOrder(paths, stamp_type, context, events);
+    // A single file gains nothing from threads: its file system is not asked.
+    if (paths.count <= 1) return RunStampPassInOrder(paths, stamp_type, context, events);
+    // The list in runs of positions whose file systems are of one kind, each
+    // run to its end before the next starts, so that the list's order holds
+    // across them. The kind is asked once a folder, as its text changes.
+    PassEnd end;
+    std::string folder;
+    bool slow = false;
+    const auto slow_at = [&](std::size_t position) {
+        const std::string& path = paths.at(position);
+        const std::size_t separator = path.find_last_of(kPathSeparators);
+        const std::size_t length = separator == std::string::npos ? 0 : separator + 1;
+        if (position == 0 || folder.size() != length || path.compare(0, length, folder) != 0) {
+            folder.assign(path, 0, length);
+            slow = context.file_system.ReadsAheadWell(path);
+        }
+        return slow;
+    };
+    while (end.finished < paths.count) {
+        const std::size_t begin = end.finished;
+        const bool ahead = slow_at(begin);
+        std::size_t run_end = begin + 1;
+        while (run_end < paths.count && slow_at(run_end) == ahead) ++run_end;
+        const PassPaths run{run_end - begin,
+                            [&paths, begin](std::size_t position) -> const std::string& {
+                                return paths.at(begin + position);
+                            }};
+        PassEvents run_events;
+        run_events.stop = events.stop;
+        if (events.renamed)
+            run_events.renamed = [&events, begin](std::size_t position, const std::string& before,
+                                                  const std::string& after) {
+                events.renamed(begin + position, before, after);
+            };
+        if (events.progress)
+            run_events.progress = [&events, begin](std::size_t finished) {
+                events.progress(begin + finished);
+            };
+        const PassEnd run_end_state =
+            ahead && run.count > 1 ? RunStampPassAhead(run, stamp_type, context, run_events)
+                                   : RunStampPassInOrder(run, stamp_type, context, run_events);
+        end.finished = begin + run_end_state.finished;
+        end.stopped = run_end_state.stopped;
+        end.error = run_end_state.error;
+        if (end.stopped || end.error) break;
+    }
+    return end;
 }
 
 }  // namespace tavrel

@@ -12,7 +12,7 @@
 #include <string>
 
 #include "stamp/stamp_file.h"
-#include "stamp/worker_threads.h"
+#include "base/worker_threads.h"
 
 namespace tavrel {
 
@@ -58,13 +58,16 @@ struct PassEnd {
     std::exception_ptr error;
 };
 
-// Runs the pass. The held directory is released however the pass ends.
+// Runs the pass: in runs of positions whose file systems are of one kind, the
+// paths where FileSystem::ReadsAheadWell holds with RunStampPassAhead, the
+// others with RunStampPassInOrder, each run to its end before the next, so the
+// list's order holds across them. The held directory is released however the
+// pass ends.
 PassEnd RunStampPass(const PassPaths& paths, int stamp_type, const StampContext& context,
                      const PassEvents& events = {});
 
-// RunStampPass's two ways, which it picks between by the file system of the
-// first path (FileSystem::ReadsAheadWell). Both end as RunStampPass says, with
-// the same outcomes on any tree that nothing else changes meanwhile.
+// RunStampPass's two ways. Both end as RunStampPass says, with the same
+// outcomes on any tree that nothing else changes meanwhile.
 //
 // One file after another, on the calling thread.
 PassEnd RunStampPassInOrder(const PassPaths& paths, int stamp_type, const StampContext& context,

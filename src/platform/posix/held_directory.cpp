@@ -19,16 +19,19 @@ HeldDirectory::Located HeldDirectory::Locate(const std::string& path) {
     // Whole paths where a relative name would change the outcome: a path the
     // kernel refuses as too long must stay refused, and a path ending in "/"
     // names no entry of its directory.
-    if (slash == std::string::npos || slash + 1 == path.size() || path.size() >= PATH_MAX)
+    if ((slash != std::string::npos && slash + 1 == path.size()) || path.size() >= PATH_MAX)
         return {AT_FDCWD, path.c_str()};
-    const std::string_view directory(path.data(), slash + 1);
+    // A bare name lies in the working folder, held like any other ("").
+    const std::size_t name_at = slash == std::string::npos ? 0 : slash + 1;
+    const std::string_view directory(path.data(), name_at);
     if (!fd_ || directory != path_) {
         Release();
         path_.assign(directory);
         // O_PATH: the directory needs no read permission to be named from;
         // every call made relative to it is checked as a whole path would be.
-        fd_ = UniqueFd(RetryOnInterrupt(
-            [&] { return ::open(path_.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC); }));
+        const char* const open_as = path_.empty() ? "." : path_.c_str();
+        fd_ = UniqueFd(
+            RetryOnInterrupt([&] { return ::open(open_as, O_PATH | O_DIRECTORY | O_CLOEXEC); }));
         if (!fd_) {
             path_.clear();
             return {AT_FDCWD, path.c_str()};
@@ -43,7 +46,7 @@ HeldDirectory::Located HeldDirectory::Locate(const std::string& path) {
                                                          : static_cast<std::uint64_t>(st.st_ino)};
         }
     }
-    return {fd_.get(), path.c_str() + slash + 1};
+    return {fd_.get(), path.c_str() + name_at};
 }
 
 const RenameSystemCalls& HeldDirectory::RenameCalls() {

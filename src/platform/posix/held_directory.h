@@ -6,7 +6,8 @@
 // file, the directory of the last path is held open and the calls name the file
 // relative to it (openat, fstatat, renameat2); all calls for one file then also
 // act in one and the same directory, even if the path's folders are moved
-// meanwhile. A path of PATH_MAX bytes or more, a path that ends in "/", and a
+// meanwhile. A bare name is named relative to the working folder, held the
+// same way. A path of PATH_MAX bytes or more, a path that ends in "/", and a
 // directory that cannot be held open are handled with the whole path, exactly as
 // without it. One HeldDirectory serves one thread at a time.
 

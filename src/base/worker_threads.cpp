@@ -1,4 +1,4 @@
-#include "stamp/worker_threads.h"
+#include "base/worker_threads.h"
 
 namespace tavrel {
 
