@@ -9,6 +9,7 @@
 #include <regex>
 #include <set>
 #include <thread>
+#include <tuple>
 
 #include "platform/win32/network_path.h"
 #include "platform/win32/performance_counter_clock.h"
@@ -30,11 +31,7 @@ TEST(NetworkPath, TellsSharesAndMappedDrivesFromLocalPaths) {
     const DriveTypeOf drives = [](const std::wstring& root) -> unsigned {
         return root == L"Z:\\" ? DRIVE_REMOTE : DRIVE_FIXED;
     };
-    const struct {
-        const wchar_t* path;
-        const wchar_t* current_folder;
-        bool remote;
-    } cases[] = {
+    const std::tuple<const wchar_t*, const wchar_t*, bool> cases[] = {
         {L"\\\\server\\share\\a.jpg", L"C:\\", true},
         {L"//server/share/a.jpg", L"C:\\", true},
         {L"\\\\?\\unc\\server\\share\\a.jpg", L"C:\\", true},
@@ -49,9 +46,9 @@ TEST(NetworkPath, TellsSharesAndMappedDrivesFromLocalPaths) {
         {L"Z:a.jpg", L"C:\\photos", true},
         {L"C:a.jpg", L"Z:\\photos", false},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(IsOnNetworkDrive(c.path, c.current_folder, drives), c.remote)
-            << ToWtf8(c.path) << " in " << ToWtf8(c.current_folder);
+    for (const auto& [path, current_folder, remote] : cases)
+        EXPECT_EQ(IsOnNetworkDrive(path, current_folder, drives), remote)
+            << ToWtf8(path) << " in " << ToWtf8(current_folder);
     TempDir local;
     EXPECT_FALSE(Win32FileSystem().ReadsAheadWell(local / "a.jpg"));
     EXPECT_TRUE(Win32FileSystem().ReadsAheadWell("\\\\server\\share\\a.jpg"));
@@ -136,34 +133,41 @@ std::vector<std::string> MakeRandomTree(const std::string& root, unsigned seed) 
     return list;
 }
 
+// What a pass did: how it ended, the list afterwards and every name below
+// root with its contents, collision tags blanked.
 struct PassRecord {
     PassEnd end;
-    std::vector<std::string> list;  // the list afterwards, collision tags blanked
-    int renames_told = 0;
-    std::multiset<std::string> tree;  // every name (tags blanked) and its contents
+    std::vector<std::string> list;
+    std::multiset<std::string> tree;
 };
 
-PassRecord RunPass(
-    const std::string& root, const std::vector<std::string>& relative,
-    const std::function<PassEnd(const PassPaths&, const StampContext&, const PassEvents&)>& pass) {
+PassRecord RunPass(const std::string& root, const std::vector<std::string>& relative, unsigned seed,
+                   bool ahead) {
     static const std::regex tag(R"(\.[0-9A-Za-z]{6}(\.jpg)?$)", std::regex::icase);
     const auto blanked = [](const std::string& text) {
         return std::regex_replace(text, tag, ".######$1");
     };
     std::vector<std::string> paths;
     for (const auto& path : relative) paths.push_back(root + "\\" + path);
-    std::vector<std::string> after = paths;
     Win32FileSystem file_system;
     PerformanceCounterClock clock;
     const RegionalFormats formats = RegionalFormats::Reference();
+    const StampContext context{file_system, formats, clock};
     PassRecord record;
+    std::vector<std::string> after = paths;
     PassEvents events;
-    events.renamed = [&](std::size_t position, const std::string&, const std::string& now) {
-        ++record.renames_told;
-        after[position] = now;
+    events.renamed = [&](std::size_t at, const std::string&, const std::string& now) {
+        after[at] = now;
     };
-    record.end = pass({paths.size(), [&](std::size_t i) -> const std::string& { return paths[i]; }},
-                      {file_system, formats, clock}, events);
+    const PassPaths pass_paths{paths.size(),
+                               [&](std::size_t i) -> const std::string& { return paths[i]; }};
+    ReadAhead how;
+    how.threads = 1 + seed % 8;
+    how.across_folders = 1 + (seed * 7) % 40;
+    how.in_one_folder = 1 + seed % 5;
+    const int stamp_type = 1 + seed % 2;
+    record.end = ahead ? RunStampPassAhead(pass_paths, stamp_type, context, events, how)
+                       : RunStampPassInOrder(pass_paths, stamp_type, context, events);
     for (const auto& path : after) record.list.push_back(blanked(path.substr(root.size())));
     for (const auto& folder : Names(root))
         for (const auto& name : Names(root + "\\" + folder)) {
@@ -182,23 +186,11 @@ TEST(StampPassAhead, GivesTheNamesOfThePassInOrderOnRandomTreesOnWindows) {
         TempDir in_order, ahead;
         const auto list = MakeRandomTree(in_order.path(), seed);
         ASSERT_EQ(MakeRandomTree(ahead.path(), seed), list);
-        ReadAhead how;
-        how.threads = 1 + seed % 8;
-        how.across_folders = 1 + (seed * 7) % 40;
-        how.in_one_folder = 1 + seed % 5;
-        const int stamp_type = 1 + seed % 2;
-        const PassRecord expected =
-            RunPass(in_order.path(), list, [&](const auto& p, const auto& c, const auto& e) {
-                return RunStampPassInOrder(p, stamp_type, c, e);
-            });
-        const PassRecord got =
-            RunPass(ahead.path(), list, [&](const auto& p, const auto& c, const auto& e) {
-                return RunStampPassAhead(p, stamp_type, c, e, how);
-            });
+        const PassRecord expected = RunPass(in_order.path(), list, seed, false);
+        const PassRecord got = RunPass(ahead.path(), list, seed, true);
         EXPECT_EQ(got.end.finished, expected.end.finished);
         EXPECT_EQ(!got.end.error, !expected.end.error);
         EXPECT_EQ(got.list, expected.list);
-        EXPECT_EQ(got.renames_told, expected.renames_told);
         EXPECT_EQ(got.tree, expected.tree);
         ended_by_a_file += expected.end.error != nullptr;
     }
