@@ -2,11 +2,14 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <memory>
+#include <shared_mutex>
 
 #include "platform/name_listing.h"
 #include "platform/name_rules.h"
 #include "platform/win32/extended_path.h"
+#include "platform/win32/network_path.h"
 #include "platform/win32/wtf8.h"
 
 namespace tavrel::win32 {
@@ -67,23 +70,70 @@ private:
     HANDLE handle_;
 };
 
-// The volume and file index of a directory, or a value no other directory of
-// this run gets when they cannot be read: the walk's cycle test then never
-// takes two different directories for one.
-void Identify(const std::wstring& directory, DirectoryListing& listing) {
-    static std::uint64_t unknown = 0;
+// The volume serial number and file index from an open handle's information.
+// Two files may share them (an index of 0 on some servers, a 128-bit index cut
+// to 64 bits): the rename pass then takes them for one file or folder, which
+// costs it speed, never a wrong name.
+FileIdentity IdentityOf(const BY_HANDLE_FILE_INFORMATION& info) {
+    return FileIdentity{
+        info.dwVolumeSerialNumber,
+        (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+}
+
+std::optional<FileIdentity> FolderIdentityOf(const std::wstring& directory) {
     const UniqueHandle handle = OpenFile(directory, FILE_READ_ATTRIBUTES,
                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                          OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS);
     BY_HANDLE_FILE_INFORMATION info;
-    if (handle && ::GetFileInformationByHandle(handle.get(), &info)) {
-        listing.device = info.dwVolumeSerialNumber;
-        listing.inode =
-            (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    if (!handle || !::GetFileInformationByHandle(handle.get(), &info)) return std::nullopt;
+    return IdentityOf(info);
+}
+
+// The identity of a listed directory, or a value no other directory of this
+// run gets when it cannot be read: the walk's cycle test then never takes two
+// different directories for one.
+void Identify(const std::wstring& directory, DirectoryListing& listing) {
+    static std::atomic<std::uint64_t> unknown{0};
+    if (const auto identity = FolderIdentityOf(directory)) {
+        listing.device = identity->device;
+        listing.inode = identity->inode;
     } else {
         listing.device = ~std::uint64_t{0};
         listing.inode = ++unknown;
     }
+}
+
+std::int64_t SecondsSinceEpoch(const FILETIME& time) {
+    const std::uint64_t ticks =
+        (static_cast<std::uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+    return static_cast<std::int64_t>(ticks / kTicksPerSecond) - kEpochDifference;
+}
+
+// The calls that open a file the rename pass works on: the time reads, which
+// share it with nobody, and the renames. Made from several threads, they can
+// refuse each other (a path listed twice, a hard link read ahead while its
+// file is renamed), which must not pass for another program holding the file:
+// a call refused for sharing is made once more while none of this process's
+// own such calls is under way, and only that answer counts.
+std::shared_mutex own_opens;
+
+template <typename Call>
+auto WithoutOwnOpens(Call call) {
+    {
+        const std::shared_lock<std::shared_mutex> shared(own_opens);
+        auto result = call();
+        if (result || ::GetLastError() != ERROR_SHARING_VIOLATION) return result;
+    }
+    const std::unique_lock<std::shared_mutex> alone(own_opens);
+    return call();
+}
+
+// Opens a file for its time as ReadLastWriteTime says.
+UniqueHandle OpenForTime(const std::wstring& path) {
+    // No sharing: a file another program holds open cannot be read, and no
+    // other program can open it while its time is read. A directory fails to
+    // open without FILE_FLAG_BACKUP_SEMANTICS, like a missing file.
+    return OpenFile(path, GENERIC_READ, 0, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
 }
 
 bool IsDirectoryReparsePoint(DWORD attributes) {
@@ -105,17 +155,58 @@ bool WriteAll(HANDLE handle, const std::string& contents) {
 }  // namespace
 
 std::optional<std::int64_t> Win32FileSystem::ReadLastWriteTime(const std::string& path) {
-    // No sharing: a file another program holds open cannot be read, and no other
-    // program can open it while its time is read. A directory fails to open
-    // without FILE_FLAG_BACKUP_SEMANTICS, like a missing file.
-    const UniqueHandle file =
-        OpenFile(FilePath(path), GENERIC_READ, 0, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
-    if (!file) return std::nullopt;
-    FILETIME last_write;
-    if (!::GetFileTime(file.get(), nullptr, nullptr, &last_write)) return std::nullopt;
-    const std::uint64_t ticks =
-        (static_cast<std::uint64_t>(last_write.dwHighDateTime) << 32) | last_write.dwLowDateTime;
-    return static_cast<std::int64_t>(ticks / kTicksPerSecond) - kEpochDifference;
+    const std::wstring file_path = FilePath(path);
+    return WithoutOwnOpens([&]() -> std::optional<std::int64_t> {
+        const UniqueHandle file = OpenForTime(file_path);
+        FILETIME last_write;
+        if (!file || !::GetFileTime(file.get(), nullptr, nullptr, &last_write)) return std::nullopt;
+        return SecondsSinceEpoch(last_write);
+    });
+}
+
+std::optional<TimeReading> Win32FileSystem::ReadTimeAndIdentity(const std::string& path) {
+    const std::wstring file_path = FilePath(path);
+    auto reading = WithoutOwnOpens([&]() -> std::optional<TimeReading> {
+        const UniqueHandle file = OpenForTime(file_path);
+        if (!file) return std::nullopt;
+        BY_HANDLE_FILE_INFORMATION info;
+        if (::GetFileInformationByHandle(file.get(), &info))
+            return TimeReading{SecondsSinceEpoch(info.ftLastWriteTime), IdentityOf(info), {}};
+        // No identity to be had: the time alone, as ReadLastWriteTime reads it.
+        FILETIME last_write;
+        if (!::GetFileTime(file.get(), nullptr, nullptr, &last_write)) return std::nullopt;
+        return TimeReading{SecondsSinceEpoch(last_write), {}, {}};
+    });
+    // The folder of the entry the path names: the extended-length path up to
+    // its last separator, "." and ".." resolved and "/" turned into "\".
+    const std::size_t name_at = file_path.rfind(L'\\');
+    if (reading && reading->file && name_at != std::wstring::npos)
+        reading->folder = FolderIdentity(file_path.substr(0, name_at + 1));
+    return reading;
+}
+
+std::optional<FileIdentity> Win32FileSystem::FolderIdentity(const std::wstring& folder) {
+    const std::thread::id thread = std::this_thread::get_id();
+    {
+        const std::lock_guard<std::mutex> lock(known_mutex_);
+        const auto known = known_.find(thread);
+        if (known != known_.end() && known->second.path == folder) return known->second.identity;
+    }
+    const auto identity = FolderIdentityOf(folder);
+    if (identity) {
+        const std::lock_guard<std::mutex> lock(known_mutex_);
+        known_[thread] = KnownFolder{folder, *identity};
+    }
+    return identity;
+}
+
+void Win32FileSystem::ReleaseHeldDirectory() {
+    const std::lock_guard<std::mutex> lock(known_mutex_);
+    known_.clear();
+}
+
+bool Win32FileSystem::ReadsAheadWell(const std::string& path) {
+    return IsOnNetworkDrive(FromWtf8(path));
 }
 
 bool Win32FileSystem::IsDirectory(const std::string& path) {
@@ -150,7 +241,11 @@ bool Win32FileSystem::IsNameTaken(const std::string& path) {
 
 int Win32FileSystem::RenameNoReplace(const std::string& from, const std::string& to) {
     // MoveFileW refuses an existing target (ERROR_ALREADY_EXISTS); it never replaces.
-    return ::MoveFileW(FilePath(from).c_str(), FilePath(to).c_str()) ? 0 : LastError();
+    const std::wstring from_path = FilePath(from);
+    const std::wstring to_path = FilePath(to);
+    return WithoutOwnOpens([&] { return ::MoveFileW(from_path.c_str(), to_path.c_str()); })
+               ? 0
+               : LastError();
 }
 
 std::optional<DirectoryListing> Win32FileSystem::ReadDirectory(const std::string& path,

@@ -7,6 +7,17 @@
 // extended-length form (platform/win32/extended_path.h), so their length is not
 // bound by MAX_PATH; the callers keep the text they were given. Error numbers
 // are GetLastError values.
+//
+// Paths on a share (a UNC path or a mapped network drive) read ahead well, and
+// every call may then be made from several threads at once: the only state
+// kept between calls is each thread's last folder identity, under a lock, and
+// a time read or rename that another thread's call refused for sharing is
+// made again once that call is done.
+
+#include <mutex>
+#include <string>
+#include <thread>
+#include <unordered_map>
 
 #include "platform/file_system.h"
 
@@ -15,6 +26,13 @@ namespace tavrel::win32 {
 class Win32FileSystem : public FileSystem {
 public:
     std::optional<std::int64_t> ReadLastWriteTime(const std::string& path) override;
+    // The file's identity and its folder's: the volume serial number and the
+    // file index (GetFileInformationByHandle) of the file opened for its time,
+    // and of its parent folder, opened on its own (or remembered from this
+    // thread's previous call in that folder, until ReleaseHeldDirectory).
+    std::optional<TimeReading> ReadTimeAndIdentity(const std::string& path) override;
+    bool ReadsAheadWell(const std::string& path) override;
+    void ReleaseHeldDirectory() override;
     bool IsDirectory(const std::string& path) override;
     bool IsNameTaken(const std::string& path) override;
     int RenameNoReplace(const std::string& from, const std::string& to) override;
@@ -31,6 +49,16 @@ public:
     // one with MoveFileExW (replace, write-through). A read-only old file is not
     // replaced: the write is refused with ERROR_ACCESS_DENIED.
     int ReplaceFileContents(const std::string& path, const std::string& contents) override;
+
+private:
+    struct KnownFolder {
+        std::wstring path;  // in extended-length form
+        FileIdentity identity;
+    };
+    std::optional<FileIdentity> FolderIdentity(const std::wstring& folder);
+
+    std::mutex known_mutex_;
+    std::unordered_map<std::thread::id, KnownFolder> known_;  // each thread's last folder
 };
 
 }  // namespace tavrel::win32
