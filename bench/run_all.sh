@@ -4,7 +4,7 @@
 source "$(dirname "$0")/lib.sh"
 OUT="$BUILD/bench"
 REPORT="$OUT/report.md"
-SCRIPTS=(rename_vs_floor rename_vs_peers share_slow_fuse share_shapes share_sshfs share_sshfs_delayed
+SCRIPTS=(rename_vs_floor rename_vs_peers share_slow_fuse share_shapes share_sshfs share_sshfs_delayed share_gvfs_smb
          walk_vs_find_sort merge_scaling window_drop window_execute window_escape one_file_vs_mv
          windows_command_line windows_window_drop)
 
@@ -17,10 +17,13 @@ for script in "${SCRIPTS[@]}"; do
         failed=1
         continue
     fi
-    line=$(grep '^RESULT |' "$log" | tail -1 || true)
-    [ -n "$line" ] || { rows+=("| $script | (no result) | | | | FAIL |"); failed=1; continue; }
-    rows+=("${line#RESULT } |")
-    [[ "$line" == *"| ok" ]] || failed=1
+    lines=$(grep '^RESULT |' "$log" || true)
+    [ -n "$lines" ] || { rows+=("| $script | (no result) | | | | FAIL |"); failed=1; continue; }
+    # A script may give several rows.
+    while IFS= read -r line; do
+        rows+=("${line#RESULT } |")
+        [[ "$line" == *"| ok" ]] || failed=1
+    done <<<"$lines"
 done
 
 echo "== micro-benchmarks" >&2
