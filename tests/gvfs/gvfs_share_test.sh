@@ -39,43 +39,12 @@ if [ -z "${GVFS_TEST_INSIDE:-}" ]; then
         rm -rf "$work"
     }
     trap cleanup EXIT
-    mkdir -p "$work"/{share,private,lock,state,cache,pid,ncalrpc,run}
+    mkdir -p "$work/share" "$work/run"
     chmod 700 "$work/run"
-    port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
-    cat >"$work/smb.conf" <<EOF
-[global]
-  server role = standalone server
-  map to guest = Bad User
-  interfaces = 127.0.0.1
-  bind interfaces only = yes
-  smb ports = $port
-  disable netbios = yes
-  private dir = $work/private
-  lock directory = $work/lock
-  state directory = $work/state
-  cache directory = $work/cache
-  pid directory = $work/pid
-  ncalrpc dir = $work/ncalrpc
-  log file = $work/smbd.log
-  load printers = no
-  printing = bsd
-  printcap name = /dev/null
-  disable spoolss = yes
-[share]
-  path = $work/share
-  guest ok = yes
-  read only = no
-  force user = $(id -un)
-EOF
-    # smbd makes a process group of its own, which it signals as it ends.
-    smbd -F -s "$work/smb.conf" >"$work/smbd.out" 2>&1 &
-    smbd_pid=$!
-    for _ in $(seq 200); do
-        python3 -c "import socket; socket.create_connection(('127.0.0.1', $port), 1)" 2>/dev/null &&
-            break
-        kill -0 "$smbd_pid" 2>/dev/null || { echo "SKIP: smbd did not start: $(tail -n 3 "$work/smbd.out")"; exit $skip_code; }
-        sleep 0.1
-    done
+    source "$(dirname "$0")/smb_server.sh"
+    start_smb_server "$work/smb" "$work/share" 2>"$work/smbd.err" ||
+        { echo "SKIP: smbd did not start: $(cat "$work/smbd.err")"; exit $skip_code; }
+    smbd_pid=$SMBD_PID port=$SMB_PORT
     # The share browser's daemons start on the session bus and mount their
     # FUSE layer below XDG_RUNTIME_DIR.
     XDG_RUNTIME_DIR="$work/run" GVFS_TEST_INSIDE=1 GVFS_WORK=$work GVFS_PORT=$port \

@@ -1,0 +1,51 @@
+# An SMB server of a test's or a benchmark's own: smbd with a configuration of
+# its own under a folder, bound to 127.0.0.1 on a spare port, one guest share
+# that may be written. Source it, then:
+#
+#   start_smb_server STATE_DIR SHARED_FOLDER   # sets SMB_PORT and SMBD_PID
+#   kill "$SMBD_PID"                            # stops it
+#
+# start_smb_server returns 1 (with smbd's last words on stderr) when smbd
+# did not start answering.
+
+start_smb_server() {
+    local state=$1 shared=$2 _
+    mkdir -p "$state"/{private,lock,state,cache,pid,ncalrpc}
+    SMB_PORT=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+    cat >"$state/smb.conf" <<CONFIG
+[global]
+  server role = standalone server
+  map to guest = Bad User
+  interfaces = 127.0.0.1
+  bind interfaces only = yes
+  smb ports = $SMB_PORT
+  disable netbios = yes
+  private dir = $state/private
+  lock directory = $state/lock
+  state directory = $state/state
+  cache directory = $state/cache
+  pid directory = $state/pid
+  ncalrpc dir = $state/ncalrpc
+  log file = $state/smbd.log
+  load printers = no
+  printing = bsd
+  printcap name = /dev/null
+  disable spoolss = yes
+[share]
+  path = $shared
+  guest ok = yes
+  read only = no
+  force user = $(id -un)
+CONFIG
+    # smbd makes a process group of its own, which it signals as it ends.
+    smbd -F -s "$state/smb.conf" >"$state/smbd.out" 2>&1 &
+    SMBD_PID=$!
+    for _ in $(seq 200); do
+        python3 -c "import socket; socket.create_connection(('127.0.0.1', $SMB_PORT), 1)" \
+            2>/dev/null && return 0
+        kill -0 "$SMBD_PID" 2>/dev/null || break
+        sleep 0.1
+    done
+    tail -n 3 "$state/smbd.out" >&2
+    return 1
+}
