@@ -1,6 +1,7 @@
 #include "stamp/stamp_pass.h"
 
 #include <algorithm>
+#include <atomic>
 #include <condition_variable>
 #include <mutex>
 #include <optional>
@@ -70,7 +71,9 @@ private:
     void WorkLoop() {
         std::unique_lock<std::mutex> lock(mutex_);
         for (;;) {
-            if (StopAsked()) schedule_.Stop();
+            // A callback that raised ends the pass as soon as it is known,
+            // before its error reaches the schedule.
+            if (StopAsked() || failing_.load(std::memory_order_relaxed)) schedule_.Stop();
             if (broken_) return;
             const Job job = schedule_.Take();
             if (job.kind == JobKind::kNone) {
@@ -144,6 +147,7 @@ private:
             }
         } catch (...) {
             result.error = std::current_exception();
+            failing_.store(true, std::memory_order_relaxed);
         }
         return result;
     }
@@ -160,6 +164,7 @@ private:
                 events_.progress(finished);
             }
         } catch (...) {
+            failing_.store(true, std::memory_order_relaxed);
             return std::current_exception();
         }
         return nullptr;
@@ -175,6 +180,7 @@ private:
     std::condition_variable changed_;
     AheadSchedule schedule_;
     std::exception_ptr broken_;
+    std::atomic<bool> failing_{false};  // a job or a callback raised an error
 
     std::mutex events_mutex_;  // one callback at a time
     std::size_t progress_told_ = 0;
