@@ -23,18 +23,19 @@ fi
 export XDG_RUNTIME_DIR="$SHARE/run"
 mkdir -p "$XDG_RUNTIME_DIR"
 chmod 700 "$XDG_RUNTIME_DIR"
-SMBD_PID="" BUS_PID=""
+source "$BENCH_SOURCE/../tests/gvfs/share_fixture.sh"
+SMBD_PID="" BUS_PID="" LOCATION=""
+# Every step may fail here without ending the clean-up (errexit holds in traps).
 gvfs_cleanup() {
-    gio mount -u "$LOCATION" >/dev/null 2>&1
-    [ -z "$BUS_PID" ] || kill "$BUS_PID" 2>/dev/null
-    fusermount3 -u -z "$XDG_RUNTIME_DIR/gvfs" 2>/dev/null
-    [ -z "$SMBD_PID" ] || kill "$SMBD_PID" 2>/dev/null
-    share_cleanup
+    gio mount -u "$LOCATION" >/dev/null 2>&1 || true
+    [ -z "$BUS_PID" ] || kill "$BUS_PID" 2>/dev/null || true
+    end_session_daemons "$XDG_RUNTIME_DIR"
+    [ -z "$SMBD_PID" ] || kill "$SMBD_PID" 2>/dev/null || true
+    share_cleanup || true
 }
 trap gvfs_cleanup EXIT
 
 command -v smbd >/dev/null || { result "$LABEL" "(no smbd here)" "" "" "" FAIL; exit 1; }
-source "$BENCH_SOURCE/../tests/gvfs/smb_server.sh"
 start_smb_server "$SHARE/smb" "$BACK" || { result "$LABEL" "(smbd did not start)" "" "" "" FAIL; exit 1; }
 LOCATION="smb://127.0.0.1:$SMB_PORT/share"
 read -r DBUS_SESSION_BUS_ADDRESS BUS_PID < <(dbus-daemon --session --fork --print-address=1 \

@@ -31,17 +31,17 @@ done
 [ -c /dev/fuse ] || { echo "SKIP: /dev/fuse is missing here"; exit $skip_code; }
 
 if [ -z "${GVFS_TEST_INSIDE:-}" ]; then
+    source "$(dirname "$0")/share_fixture.sh"
     work=$(mktemp -d /tmp/tavrel-gvfs.XXXXXX)
     smbd_pid=
     cleanup() {
+        end_session_daemons "$work/run"
         [ -n "$smbd_pid" ] && kill "$smbd_pid" 2>/dev/null && wait "$smbd_pid" 2>/dev/null
-        fusermount3 -u -z "$work/run/gvfs" 2>/dev/null
         rm -rf "$work"
     }
     trap cleanup EXIT
     mkdir -p "$work/share" "$work/run"
     chmod 700 "$work/run"
-    source "$(dirname "$0")/smb_server.sh"
     start_smb_server "$work/smb" "$work/share" 2>"$work/smbd.err" ||
         { echo "SKIP: smbd did not start: $(cat "$work/smbd.err")"; exit $skip_code; }
     smbd_pid=$SMBD_PID port=$SMB_PORT

@@ -1,12 +1,14 @@
-# An SMB server of a test's or a benchmark's own: smbd with a configuration of
-# its own under a folder, bound to 127.0.0.1 on a spare port, one guest share
-# that may be written. Source it, then:
+# A share of a test's or a benchmark's own, as the file manager opens it.
+# Source it, then:
 #
 #   start_smb_server STATE_DIR SHARED_FOLDER   # sets SMB_PORT and SMBD_PID
 #   kill "$SMBD_PID"                            # stops it
+#   end_session_daemons RUNTIME_DIR             # after the session's bus ends
 #
-# start_smb_server returns 1 (with smbd's last words on stderr) when smbd
-# did not start answering.
+# start_smb_server starts smbd with a configuration of its own under a
+# folder, bound to 127.0.0.1 on a spare port, one guest share that may be
+# written; it returns 1 (with smbd's last words on stderr) when smbd did not
+# start answering.
 
 start_smb_server() {
     local state=$1 shared=$2 _
@@ -48,4 +50,18 @@ CONFIG
     done
     tail -n 3 "$state/smbd.out" >&2
     return 1
+}
+
+# The share browser's daemons are started by the session's bus and may outlive
+# it: ends every process started with that XDG_RUNTIME_DIR, and lets go of
+# their FUSE mount.
+end_session_daemons() {
+    local runtime=$1 environ
+    for environ in /proc/[0-9]*/environ; do
+        grep -qz "^XDG_RUNTIME_DIR=$runtime\$" "$environ" 2>/dev/null || continue
+        environ=${environ#/proc/}
+        [ "${environ%/environ}" = "$$" ] || kill "${environ%/environ}" 2>/dev/null
+    done
+    fusermount3 -u -z "$runtime/gvfs" 2>/dev/null
+    return 0
 }
