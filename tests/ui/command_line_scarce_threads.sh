@@ -60,8 +60,12 @@ make_tree() {  # ROOT
 
 for limit in 1 2 3 4; do
     make_tree "n$limit"
-    prlimit --nproc="$limit" "${as_user[@]}" "$work/app/tavrel" "$mount/n$limit" \
-        >"$work/out" 2>"$work/err"
+    # The sanitizer build's leak check runs on a thread of its own as the
+    # program ends; under a limit of 1 it cannot have one, and says so.
+    leaks=1
+    [ "$limit" -gt 1 ] || leaks=0
+    ASAN_OPTIONS=detect_leaks=$leaks prlimit --nproc="$limit" "${as_user[@]}" \
+        "$work/app/tavrel" "$mount/n$limit" >"$work/out" 2>"$work/err"
     code=$?
     [ "$code" = 0 ] || fail "under --nproc=$limit: exit code $code: $(head -c 500 "$work/err")"
     [ ! -s "$work/err" ] || fail "under --nproc=$limit: stderr: $(head -c 500 "$work/err")"
