@@ -68,6 +68,10 @@ private:
         }
     }
 
+    // Takes the next job while still holding the lock from the last one's
+    // end, so that a folder's next rename stays with the thread (and the held
+    // directory) that did the one before. Progress is told outside the lock,
+    // before the next job, and before a thread waits.
     void WorkLoop() {
         std::unique_lock<std::mutex> lock(mutex_);
         for (;;) {
@@ -76,28 +80,30 @@ private:
             if (StopAsked() || failing_.load(std::memory_order_relaxed)) schedule_.Stop();
             if (broken_) return;
             const Job job = schedule_.Take();
-            if (job.kind == JobKind::kNone) {
+            const std::size_t finished = schedule_.finished();
+            const bool tell = finished > progress_taken_;
+            if (tell) progress_taken_ = finished;
+            if (job.kind == JobKind::kNone && !tell) {
                 if (schedule_.Ended()) break;
                 changed_.wait(lock);
                 continue;
             }
-            changed_.notify_all();  // taking it may have let other jobs start
+            if (job.kind != JobKind::kNone) changed_.notify_all();  // others may start now
             lock.unlock();
+            const std::exception_ptr error = tell ? TellProgress(finished) : nullptr;
             if (job.kind == JobKind::kRead) {
                 AheadRead read = Read(job.position);
                 lock.lock();
                 schedule_.ReadEnded(job.position, std::move(read));
-            } else {
+            } else if (job.kind != JobKind::kNone) {
                 const RenameJobResult result = Rename(job);
                 lock.lock();
                 schedule_.RenameEnded(job, result);
+            } else {
+                lock.lock();
             }
-            changed_.notify_all();
-            const std::size_t finished = schedule_.finished();
-            lock.unlock();
-            const std::exception_ptr error = TellProgress(finished);
-            lock.lock();
             if (error) schedule_.Fail(finished, error);
+            changed_.notify_all();
         }
         changed_.notify_all();
     }
@@ -181,6 +187,7 @@ private:
     AheadSchedule schedule_;
     std::exception_ptr broken_;
     std::atomic<bool> failing_{false};  // a job or a callback raised an error
+    std::size_t progress_taken_ = 0;    // the highest count a worker took to tell
 
     std::mutex events_mutex_;  // one callback at a time
     std::size_t progress_told_ = 0;
