@@ -4,6 +4,8 @@
 
 #include <cerrno>
 #include <map>
+#include <string>
+#include <vector>
 
 #include "platform/file_system.h"
 #include "platform/posix/atomic_replace.h"
@@ -11,6 +13,7 @@
 #include "platform/posix/mount_traits.h"
 #include "platform/posix/no_replace_rename.h"
 #include "platform/posix/posix_file_system.h"
+#include "platform/posix/process_environment.h"
 #include "test_support.h"
 
 namespace tavrel {
@@ -292,6 +295,22 @@ TEST(LocaleFormats, PatternsAreConvertedToTheStampLanguage) {
         EXPECT_EQ(formats.am_pm_before_time, c.marker_first);
         EXPECT_EQ(formats.time_separator, c.separator);
     }
+}
+
+TEST(XdgSettingsFolder, AbsoluteConfigHomeOrTheHomesConfigFolder) {
+    struct Case {
+        const char* xdg_config_home;
+        std::string expected;
+    };
+    const std::vector<Case> cases = {
+        {"/srv/conf", "/srv/conf/tavrel"},
+        {nullptr, "/home/mika/.config/tavrel"},
+        {"", "/home/mika/.config/tavrel"},
+        {"conf", "/home/mika/.config/tavrel"},  // relative: ignored
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(XdgSettingsFolder(c.xdg_config_home, "/home/mika"), c.expected)
+            << (c.xdg_config_home ? c.xdg_config_home : "(unset)");
 }
 
 }  // namespace
