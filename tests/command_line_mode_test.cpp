@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "app/settings_file.h"
 #include "program/posix/window_module_loader.h"
 #include "test_support.h"
 
@@ -443,6 +444,56 @@ TEST(CommandLineStartUp, WindowModeWithoutItsModuleSaysSo) {
     EXPECT_NE(result.err.find("cannot load the window module tavrel-window.so"), std::string::npos)
         << result.err;
     EXPECT_EQ(Names(home.path()), Strings{"tavrel"});
+}
+
+// A lone --help or --version is answered, unless a file or folder of that name
+// exists in the working folder: that is renamed as any other argument.
+TEST(CommandLineStartUp, HelpAndVersionUnlessAFileHasTheirName) {
+    struct Case {
+        const char* label;
+        Strings arguments;
+        std::string existing;  // "" none, "file NAME" or "folder NAME"
+        int exit_code;
+        std::string out_start;
+        Strings names_after;
+    };
+    const std::string usage_start = "Usage: tavrel [FILE | FOLDER]...\n";
+    const std::vector<Case> cases = {
+        {"version", {"--version"}, "", 0, "tavrel 1.2.0.13\n", {}},
+        {"usage", {"--help"}, "", 0, usage_start, {}},
+        {"file named --help", {"--help"}, "file --help", 0, "", {"20110915_--help"}},
+        {"folder named --version",
+         {"--version"},
+         "folder --version",
+         0,
+         "",
+         {"--version/20110915_a.jpg"}},
+        {"not alone", {"--help", "--version"}, "", 1, "", {}},
+        {"letter case differs", {"--Help"}, "", 1, "", {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        TempDir work;
+        if (c.existing.rfind("file ", 0) == 0) MakeFile(work / c.existing.substr(5), kWritten);
+        if (c.existing.rfind("folder ", 0) == 0) {
+            MakeDirectory(work / c.existing.substr(7));
+            MakeFile(work / c.existing.substr(7) + "/a.jpg", kWritten);
+        }
+        const RunResult result = RunTavrel(c.arguments, "UTC", "C", work.path());
+        EXPECT_EQ(result.exit_code, c.exit_code) << result.err;
+        EXPECT_EQ(result.out.substr(0, c.out_start.size()), c.out_start);
+        EXPECT_EQ(result.out.empty(), c.out_start.empty()) << result.out;
+        if (c.exit_code == 1)
+            ExpectStopped(result, "DateConversionError", kDateConversionLine2);
+        else
+            EXPECT_EQ(result.err, "");
+        EXPECT_EQ(FilesBelow(work.path()), c.names_after);
+    }
+    // The usage names where this build keeps its settings and the manual page.
+    const RunResult usage = RunTavrel({"--help"});
+    EXPECT_NE(usage.out.find(SettingsFilePath(TAVREL_BINARY) + "\n"), std::string::npos)
+        << usage.out;
+    EXPECT_NE(usage.out.find("man tavrel"), std::string::npos) << usage.out;
 }
 
 // ---------------------------------------------------------------- collisions
