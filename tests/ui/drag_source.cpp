@@ -8,9 +8,13 @@
 // data from this program only afterwards: a test must keep it running until
 // it has seen the drop's effect on the target.
 //
-// Usage: tavrel_drag_source [--quit-when-asked] PATH...
-// With --quit-when-asked it quits at the moment the target asks for the data,
-// without answering, as a source that crashes or is closed during a drop.
+// Usage: tavrel_drag_source [--quit-when-asked] PATH_OR_URL...
+// A PATH is offered as a file URL; an argument with "://" in it (sftp://...,
+// smb://...) is offered as the URL it is, as a file manager offers network
+// locations. With --quit-when-asked it quits at the moment the target asks for
+// the data of the drop (once the drag has ended), without answering, as a
+// source that crashes or is closed during a drop; what the target asks while
+// the drag hovers is answered.
 
 #include <QApplication>
 #include <QDrag>
@@ -32,12 +36,18 @@ protected:
     QVariant retrieveData(const QString& mime_type, QMetaType type) const override {
         std::printf("data asked for: %s\n", mime_type.toUtf8().constData());
         std::fflush(stdout);
-        if (quit_when_asked_) std::_Exit(0);
+        if (quit_when_asked_ && drag_ended_) std::_Exit(0);
         return QMimeData::retrieveData(mime_type, type);
     }
 
+public:
+    // Under X11 the drop is sent when the drag ends; the target asks for its
+    // data after that.
+    void DragEnded() { drag_ended_ = true; }
+
 private:
     bool quit_when_asked_;
+    bool drag_ended_ = false;
 };
 
 class DragSource final : public QLabel {
@@ -58,6 +68,7 @@ protected:
         mime->setUrls(urls_);
         drag->setMimeData(mime);
         const Qt::DropAction action = drag->exec(Qt::CopyAction);
+        mime->DragEnded();
         std::printf("drag ended: %s\n", action == Qt::CopyAction ? "copied" : "ignored");
         std::fflush(stdout);
     }
@@ -77,8 +88,12 @@ int main(int argc, char** argv) {
     QList<QUrl> urls;
     // Paths go into the URLs byte for byte, percent-encoded, as file managers
     // send names that are not valid UTF-8.
-    for (int i = first; i < argc; ++i)
-        urls.push_back(QUrl::fromEncoded("file://" + QByteArray(argv[i]).toPercentEncoding("/")));
+    for (int i = first; i < argc; ++i) {
+        const QByteArray argument(argv[i]);
+        urls.push_back(argument.contains("://")
+                           ? QUrl::fromEncoded(argument)
+                           : QUrl::fromEncoded("file://" + argument.toPercentEncoding("/")));
+    }
     DragSource source(urls, quit_when_asked);
     source.show();
     return QApplication::exec();

@@ -143,6 +143,41 @@ drag_onto() {
     fail "the drop was not taken: $(cat "$work/drag.out")"
 }
 
+# Drags the URLs from the drag source onto a window that must refuse them
+# while they still hover: once the window has read what the drag brings (the
+# source says it was asked, and the window answers every move after that), the
+# drag is released. It must end ignored, which the source sees only when the
+# window refused before the drop: a drop refused only on release ends copied.
+drag_refused_by() {
+    local window=$1 source_window x
+    shift
+    [ -z "${drag_source_pid:-}" ] || fail "the last drag's source is still running"
+    "$drag_source" "$@" >"$work/drag.out" 2>&1 &
+    drag_source_pid=$!
+    pids+=($drag_source_pid)
+    source_window=$(wait_for_window "Tavrel drag source") || fail "no drag source window"
+    xdotool windowmove --sync "$source_window" 700 80
+    point_at "$source_window" 100 60
+    xdotool mousedown 1
+    sleep 0.3
+    for x in 60 20 -20 -60 -100 -140 -180 -220 -260 -300 -340 -380 -420 -460; do
+        xdotool mousemove --window "$source_window" -- "$x" 60
+        sleep 0.05
+    done
+    point_at "$window" 150 100
+    asked() { grep -q "^data asked for" "$work/drag.out"; }
+    wait_until asked || fail "the window did not read the drag while it hovered: $(cat "$work/drag.out")"
+    for x in 160 170 180; do
+        xdotool mousemove --sync --window "$window" "$x" 100
+        sleep 0.05
+    done
+    xdotool mouseup 1
+    drag_ended() { grep -q "^drag ended" "$work/drag.out"; }
+    wait_until drag_ended || fail "the drag did not end: $(cat "$work/drag.out")"
+    grep -q "^drag ended: ignored" "$work/drag.out" ||
+        fail "the drag was not refused while hovering: $(cat "$work/drag.out")"
+}
+
 # Ends the last drag's source (see drag_onto).
 end_drag_source() {
     kill "$drag_source_pid" 2>/dev/null
