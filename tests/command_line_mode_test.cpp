@@ -450,50 +450,36 @@ TEST(CommandLineStartUp, WindowModeWithoutItsModuleSaysSo) {
 // exists in the working folder: that is renamed as any other argument.
 TEST(CommandLineStartUp, HelpAndVersionUnlessAFileHasTheirName) {
     struct Case {
-        const char* label;
         Strings arguments;
-        std::string existing;  // "" none, "file NAME" or "folder NAME"
+        std::string existing;  // "", a file's name, or a folder's name ending in "/"
         int exit_code;
         std::string out_start;
         Strings names_after;
     };
-    const std::string usage_start = "Usage: tavrel [FILE | FOLDER]...\n";
     const std::vector<Case> cases = {
-        {"version", {"--version"}, "", 0, "tavrel 1.2.0.13\n", {}},
-        {"usage", {"--help"}, "", 0, usage_start, {}},
-        {"file named --help", {"--help"}, "file --help", 0, "", {"20110915_--help"}},
-        {"folder named --version",
-         {"--version"},
-         "folder --version",
-         0,
-         "",
-         {"--version/20110915_a.jpg"}},
-        {"not alone", {"--help", "--version"}, "", 1, "", {}},
-        {"letter case differs", {"--Help"}, "", 1, "", {}},
+        {{"--version"}, "", 0, "tavrel 1.2.0.13\n", {}},
+        {{"--help"}, "", 0, "Usage: tavrel [FILE | FOLDER]...\n", {}},
+        {{"--help"}, "--help", 0, "", {"20110915_--help"}},
+        {{"--version"}, "--version/", 0, "", {"--version/20110915_a.jpg"}},
+        {{"--help", "--version"}, "", 1, "", {}},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.label);
+        SCOPED_TRACE(c.arguments[0] + " with " + c.existing);
         TempDir work;
-        if (c.existing.rfind("file ", 0) == 0) MakeFile(work / c.existing.substr(5), kWritten);
-        if (c.existing.rfind("folder ", 0) == 0) {
-            MakeDirectory(work / c.existing.substr(7));
-            MakeFile(work / c.existing.substr(7) + "/a.jpg", kWritten);
-        }
+        const bool folder = c.existing.ends_with('/');
+        if (folder) MakeDirectory(work / c.existing);
+        if (!c.existing.empty()) MakeFile(work / c.existing + (folder ? "a.jpg" : ""), kWritten);
         const RunResult result = RunTavrel(c.arguments, "UTC", "C", work.path());
         EXPECT_EQ(result.exit_code, c.exit_code) << result.err;
-        EXPECT_EQ(result.out.substr(0, c.out_start.size()), c.out_start);
+        EXPECT_EQ(result.out.rfind(c.out_start, 0), 0u) << result.out;
         EXPECT_EQ(result.out.empty(), c.out_start.empty()) << result.out;
-        if (c.exit_code == 1)
-            ExpectStopped(result, "DateConversionError", kDateConversionLine2);
-        else
-            EXPECT_EQ(result.err, "");
+        if (c.exit_code == 1) ExpectStopped(result, "DateConversionError", kDateConversionLine2);
         EXPECT_EQ(FilesBelow(work.path()), c.names_after);
     }
-    // The usage names where this build keeps its settings and the manual page.
-    const RunResult usage = RunTavrel({"--help"});
-    EXPECT_NE(usage.out.find(SettingsFilePath(TAVREL_BINARY) + "\n"), std::string::npos)
-        << usage.out;
-    EXPECT_NE(usage.out.find("man tavrel"), std::string::npos) << usage.out;
+    // The usage names the settings file this build uses, and the manual page.
+    const std::string usage_end =
+        SettingsFilePath(TAVREL_BINARY) + "\nMore in the manual page: man tavrel\n";
+    EXPECT_TRUE(RunTavrel({"--help"}).out.ends_with(usage_end)) << usage_end;
 }
 
 // ---------------------------------------------------------------- collisions

@@ -1,10 +1,8 @@
 #include "app/window_model.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <atomic>
-#include <cerrno>
 #include <cstdio>
 #include <functional>
 #include <stdexcept>
@@ -217,40 +215,6 @@ TEST(WindowModel, ClearAndCloseGoThroughTheSettingsFile) {
     ASSERT_EQ(unwritable.view.errors.size(), 1u);
     EXPECT_EQ(unwritable.view.errors[0].rfind("Tavrel|ファイル \"", 0), 0u)
         << unwritable.view.errors[0];
-}
-
-// The packaged build keeps setup.ini in a folder of the user's configuration
-// that may not exist yet: closing makes it (and the folders above it), then
-// writes the file; where it cannot be made, the file's usual error is shown.
-TEST(WindowModel, CloseMakesTheSeparateSettingsFolder) {
-    ModelFixture w;
-    test::TempDir config;
-    const std::string folder = config / "made/tavrel";
-    RenameSession session{SessionServices{w.file_system, w.clock, w.formats, *w.ordering,
-                                          folder + "/setup.ini", folder}};
-    WindowModel model(WindowModelServices{session, "/usr/bin/tavrel",
-                                          [](const std::string&) { return std::string("1"); }},
-                      w.view);
-    w.view.chosen = 1;
-    EXPECT_TRUE(model.CloseRequested());
-    EXPECT_EQ(test::ReadFile(folder + "/setup.ini"), "StampType:1\r\n");
-    struct stat st {};
-    ASSERT_EQ(::stat(folder.c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 07777, 0700u);
-
-    // A file where the folder should be: the error names the settings file
-    // (under the title the program's file name gives).
-    test::MakeFile(config / "blocked", 0);
-    RenameSession blocked_session{SessionServices{w.file_system, w.clock, w.formats, *w.ordering,
-                                                  config / "blocked/tavrel/setup.ini",
-                                                  config / "blocked/tavrel"}};
-    WindowModel blocked(WindowModelServices{blocked_session, "/usr/bin/tavrel",
-                                            [](const std::string&) { return std::string("1"); }},
-                        w.view);
-    EXPECT_FALSE(blocked.CloseRequested());
-    ASSERT_EQ(w.view.errors.size(), 1u);
-    EXPECT_EQ(w.view.errors[0], "tavrel|ファイル \"" + config / "blocked/tavrel/setup.ini" +
-                                    "\" を作成できません。" + ErrorText(ENOTDIR) + ".");
 }
 
 TEST(WindowModel, UndoNamesThePassBackAndReportsTheFilesItCannot) {

@@ -9,12 +9,9 @@
 // it has seen the drop's effect on the target.
 //
 // Usage: tavrel_drag_source [--quit-when-asked] PATH_OR_URL...
-// A PATH is offered as a file URL; an argument with "://" in it (sftp://...,
-// smb://...) is offered as the URL it is, as a file manager offers network
-// locations. With --quit-when-asked it quits at the moment the target asks for
-// the data of the drop (once the drag has ended), without answering, as a
-// source that crashes or is closed during a drop; what the target asks while
-// the drag hovers is answered.
+// An argument with "://" (sftp://...) is offered as the URL it is. With
+// --quit-when-asked it quits when the target asks for the drop's data (after
+// the drag ended), without answering, as a source that crashes during a drop.
 
 #include <QApplication>
 #include <QDrag>
@@ -36,18 +33,15 @@ protected:
     QVariant retrieveData(const QString& mime_type, QMetaType type) const override {
         std::printf("data asked for: %s\n", mime_type.toUtf8().constData());
         std::fflush(stdout);
-        if (quit_when_asked_ && drag_ended_) std::_Exit(0);
+        if (quit_when_asked_ && drag_ended) std::_Exit(0);
         return QMimeData::retrieveData(mime_type, type);
     }
 
 public:
-    // Under X11 the drop is sent when the drag ends; the target asks for its
-    // data after that.
-    void DragEnded() { drag_ended_ = true; }
+    bool drag_ended = false;
 
 private:
     bool quit_when_asked_;
-    bool drag_ended_ = false;
 };
 
 class DragSource final : public QLabel {
@@ -68,7 +62,7 @@ protected:
         mime->setUrls(urls_);
         drag->setMimeData(mime);
         const Qt::DropAction action = drag->exec(Qt::CopyAction);
-        mime->DragEnded();
+        mime->drag_ended = true;
         std::printf("drag ended: %s\n", action == Qt::CopyAction ? "copied" : "ignored");
         std::fflush(stdout);
     }
@@ -88,12 +82,10 @@ int main(int argc, char** argv) {
     QList<QUrl> urls;
     // Paths go into the URLs byte for byte, percent-encoded, as file managers
     // send names that are not valid UTF-8.
-    for (int i = first; i < argc; ++i) {
-        const QByteArray argument(argv[i]);
-        urls.push_back(argument.contains("://")
-                           ? QUrl::fromEncoded(argument)
-                           : QUrl::fromEncoded("file://" + argument.toPercentEncoding("/")));
-    }
+    for (int i = first; i < argc; ++i)
+        urls.push_back(QUrl::fromEncoded(
+            std::strstr(argv[i], "://") ? QByteArray(argv[i])
+                                        : "file://" + QByteArray(argv[i]).toPercentEncoding("/")));
     DragSource source(urls, quit_when_asked);
     source.show();
     return QApplication::exec();

@@ -440,7 +440,6 @@ TEST(Drop, ADropThatBringsNoLocalPathIsRefused) {
         QDragMoveEvent move(QPoint(6, 6), Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(target, &move);
         EXPECT_FALSE(move.isAccepted());
-        // A drop sent all the same is refused too.
         QDropEvent drop(QPointF(5, 5), Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(target, &drop);
         w.form.model().WaitForWork();

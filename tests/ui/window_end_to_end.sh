@@ -99,7 +99,7 @@ xdotool click 1
 
 # Network locations only (sftp://, smb://, as a file manager offers them
 # without its FUSE mount) are refused while the drag still hovers.
-drag_refused_by "$window" "sftp://host/home/mika/IMG_0009.jpg" "smb://host/share/IMG_0010.jpg"
+drag_onto "$window" --refused "sftp://host/home/mika/IMG_0009.jpg" "smb://host/share/IMG_0010.jpg"
 end_drag_source
 
 # Close the window: it writes setup.ini and ends with exit code 0.
