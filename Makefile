@@ -87,9 +87,9 @@ build: configure
 	cmake --build $(BUILD) -j$(JOBS)
 
 # The quick suite, to run after every change: the normal build and all its
-# tests (window, install, race, crash and file-system tests included).
-# The Debian package's end-to-end test (label "package") builds the package
-# first and installs it as root: it runs in make check's own stage below.
+# tests (window, install, race, crash and file-system tests included), but for
+# the Debian package's end-to-end test (label "package"), which builds the
+# package first and installs it as root: make check runs it in a stage of its own.
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j$(JOBS) --timeout $(TEST_TIMEOUT) -LE '^package$$'
 
@@ -101,9 +101,10 @@ package-test: build
 # The name the quick suite had before; kept for scripts that use it.
 unit-test: test
 
-# Everything CI runs, in order: the quick suite, the Debian package end to
-# end, the same tests under the sanitizers, every fuzz target on its fixed inputs, then Tavrel.exe's tests under
-# Wine and its zip. Each stage says how long it took.
+# Everything CI runs, in order: the quick suite, the Debian package end to end,
+# the same tests under the sanitizers, every fuzz target on its fixed inputs,
+# then Tavrel.exe's tests under Wine and its zip. Each stage says how long it
+# took.
 check:
 	$(call timed_stage,test)
 	$(call timed_stage,package-test)
