@@ -30,6 +30,10 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Tavrel's messages are in Japanese: a Japanese font makes them readable. The
+# file manager's FUSE mount brings smb:// and sftp:// locations as paths.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS fonts-vlgothic)
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS gvfs-fuse)
 # The module in /usr/lib/tavrel/ is the program's own, not a library for
 # others: it gets no shlibs entry of its own.
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS OFF)
