@@ -40,6 +40,9 @@ PACKAGES += sshfs openssh-server openssh-client
 PACKAGES += desktop-file-utils man-db groff-base
 # The desktop entry tried with the desktop's own tools: gio.
 PACKAGES += libglib2.0-bin
+# The Debian package (make deb): its checker, lintian; dpkg-dev's dpkg-shlibdeps
+# works out the package's Depends.
+PACKAGES += lintian dpkg-dev
 # A share as the file manager opens it: an SMB server of the test's own, the
 # share browser's daemons and FUSE mount, a private D-Bus session.
 PACKAGES += samba gvfs-fuse gvfs-backends dbus-daemon
@@ -53,13 +56,15 @@ WIN_BUILD ?= build-win
 WIN_TEST_TIMEOUT ?= 900
 VERSION := 1.2.0.13
 WIN_ZIP := dist/Tavrel-$(VERSION)-win64.zip
+# The Debian package's build, with its settings in ~/.config/tavrel/.
+DEB_BUILD ?= build-deb
 # Where `make install` puts Tavrel, and `make uninstall` takes it away again.
 # The window writes setup.ini beside the program, so PREFIX/bin must stay
 # writable for whoever runs it: a per-user prefix, not /usr/local.
 PREFIX ?= $(HOME)/.local
 
-.PHONY: all deps configure build test unit-test check sanitize fuzz fuzz-explore fuzz-build bench run install \
-        uninstall screenshot clean windows windows-configure windows-test windows-zip
+.PHONY: all deps configure build test package-test unit-test check sanitize fuzz fuzz-explore fuzz-build bench run install \
+        uninstall screenshot clean windows windows-configure windows-test windows-zip deb
 
 all: build
 
@@ -82,18 +87,27 @@ build: configure
 	cmake --build $(BUILD) -j$(JOBS)
 
 # The quick suite, to run after every change: the normal build and all its
-# tests (window, install, race, crash and file-system tests included).
+# tests (window, install, race, crash and file-system tests included), but for
+# the Debian package's end-to-end test (label "package"), which builds the
+# package first and installs it as root: make check runs it in a stage of its own.
 test: build
-	cd $(BUILD) && ctest --output-on-failure -j$(JOBS) --timeout $(TEST_TIMEOUT)
+	cd $(BUILD) && ctest --output-on-failure -j$(JOBS) --timeout $(TEST_TIMEOUT) -LE '^package$$'
+
+# The Debian package end to end (tests/install/deb_package_test.sh): make deb,
+# apt-get install, the program and its window, apt-get purge. As root only.
+package-test: build
+	cd $(BUILD) && ctest --output-on-failure -L '^package$$' --timeout 3600
 
 # The name the quick suite had before; kept for scripts that use it.
 unit-test: test
 
-# Everything CI runs, in order: the quick suite, the same tests under the
-# sanitizers, every fuzz target on its fixed inputs, then Tavrel.exe's tests under
-# Wine and its zip. Each stage says how long it took.
+# Everything CI runs, in order: the quick suite, the Debian package end to end,
+# the same tests under the sanitizers, every fuzz target on its fixed inputs,
+# then Tavrel.exe's tests under Wine and its zip. Each stage says how long it
+# took.
 check:
 	$(call timed_stage,test)
+	$(call timed_stage,package-test)
 	$(call timed_stage,sanitize)
 	$(call timed_stage,fuzz)
 	$(call timed_stage,windows-test)
@@ -113,7 +127,7 @@ sanitize: deps
 	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) \
 	  -DCMAKE_CXX_COMPILER=$(CLANG_CXX) -DTAVREL_SANITIZE=ON
 	cmake --build $(ASAN_BUILD) -j$(JOBS)
-	cd $(ASAN_BUILD) && ctest --output-on-failure -j$(JOBS) --timeout $(TEST_TIMEOUT)
+	cd $(ASAN_BUILD) && ctest --output-on-failure -j$(JOBS) --timeout $(TEST_TIMEOUT) -LE '^package$$'
 
 # Builds the fuzz targets and runs each on the same inputs every time: its seed
 # corpus, then the fixed count of runs in fuzz/gate_runs.txt from a fixed seed.
@@ -165,6 +179,26 @@ install: build
 uninstall:
 	cmake -DPREFIX="$(PREFIX)" -P cmake/Uninstall.cmake
 
+# dist/tavrel_<version>_<arch>.deb: the program built for /usr with its
+# settings in $XDG_CONFIG_HOME/tavrel/, packed by cpack (Depends from
+# dpkg-shlibdeps), then checked by lintian, whose errors fail the target.
+# Compiled and linked with Debian's hardening flags, all of them (dpkg-buildflags).
+DEB_BUILDFLAGS = DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get
+deb: deps
+	cmake -S . -B $(DEB_BUILD) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DCMAKE_INSTALL_PREFIX=/usr \
+	  -DTAVREL_XDG_SETTINGS=ON -DTAVREL_DEB_PACKAGE=ON -DBUILD_TESTING=OFF -DTAVREL_BENCH=OFF \
+	  -DCMAKE_CXX_FLAGS="$$($(DEB_BUILDFLAGS) CPPFLAGS) $$($(DEB_BUILDFLAGS) CXXFLAGS)" \
+	  -DCMAKE_EXE_LINKER_FLAGS="$$($(DEB_BUILDFLAGS) LDFLAGS)" \
+	  -DCMAKE_MODULE_LINKER_FLAGS="$$($(DEB_BUILDFLAGS) LDFLAGS)"
+	cmake --build $(DEB_BUILD) -j$(JOBS)
+	rm -f $(DEB_BUILD)/tavrel_*.deb
+	cd $(DEB_BUILD) && cpack -G DEB
+	mkdir -p dist
+	rm -f dist/tavrel_*.deb
+	cp $(DEB_BUILD)/tavrel_*.deb dist/
+	lintian --fail-on error dist/tavrel_*.deb
+	@echo "Made $$(ls dist/tavrel_*.deb)"
+
 # Takes the window's picture again (the window test draws it under Xvfb) and
 # puts it where the README shows it.
 screenshot: build
@@ -197,4 +231,4 @@ windows-zip: windows
 	@echo "Made $(WIN_ZIP)"
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(WIN_BUILD) dist
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(WIN_BUILD) $(DEB_BUILD) dist

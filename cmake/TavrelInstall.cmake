@@ -42,21 +42,29 @@ foreach(file ${TAVREL_INSTALLED_FILES} ${TAVREL_INSTALL_RECORD})
   list(APPEND TAVREL_INSTALL_DIRS ${dir})
 endforeach()
 
-# First, before anything is copied: which of the folders the install needs are
-# not there yet. Only those may go again on uninstall.
-install(CODE "
-  include(\"${CMAKE_CURRENT_LIST_DIR}/InstallRecord.cmake\")
-  tavrel_note_missing_dirs(\"${TAVREL_INSTALL_DIRS}\")
-")
+# The Debian package is taken away by dpkg, which keeps its own list of files:
+# it gets no install record, and the manual page compressed (TavrelDebian.cmake).
+if(NOT TAVREL_DEB_PACKAGE)
+  # First, before anything is copied: which of the folders the install needs
+  # are not there yet. Only those may go again on uninstall.
+  install(CODE "
+    include(\"${CMAKE_CURRENT_LIST_DIR}/InstallRecord.cmake\")
+    tavrel_note_missing_dirs(\"${TAVREL_INSTALL_DIRS}\")
+  ")
+endif()
 
 install(TARGETS tavrel RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(TARGETS tavrel_window LIBRARY DESTINATION ${TAVREL_MODULE_DIR})
 install(FILES data/tavrel.desktop DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/applications)
 install(FILES data/tavrel.svg DESTINATION ${TAVREL_ICON_DIR}/scalable/apps)
 install(FILES data/tavrel.png DESTINATION ${TAVREL_ICON_DIR}/256x256/apps)
-install(FILES doc/tavrel.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
-# Last: the record of the files and the folders created.
-install(CODE "
-  tavrel_write_install_record(\"${TAVREL_INSTALL_RECORD}\" \"${TAVREL_INSTALLED_FILES}\")
-")
+if(TAVREL_DEB_PACKAGE)
+  include(cmake/TavrelDebian.cmake)
+else()
+  install(FILES doc/tavrel.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  # Last: the record of the files and the folders created.
+  install(CODE "
+    tavrel_write_install_record(\"${TAVREL_INSTALL_RECORD}\" \"${TAVREL_INSTALLED_FILES}\")
+  ")
+endif()

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "app/settings_file.h"
 #include "program/posix/window_module_loader.h"
 #include "test_support.h"
 
@@ -443,6 +444,42 @@ TEST(CommandLineStartUp, WindowModeWithoutItsModuleSaysSo) {
     EXPECT_NE(result.err.find("cannot load the window module tavrel-window.so"), std::string::npos)
         << result.err;
     EXPECT_EQ(Names(home.path()), Strings{"tavrel"});
+}
+
+// A lone --help or --version is answered, unless a file or folder of that name
+// exists in the working folder: that is renamed as any other argument.
+TEST(CommandLineStartUp, HelpAndVersionUnlessAFileHasTheirName) {
+    struct Case {
+        Strings arguments;
+        std::string existing;  // "", a file's name, or a folder's name ending in "/"
+        int exit_code;
+        std::string out_start;
+        Strings names_after;
+    };
+    const std::vector<Case> cases = {
+        {{"--version"}, "", 0, "tavrel 1.2.0.13\n", {}},
+        {{"--help"}, "", 0, "Usage: tavrel [FILE | FOLDER]...\n", {}},
+        {{"--help"}, "--help", 0, "", {"20110915_--help"}},
+        {{"--version"}, "--version/", 0, "", {"--version/20110915_a.jpg"}},
+        {{"--help", "--version"}, "", 1, "", {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.arguments[0] + " with " + c.existing);
+        TempDir work;
+        const bool folder = c.existing.ends_with('/');
+        if (folder) MakeDirectory(work / c.existing);
+        if (!c.existing.empty()) MakeFile(work / c.existing + (folder ? "a.jpg" : ""), kWritten);
+        const RunResult result = RunTavrel(c.arguments, "UTC", "C", work.path());
+        EXPECT_EQ(result.exit_code, c.exit_code) << result.err;
+        EXPECT_EQ(result.out.rfind(c.out_start, 0), 0u) << result.out;
+        EXPECT_EQ(result.out.empty(), c.out_start.empty()) << result.out;
+        if (c.exit_code == 1) ExpectStopped(result, "DateConversionError", kDateConversionLine2);
+        EXPECT_EQ(FilesBelow(work.path()), c.names_after);
+    }
+    // The usage names the settings file this build uses, and the manual page.
+    const std::string usage_end =
+        SettingsFilePath(TAVREL_BINARY) + "\nMore in the manual page: man tavrel\n";
+    EXPECT_TRUE(RunTavrel({"--help"}).out.ends_with(usage_end)) << usage_end;
 }
 
 // ---------------------------------------------------------------- collisions

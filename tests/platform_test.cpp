@@ -11,6 +11,7 @@
 #include "platform/posix/mount_traits.h"
 #include "platform/posix/no_replace_rename.h"
 #include "platform/posix/posix_file_system.h"
+#include "platform/posix/process_environment.h"
 #include "test_support.h"
 
 namespace tavrel {
@@ -292,6 +293,14 @@ TEST(LocaleFormats, PatternsAreConvertedToTheStampLanguage) {
         EXPECT_EQ(formats.am_pm_before_time, c.marker_first);
         EXPECT_EQ(formats.time_separator, c.separator);
     }
+}
+
+// Empty and relative values of XDG_CONFIG_HOME are ignored (XDG base directories).
+TEST(XdgSettingsFolder, AbsoluteConfigHomeOrTheHomesConfigFolder) {
+    const std::string fallback = "/home/mika/.config/tavrel";
+    EXPECT_EQ(XdgSettingsFolder("/srv/conf", "/home/mika"), "/srv/conf/tavrel");
+    for (const char* ignored : {static_cast<const char*>(nullptr), "", "conf"})
+        EXPECT_EQ(XdgSettingsFolder(ignored, "/home/mika"), fallback);
 }
 
 }  // namespace

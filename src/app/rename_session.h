@@ -24,6 +24,9 @@ struct SessionServices {
     const RegionalFormats& formats;
     const TextOrdering& ordering;
     std::string settings_path;
+    // The folder to create before the settings file is first written, where it
+    // lies apart from the program; empty where it lies beside the program.
+    std::string settings_folder = {};
 };
 
 class RenameSession {

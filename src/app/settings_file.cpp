@@ -66,6 +66,12 @@ std::string SettingsFilePath(const std::string& executable_path) {
     return directory + "/setup.ini";
 }
 
+std::string SettingsFilePath(const std::string& executable_path,
+                             const std::string& separate_folder) {
+    return separate_folder.empty() ? SettingsFilePath(executable_path)
+                                   : separate_folder + "/setup.ini";
+}
+
 std::string DecodeSettingsText(std::string_view bytes) {
     std::string text = Decoded(bytes);
     return text.substr(0, text.find('\0'));

@@ -1,5 +1,6 @@
 #pragma once
-// The settings file "setup.ini" beside the executable: one line "StampType:<n>".
+// The settings file "setup.ini" beside the executable (in the Linux package's
+// build: in the user's configuration folder): one line "StampType:<n>".
 
 #include <cstddef>
 #include <optional>
@@ -33,6 +34,11 @@ public:
 // "/setup.ini" ("C:\Tools\Tavrel.exe" gives "C:\Tools/setup.ini", "C:\Tavrel.exe"
 // gives "C:\/setup.ini", "/usr/bin/tavrel" gives "/usr/bin/setup.ini").
 std::string SettingsFilePath(const std::string& executable_path);
+
+// The settings file's path in a build: "setup.ini" in the separate folder when
+// the build keeps one (SeparateSettingsFolder), otherwise beside the program.
+std::string SettingsFilePath(const std::string& executable_path,
+                             const std::string& separate_folder);
 
 // The file's text in UTF-8: a byte-order mark (FF FE, FE FF, EF BB BF) selects
 // UTF-16 little-endian, UTF-16 big-endian or UTF-8 and is dropped; bytes without

@@ -1,6 +1,7 @@
 #include "app/user_environment.h"
 
 #include "app/settings_file.h"
+#include "platform/process.h"
 #include "platform/user_formats.h"
 
 namespace tavrel {
@@ -11,10 +12,12 @@ UserEnvironment::UserEnvironment(const std::string& executable_path)
       clock_(MakeSystemClock()),
       formats_(LoadUserRegionalFormats()),
       ordering_(MakeUserTextOrdering()),
-      settings_path_(SettingsFilePath(executable_path)) {}
+      settings_folder_(SeparateSettingsFolder()),
+      settings_path_(SettingsFilePath(executable_path, settings_folder_)) {}
 
 SessionServices UserEnvironment::Services() {
-    return SessionServices{*file_system_, *clock_, formats_, *ordering_, settings_path_};
+    return SessionServices{*file_system_, *clock_,        formats_,
+                           *ordering_,    settings_path_, settings_folder_};
 }
 
 void UserEnvironment::ReloadRegionalFormats() {

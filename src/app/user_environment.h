@@ -1,7 +1,7 @@
 #pragma once
 // The real outside world that a session works with in both run modes: the file
 // system, the clock, the regional formats and collation of the user's locale,
-// and the settings file beside the program.
+// and the settings file (beside the program, or where the build keeps it).
 
 #include <memory>
 #include <string>
@@ -34,6 +34,7 @@ private:
     std::unique_ptr<Clock> clock_;
     RegionalFormats formats_;
     std::unique_ptr<TextOrdering> ordering_;
+    std::string settings_folder_;
     std::string settings_path_;
 };
 

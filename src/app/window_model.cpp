@@ -98,8 +98,12 @@ bool WindowModel::CloseRequested() {
     return Guarded([this] {
         TakeChosenStampType();
         RenameSession& session = services_.session;
-        WriteSettingsFile(session.services().settings_path, session.stamp_type(),
-                          session.services().file_system);
+        const SessionServices& services = session.services();
+        // A folder that cannot be made is not reported itself: the write below
+        // then fails and reports the settings file, with the usual message.
+        if (!services.settings_folder.empty())
+            services.file_system.CreateFolders(services.settings_folder);
+        WriteSettingsFile(services.settings_path, session.stamp_type(), services.file_system);
         // The window closes: nothing is left to undo. A window that stays open
         // (the settings file could not be written) keeps its undo.
         last_pass_.clear();

@@ -5,6 +5,7 @@
 // win32_file_system.h). Error numbers are the platform's own: errno values on
 // Linux, GetLastError values on Windows.
 
+#include <cerrno>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -132,6 +133,11 @@ public:
     // one that exists but may not be written is left as it is, with the refusal
     // as the result. Returns 0 or the error number.
     virtual int ReplaceFileContents(const std::string& path, const std::string& contents) = 0;
+
+    // Creates a folder and the folders above it that are missing, each one
+    // readable by its owner only; one that exists already is kept as it is.
+    // Returns 0 or the error number. Only the Linux file system makes folders.
+    virtual int CreateFolders(const std::string& /*path*/) { return ENOSYS; }
 };
 
 // The system's text for an error number of the operations above.

@@ -9,4 +9,11 @@ namespace tavrel {
 // on Windows); empty when it cannot be read.
 std::string ExecutablePath();
 
+// The folder that holds the user's settings file when this build keeps it
+// apart from the program: the Linux package's build (TAVREL_XDG_SETTINGS)
+// installs the program where no user may write, so its settings live in
+// $XDG_CONFIG_HOME/tavrel. Empty in every other build: the settings file lies
+// beside the program.
+std::string SeparateSettingsFolder();
+
 }  // namespace tavrel

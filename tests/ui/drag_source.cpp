@@ -8,9 +8,10 @@
 // data from this program only afterwards: a test must keep it running until
 // it has seen the drop's effect on the target.
 //
-// Usage: tavrel_drag_source [--quit-when-asked] PATH...
-// With --quit-when-asked it quits at the moment the target asks for the data,
-// without answering, as a source that crashes or is closed during a drop.
+// Usage: tavrel_drag_source [--quit-when-asked] PATH_OR_URL...
+// An argument with "://" (sftp://...) is offered as the URL it is. With
+// --quit-when-asked it quits when the target asks for the drop's data (after
+// the drag ended), without answering, as a source that crashes during a drop.
 
 #include <QApplication>
 #include <QDrag>
@@ -32,9 +33,12 @@ protected:
     QVariant retrieveData(const QString& mime_type, QMetaType type) const override {
         std::printf("data asked for: %s\n", mime_type.toUtf8().constData());
         std::fflush(stdout);
-        if (quit_when_asked_) std::_Exit(0);
+        if (quit_when_asked_ && drag_ended) std::_Exit(0);
         return QMimeData::retrieveData(mime_type, type);
     }
+
+public:
+    bool drag_ended = false;
 
 private:
     bool quit_when_asked_;
@@ -58,6 +62,7 @@ protected:
         mime->setUrls(urls_);
         drag->setMimeData(mime);
         const Qt::DropAction action = drag->exec(Qt::CopyAction);
+        mime->drag_ended = true;
         std::printf("drag ended: %s\n", action == Qt::CopyAction ? "copied" : "ignored");
         std::fflush(stdout);
     }
@@ -78,7 +83,9 @@ int main(int argc, char** argv) {
     // Paths go into the URLs byte for byte, percent-encoded, as file managers
     // send names that are not valid UTF-8.
     for (int i = first; i < argc; ++i)
-        urls.push_back(QUrl::fromEncoded("file://" + QByteArray(argv[i]).toPercentEncoding("/")));
+        urls.push_back(QUrl::fromEncoded(
+            std::strstr(argv[i], "://") ? QByteArray(argv[i])
+                                        : "file://" + QByteArray(argv[i]).toPercentEncoding("/")));
     DragSource source(urls, quit_when_asked);
     source.show();
     return QApplication::exec();

@@ -425,16 +425,21 @@ protected:
 TEST(Drop, ADropThatBringsNoLocalPathIsRefused) {
     UnreadableUrls unreadable;
     QMimeData remote_only;
-    remote_only.setUrls({QUrl("https://example.org/c.jpg")});
+    remote_only.setUrls({QUrl("https://example.org/c.jpg"), QUrl("sftp://host/home/mika/a.jpg"),
+                         QUrl("smb://host/share/b.jpg")});
     for (const QMimeData* mime :
          std::initializer_list<const QMimeData*>{&unreadable, &remote_only}) {
         WindowFixture w;
         w.form.show();
         w.Run(w.form.model().FilesDropped({"listed"}));
         QWidget* target = w.form.file_list->viewport();
+        // Refused already while it hovers, so the source shows "no drop".
         QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(target, &enter);
-        EXPECT_TRUE(enter.isAccepted());
+        EXPECT_FALSE(enter.isAccepted());
+        QDragMoveEvent move(QPoint(6, 6), Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &move);
+        EXPECT_FALSE(move.isAccepted());
         QDropEvent drop(QPointF(5, 5), Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(target, &drop);
         w.form.model().WaitForWork();

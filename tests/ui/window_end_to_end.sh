@@ -85,7 +85,7 @@ wait_until test -e "$odd/$(printf '%sbad\xff.jpg' "$stamped")" ||
     fail "after the second drop and Execute: $(ls "$odd" | od -c | head -5)"
 end_drag_source
 
-# A drag source that quits at the moment the window asks it for the paths, as
+# A drag source that quits at the moment the window asks it for the dropped paths, as
 # one that crashes mid-drop: the window takes nothing from that drop and goes on
 # working. Execute and the close queue behind the drop; the file stays as it was.
 decoy="$work/decoy.jpg"
@@ -96,6 +96,11 @@ wait_until source_gone || fail "the window never asked for the dropped paths"
 end_drag_source
 point_at "$window" $((234 + 37)) $((207 + 20))
 xdotool click 1
+
+# Network locations only (sftp://, smb://, as a file manager offers them
+# without its FUSE mount) are refused while the drag still hovers.
+drag_onto "$window" --refused "sftp://host/home/mika/IMG_0009.jpg" "smb://host/share/IMG_0010.jpg"
+end_drag_source
 
 # Close the window: it writes setup.ini and ends with exit code 0.
 wmctrl -i -c "$window"

@@ -115,9 +115,12 @@ start_window_manager() {
 # Under X11 the drag ends as soon as the drop is sent; the target fetches the
 # paths from the source only afterwards. So the source keeps running: the caller
 # ends it with end_drag_source once it has seen what the drop did.
+# With --refused first, the window must refuse the drag while it hovers: it is
+# released once and must end ignored (one refused only on release ends copied).
 drag_onto() {
-    local window=$1 source_window attempt=0 rest
+    local window=$1 source_window attempt=0 rest refused=
     shift
+    [ "$1" != --refused ] || { refused=1 && shift; }
     [ -z "${drag_source_pid:-}" ] || fail "the last drag's source is still running"
     "$drag_source" "$@" >"$work/drag.out" 2>&1 &
     drag_source_pid=$!
@@ -135,9 +138,16 @@ drag_onto() {
             sleep 0.05
         done
         point_at "$window" 150 100
-        sleep "$rest"
+        asked() { grep -q "^data asked for" "$work/drag.out"; }
+        # Refused: a move after the window's read is answered with its refusal.
+        [ -z "$refused" ] || { wait_until asked && xdotool mousemove --sync --window "$window" 160 100; } ||
+            fail "the window did not read the hovering drag: $(cat "$work/drag.out")"
+        [ -n "$refused" ] || sleep "$rest"
         xdotool mouseup 1
         wait_until drag_ended || fail "the drag did not end: $(cat "$work/drag.out")"
+        [ -z "$refused" ] || grep -q "^drag ended: ignored" "$work/drag.out" ||
+            fail "the drag was not refused while hovering: $(cat "$work/drag.out")"
+        [ -z "$refused" ] || return 0
         grep "^drag ended" "$work/drag.out" | tail -n 1 | grep -q copied && return 0
     done
     fail "the drop was not taken: $(cat "$work/drag.out")"

@@ -179,4 +179,15 @@ int PosixFileSystem::ReplaceFileContents(const std::string& path, const std::str
     return ReplaceFileAtomically(path, contents);
 }
 
+int PosixFileSystem::CreateFolders(const std::string& path) {
+    // From the top down: each step's parent exists by the time it is made.
+    for (std::size_t end = path.find('/', 1);; end = path.find('/', end + 1)) {
+        const std::string folder = path.substr(0, end);
+        if (!folder.empty() && folder.back() != '/' && ::mkdir(folder.c_str(), 0700) != 0 &&
+            errno != EEXIST)
+            return errno;
+        if (end == std::string::npos) return 0;
+    }
+}
+
 }  // namespace tavrel

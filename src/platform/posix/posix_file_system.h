@@ -51,6 +51,7 @@ public:
     bool IsExistingFile(const std::string& path) override;
     int ReadFileStart(const std::string& path, std::size_t limit, std::string& contents) override;
     int ReplaceFileContents(const std::string& path, const std::string& contents) override;
+    int CreateFolders(const std::string& path) override;
     void ReleaseHeldDirectory() override;
 
 private:

@@ -1,5 +1,6 @@
 #include "platform/process.h"
 
+#include <pwd.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -18,6 +19,38 @@ std::string ExecutablePath() {
         if (static_cast<std::size_t>(n) < buffer.size()) return std::string(buffer.data(), n);
         buffer.resize(buffer.size() * 2);
     }
+}
+
+std::string XdgSettingsFolder(const char* xdg_config_home, const std::string& home) {
+    if (xdg_config_home != nullptr && xdg_config_home[0] == '/')
+        return std::string(xdg_config_home) + "/tavrel";
+    return home + "/.config/tavrel";
+}
+
+#ifdef TAVREL_XDG_SETTINGS
+namespace {
+
+// HOME, or where it is unset or empty the home folder of the user database.
+std::string HomeFolder() {
+    if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0') return home;
+    std::vector<char> buffer(16384);
+    passwd entry{};
+    passwd* found = nullptr;
+    if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found &&
+        found->pw_dir != nullptr)
+        return found->pw_dir;
+    return {};
+}
+
+}  // namespace
+#endif
+
+std::string SeparateSettingsFolder() {
+#ifdef TAVREL_XDG_SETTINGS
+    return XdgSettingsFolder(std::getenv("XDG_CONFIG_HOME"), HomeFolder());
+#else
+    return {};
+#endif
 }
 
 std::string LocaleNameFor(const char* category_variable) {

@@ -21,4 +21,8 @@ std::string ExecutablePath() {
     }
 }
 
+std::string SeparateSettingsFolder() {
+    return {};  // beside Tavrel.exe
+}
+
 }  // namespace tavrel

@@ -329,19 +329,31 @@ void MainWindow::moveEvent(QMoveEvent* event) {
 }
 
 void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+    // The URLs are read from the source as the drag enters, once, so that the
+    // source sees a drag of network locations (smb://, sftp:// without the file
+    // manager's FUSE mount) refused while it hovers, not only once dropped.
+    drag_brings_local_path_ = event->mimeData()->hasUrls() &&
+                              !DroppedPaths(event->mimeData()->urls(), services_.host_name).empty();
     // While work runs, nothing more is taken.
-    if (event->mimeData()->hasUrls() && !model_.Working()) event->acceptProposedAction();
+    if (drag_brings_local_path_ && !model_.Working())
+        event->acceptProposedAction();
+    else
+        event->ignore();
 }
 
 void MainWindow::dragMoveEvent(QDragMoveEvent* event) {
-    if (event->mimeData()->hasUrls() && !model_.Working()) event->acceptProposedAction();
+    if (drag_brings_local_path_ && !model_.Working())
+        event->acceptProposedAction();
+    else
+        event->ignore();
 }
 
 void MainWindow::dropEvent(QDropEvent* event) {
-    // The URLs are fetched from the drag's source only now. A source that has
-    // gone, or a transfer that failed, gives none: such a drop, like one that
-    // names no local file, is refused, so the source sees it failed instead of
-    // being told it was taken.
+    // The URLs are fetched from the drag's source again: what it offered while
+    // hovering may not be what it gives now. A source that has gone, or a
+    // transfer that failed, gives none: such a drop, like one that names no
+    // local file, is refused, so the source sees it failed instead of being
+    // told it was taken.
     const std::vector<std::string> paths =
         event->mimeData()->hasUrls() ? DroppedPaths(event->mimeData()->urls(), services_.host_name)
                                      : std::vector<std::string>{};

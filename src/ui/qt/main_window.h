@@ -90,6 +90,10 @@ private:
     QTimer* work_timer_ = nullptr;
     // The rows the list view was last given.
     int shown_rows_ = 0;
+    // Whether the drag now hovering brings a local path, read once as it
+    // enters: a drag of smb:// or sftp:// locations only is refused before
+    // it is dropped.
+    bool drag_brings_local_path_ = false;
 };
 
 }  // namespace tavrel
