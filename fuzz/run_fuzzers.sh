@@ -11,9 +11,11 @@
 # then mutates for the fixed count of runs that fuzz/gate_runs.txt gives it,
 # from a fixed seed, into a working corpus that starts empty every time. The
 # seeds are handed over as a list in name order (a folder would be read in the
-# file system's own order), the address space is laid out without
-# randomisation (compared pointers would otherwise reach the mutations), and
-# nothing is reloaded on a timer. A fault found here is a fault of the tree.
+# file system's own order), the values the code compares are not fed back into
+# the mutations (-use_cmp=0: among them are addresses, which move with the
+# clone's path and the environment's size), the address space is laid out
+# without randomisation, and nothing is reloaded on a timer. A fault found
+# here is a fault of the tree.
 #
 # explore (`make fuzz-explore`): a fresh random seed and a time budget per
 # target, growing BUILD_DIR/fuzz-corpus/<target>/ from run to run. It finds
@@ -75,7 +77,7 @@ for binary in "${binaries[@]}"; do
         mkdir -p "$corpus"
         list="$build/fuzz-gate/$target.seeds"
         (cd "$seeds" && LC_ALL=C ls | LC_ALL=C sort | sed "s|^|$seeds/|" | paste -sd,) >"$list"
-        options+=(-seed=1 -runs="$runs" -reload=0 -seed_inputs=@"$list")
+        options+=(-seed=1 -runs="$runs" -reload=0 -use_cmp=0 -seed_inputs=@"$list")
         setarch "$(uname -m)" -R "$binary" "${options[@]}" "$corpus" >"$log" 2>&1
         status=$?
     else
