@@ -84,3 +84,20 @@ million_tree() {
     fi
     echo "$tree"
 }
+
+# The FUSE layer of bench/slow_fs.c, answering every request after 1 ms, over
+# $BACK at $MNT; it writes its request counts to $COUNTS when unmounted.
+mount_slow_fuse() {
+    "$BIN/bench_slow_fs" "$BACK" "$COUNTS" 1000 "$MNT" &
+    LAYER=$!
+    for _ in $(seq 200); do
+        mountpoint -q "$MNT" && return
+        sleep 0.05
+    done
+    echo "the FUSE layer did not mount" >&2
+    exit 1
+}
+unmount_slow_fuse() {
+    fusermount3 -u "$MNT"
+    wait "$LAYER"
+}

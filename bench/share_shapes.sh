@@ -21,10 +21,9 @@ shape_run() {  # SHAPE PER_FOLDER
     rm -rf "$BACK/t"
     "$BIN/bench_make_tree" "$BACK/t" "$TOTAL" "$2"
     sync
-    "$BIN/bench_slow_fs" "$BACK" "$SHARE/counts" 1000 "$MNT" &
-    local layer=$! start end
-    for _ in $(seq 200); do mountpoint -q "$MNT" && break; sleep 0.05; done
-    mountpoint -q "$MNT" || { echo "the FUSE layer did not mount" >&2; exit 1; }
+    COUNTS="$SHARE/counts"
+    mount_slow_fuse
+    local start end
     start=$(date +%s.%N)
     case $1 in
     folder) "$TAVREL" "$MNT/t" ;;
@@ -39,8 +38,7 @@ shape_run() {  # SHAPE PER_FOLDER
     files) "$TAVREL" "$MNT"/t/folder*/* ;;
     esac
     end=$(date +%s.%N)
-    fusermount3 -u "$MNT"
-    wait "$layer"
+    unmount_slow_fuse
     local stamped
     stamped=$(find "$BACK/t" -type f -name '20??????_IMG_*' | wc -l)
     [ "$stamped" = "$TOTAL" ] || echo "$1 stamped $stamped of $TOTAL files" >&2

@@ -11,19 +11,7 @@ if [ ! -x "$BIN/bench_slow_fs" ] || [ ! -w /dev/fuse ]; then
     exit 1
 fi
 COUNTS="$SHARE/counts"
-mount_share() {
-    "$BIN/bench_slow_fs" "$BACK" "$COUNTS" 1000 "$MNT" &
-    LAYER=$!
-    for _ in $(seq 200); do
-        mountpoint -q "$MNT" && return
-        sleep 0.05
-    done
-    echo "the FUSE layer did not mount" >&2
-    exit 1
-}
-unmount_share() {
-    fusermount3 -u "$MNT"
-    wait "$LAYER"
-}
+mount_share() { mount_slow_fuse; }
+unmount_share() { unmount_slow_fuse; }
 measure_share
 share_result "$LABEL" 0.33 0.5

@@ -8,7 +8,7 @@
 # compared with Linux. Target: the read-ahead pass <= 0.5 x the in-order pass.
 # Needs `make windows` (WIN_BUILD, default build-win); without it the row says so.
 source "$(dirname "$0")/lib.sh"
-COUNT=2000 PER_FOLDER=200
+COUNT=${BENCH_WINE_COUNT:-2000} PER_FOLDER=$((COUNT / 10))
 WIN_BUILD=$(cd "$BENCH_SOURCE/.." && cd "${WIN_BUILD:-build-win}" 2>/dev/null && pwd || true)
 ROW="Tavrel.exe under Wine, $COUNT files (10 folders of $PER_FOLDER) on the 1 ms layer: network drive vs local drive"
 if [ -z "$WIN_BUILD" ] || [ ! -f "$WIN_BUILD/Tavrel.exe" ]; then
@@ -38,20 +38,8 @@ in_wine_env() { sh -c '. "$0/wine_env.sh" && exec "$@"' "$WINE_SCRIPTS" "$@"; }
 # A copy of the program with no settings file beside it: stamp type 1.
 cp "$WIN_BUILD/Tavrel.exe" "$PROGRAM/Tavrel.exe"
 
-mount_share() {
-    "$BIN/bench_slow_fs" "$BACK" "$COUNTS" 1000 "$MNT" &
-    LAYER=$!
-    for _ in $(seq 200); do
-        mountpoint -q "$MNT" && return
-        sleep 0.05
-    done
-    echo "the FUSE layer did not mount" >&2
-    exit 1
-}
-unmount_share() {
-    fusermount3 -u "$MNT"
-    wait "$LAYER"
-}
+mount_share() { mount_slow_fuse; }
+unmount_share() { unmount_slow_fuse; }
 
 # Both letters lead to the mount; Wine takes a drive's type from the registry
 # when its mount manager starts, so the server is started again afterwards.
