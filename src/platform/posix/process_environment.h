@@ -12,7 +12,7 @@ std::string LocaleNameFor(const char* category_variable);
 
 // The settings folder of the XDG base directories for a user: the value of
 // XDG_CONFIG_HOME + "/tavrel" when it is an absolute path, otherwise
-// home + "/.config/tavrel" (the specification ignores empty and relative values).
+// home + "/.config/tavrel" (empty and relative values count as unset).
 std::string XdgSettingsFolder(const char* xdg_config_home, const std::string& home);
 
 // This machine's host name (gethostname); empty when it cannot be read.
