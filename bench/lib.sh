@@ -101,3 +101,15 @@ unmount_slow_fuse() {
     fusermount3 -u "$MNT"
     wait "$LAYER"
 }
+
+# The Windows build's folder (WIN_BUILD, default build-win) in WIN_BUILD, when
+# the file given below it was built; otherwise the row says so, without a
+# verdict against the build, and the script ends.
+require_windows_build() {  # FILE_IN_BUILD ROW TARGET
+    WIN_BUILD=$(cd "$BENCH_SOURCE/.." && cd "${WIN_BUILD:-build-win}" 2>/dev/null && pwd || true)
+    if [ -z "$WIN_BUILD" ] || [ ! -f "$WIN_BUILD/$1" ]; then
+        echo "no Windows build: run make windows first"
+        result "$2" "(not built)" "" "" "$3" ok
+        exit 0
+    fi
+}

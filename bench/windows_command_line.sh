@@ -12,13 +12,8 @@
 # without it the row says so.
 source "$(dirname "$0")/lib.sh"
 COUNT=${BENCH_RENAME_COUNT:-100000}
-WIN_BUILD=$(cd "$BENCH_SOURCE/.." && cd "${WIN_BUILD:-build-win}" 2>/dev/null && pwd || true)
 ROW="rename $COUNT files, type 1: Tavrel.exe under Wine vs Linux"
-if [ -z "$WIN_BUILD" ] || [ ! -f "$WIN_BUILD/Tavrel.exe" ]; then
-    echo "no Windows build: run make windows first"
-    result "$ROW" "(not built)" "" "" "none" ok
-    exit 0
-fi
+require_windows_build Tavrel.exe "$ROW" "none"
 
 # A Wine prefix of its own, made and removed here, with the benchmarks' zone.
 export TAVREL_WINE_ROOT="$WORK/wine" TAVREL_TZ="$TZ"

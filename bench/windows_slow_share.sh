@@ -9,13 +9,8 @@
 # Needs `make windows` (WIN_BUILD, default build-win); without it the row says so.
 source "$(dirname "$0")/lib.sh"
 COUNT=${BENCH_WINE_COUNT:-2000} PER_FOLDER=$((COUNT / 10))
-WIN_BUILD=$(cd "$BENCH_SOURCE/.." && cd "${WIN_BUILD:-build-win}" 2>/dev/null && pwd || true)
 ROW="Tavrel.exe under Wine, $COUNT files (10 folders of $PER_FOLDER) on the 1 ms layer: network drive vs local drive"
-if [ -z "$WIN_BUILD" ] || [ ! -f "$WIN_BUILD/Tavrel.exe" ]; then
-    echo "no Windows build: run make windows first"
-    result "$ROW" "(not built)" "" "" "<= 0.5 × in order" ok
-    exit 0
-fi
+require_windows_build Tavrel.exe "$ROW" "<= 0.5 × in order"
 if [ ! -x "$BIN/bench_slow_fs" ] || [ ! -w /dev/fuse ]; then
     result "$ROW" "(no libfuse3 or no /dev/fuse here)" "" "" "<= 0.5 × in order" FAIL
     exit 1

@@ -6,14 +6,8 @@
 # the drop takes more than twice the walk. Needs `make windows` (WIN_BUILD,
 # default build-win); without it the row says so.
 source "$(dirname "$0")/lib.sh"
-WIN_BUILD=$(cd "$BENCH_SOURCE/.." && cd "${WIN_BUILD:-build-win}" 2>/dev/null && pwd || true)
 ROW="window: drop 1,000,000 files, scroll to the end: Tavrel.exe under Wine vs Linux"
-program="$WIN_BUILD/bench/bench_windows_window_drop.exe"
-if [ -z "$WIN_BUILD" ] || [ ! -f "$program" ]; then
-    echo "no Windows build: run make windows first"
-    result "$ROW" "(not built)" "" "" "none" ok
-    exit 0
-fi
+require_windows_build bench/bench_windows_window_drop.exe "$ROW" "none"
 tree=$(million_tree)
 
 # A Wine prefix of its own, made and removed here, on a virtual X display.
@@ -24,7 +18,7 @@ run_windows() {
         'sh "$1/wine_prefix.sh" setup "$TAVREL_WINE_ROOT" >&2 &&
          sh "$1/wine_run.sh" "$2" "$3"; status=$?
          sh "$1/wine_prefix.sh" cleanup "$TAVREL_WINE_ROOT"; exit $status' \
-        sh "$WINE_SCRIPTS" "$program" "Z:${tree//\//\\}"
+        sh "$WINE_SCRIPTS" "$WIN_BUILD/bench/bench_windows_window_drop.exe" "Z:${tree//\//\\}"
 }
 
 linux=() windows=() walks=() peaks=()
