@@ -54,14 +54,14 @@ CONFIG
 
 # The share browser's daemons are started by the session's bus and may outlive
 # it: ends every process started with that XDG_RUNTIME_DIR, and lets go of
-# their FUSE mount.
+# their FUSE mount. Safe under errexit: a daemon gone already is no failure.
 end_session_daemons() {
     local runtime=$1 environ
     for environ in /proc/[0-9]*/environ; do
         grep -qz "^XDG_RUNTIME_DIR=$runtime\$" "$environ" 2>/dev/null || continue
         environ=${environ#/proc/}
-        [ "${environ%/environ}" = "$$" ] || kill "${environ%/environ}" 2>/dev/null
+        [ "${environ%/environ}" = "$$" ] || kill "${environ%/environ}" 2>/dev/null || true
     done
-    fusermount3 -u -z "$runtime/gvfs" 2>/dev/null
+    fusermount3 -u -z "$runtime/gvfs" 2>/dev/null || true
     return 0
 }
