@@ -43,8 +43,9 @@ PACKAGES += libglib2.0-bin
 # The Debian package (make deb): its checker, lintian; dpkg-dev's dpkg-shlibdeps
 # works out the package's Depends.
 PACKAGES += lintian dpkg-dev
-# A share as the file manager opens it: an SMB server of the test's own, the
-# share browser's daemons and FUSE mount, a private D-Bus session.
+# A share as the file manager opens it: an SMB server of the test's own (and an
+# SSH server, above), the share browser's daemons and FUSE mount, a private
+# D-Bus session.
 PACKAGES += samba gvfs-fuse gvfs-backends dbus-daemon
 # Tavrel.exe: cross-built with mingw-w64 (posix threads, linked statically),
 # tested under Wine in a virtual X server; GoogleTest is built from Debian's

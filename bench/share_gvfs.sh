@@ -29,7 +29,6 @@ fi
 # address (108 bytes), and the SFTP share fails to connect otherwise.
 XDG_RUNTIME_DIR=$(mktemp -d /tmp/tavrel-run.XXXXXX)
 export XDG_RUNTIME_DIR
-source "$BENCH_SOURCE/../tests/gvfs/share_fixture.sh"
 SMBD_PID="" BUS_PID="" LOCATION="" SSH_AGENT_PID=""
 # Every step may fail here without ending the clean-up (errexit holds in traps).
 gvfs_cleanup() {

@@ -8,6 +8,7 @@
 # the file the layer writes its request counts to) and unmount_share, then
 # calls measure_share. The figures are milliseconds a file.
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+source "$BENCH_SOURCE/../tests/gvfs/share_fixture.sh"
 COUNT=${BENCH_SHARE_COUNT:-5000}
 SHARE=$(mktemp -d "$WORK/share.XXXXXX")
 BACK="$SHARE/back" MNT="$SHARE/mnt" COUNTS=""
@@ -100,40 +101,10 @@ share_result() {  # LABEL FLOOR_TARGET_10 FLOOR_TARGET_1 (empty: Tavrel < perl)
     result "$label, ms a file (10 folders; 1 folder)" "$figures" "$others" "$ratios" "$target" "$status"
 }
 
-# An sshd of the run's own on 127.0.0.1 and a spare port, with keys made for
-# the run and no password; stopped again by stop_sshd. Sets SSH_PORT, SSH_KEY.
-start_sshd() {
-    local dir="$SHARE/sshd"
-    mkdir -p "$dir" /run/sshd
-    ssh-keygen -q -t ed25519 -N '' -f "$dir/host_key"
-    ssh-keygen -q -t ed25519 -N '' -f "$dir/user_key"
-    cp "$dir/user_key.pub" "$dir/authorized_keys"
-    SSH_KEY="$dir/user_key"
-    SSH_PORT=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
-    cat >"$dir/sshd_config" <<CONFIG
-ListenAddress 127.0.0.1
-Port $SSH_PORT
-HostKey $dir/host_key
-PidFile $dir/sshd.pid
-AuthorizedKeysFile $dir/authorized_keys
-PubkeyAuthentication yes
-PasswordAuthentication no
-KbdInteractiveAuthentication no
-UsePAM no
-StrictModes no
-PermitRootLogin prohibit-password
-Subsystem sftp internal-sftp
-CONFIG
-    "$(command -v sshd || echo /usr/sbin/sshd)" -f "$dir/sshd_config" -E "$dir/sshd.log"
-    for _ in $(seq 100); do
-        [ -s "$dir/sshd.pid" ] && break
-        sleep 0.05
-    done
-}
-stop_sshd() {
-    local pid_file="$SHARE/sshd/sshd.pid"
-    if [ -s "$pid_file" ]; then kill "$(cat "$pid_file")" 2>/dev/null || true; fi
-}
+# An sshd of the run's own (tests/gvfs/share_fixture.sh); stopped again by
+# stop_sshd. Sets SSH_PORT, SSH_KEY.
+start_sshd() { start_ssh_server "$SHARE/sshd"; }
+stop_sshd() { [ -z "${SSHD_PID:-}" ] || kill "$SSHD_PID" 2>/dev/null || true; }
 
 # sshfs of $BACK on $MNT through that sshd; with SSH_DELAY_US, through the
 # relay that delays each direction by that much.

@@ -1,10 +1,13 @@
 #!/bin/bash
 # Tavrel on a share opened the way the desktop's file manager opens it: an SMB
 # server of the test's own (bound to 127.0.0.1, a guest share in a temporary
-# folder), a private D-Bus session, `gio mount`, and the FUSE path that the
-# share browser's daemon shows it under. That layer accepts RENAME_NOREPLACE
-# without keeping it, shows a link on the server as a plain folder and makes
-# up an inode number for each path.
+# folder) or an SSH server of its own (SFTP, its key given by an ssh-agent of
+# the test's own), a private D-Bus session, `gio mount`, and the FUSE path that
+# the share browser's daemon shows it under. That layer accepts
+# RENAME_NOREPLACE without keeping it on SMB (where Tavrel reserves the new
+# name first) and keeps it on SFTP (where the server refuses a taken name
+# itself), shows a link on the server as a plain folder and makes up an inode
+# number for each path.
 #
 #   1. Another program creates Tavrel's new name on the server the moment
 #      Tavrel has read the file (100 trials): its file is never replaced, and
@@ -16,40 +19,61 @@
 #   4. The random trees of the unit tests' differential test, made on the
 #      server and renamed through the share by both passes, come out alike.
 #
-# Usage: gvfs_share_test.sh TAVREL RIVAL_SCRIPT UNIT_TESTS
+# Usage: gvfs_share_test.sh TAVREL RIVAL_SCRIPT UNIT_TESTS [smb|sftp]
 set -u
 tavrel=$1
 rival=$2
 unit_tests=$3
+protocol=${4:-smb}
 skip_code=77
 
-for tool in smbd gio dbus-run-session python3; do
-    command -v "$tool" >/dev/null || { echo "SKIP: $tool is missing here"; exit $skip_code; }
+case $protocol in
+smb) servers="smbd" ;;
+sftp) servers="sshd ssh-agent ssh-add" ;;
+*) echo "gvfs_share_test.sh: smb or sftp, not '$protocol'"; exit 2 ;;
+esac
+for tool in $servers gio dbus-run-session python3; do
+    command -v "$tool" >/dev/null || [ -x "/usr/sbin/$tool" ] ||
+        { echo "SKIP: $tool is missing here"; exit $skip_code; }
 done
 [ -x /usr/libexec/gvfsd-fuse ] || { echo "SKIP: gvfsd-fuse is missing here"; exit $skip_code; }
-[ -x /usr/libexec/gvfsd-smb ] || { echo "SKIP: gvfsd-smb is missing here"; exit $skip_code; }
+[ -x "/usr/libexec/gvfsd-$protocol" ] || { echo "SKIP: gvfsd-$protocol is missing here"; exit $skip_code; }
 [ -c /dev/fuse ] || { echo "SKIP: /dev/fuse is missing here"; exit $skip_code; }
 
 if [ -z "${GVFS_TEST_INSIDE:-}" ]; then
     source "$(dirname "$0")/share_fixture.sh"
     work=$(mktemp -d /tmp/tavrel-gvfs.XXXXXX)
-    smbd_pid=
+    smbd_pid= SSHD_PID= SSH_AGENT_PID=
     cleanup() {
         end_session_daemons "$work/run"
         [ -n "$smbd_pid" ] && kill "$smbd_pid" 2>/dev/null && wait "$smbd_pid" 2>/dev/null
+        [ -n "$SSHD_PID" ] && kill "$SSHD_PID" 2>/dev/null
+        [ -n "$SSH_AGENT_PID" ] && kill "$SSH_AGENT_PID" 2>/dev/null
         rm -rf "$work"
     }
     trap cleanup EXIT
     mkdir -p "$work/share" "$work/run"
     chmod 700 "$work/run"
-    start_smb_server "$work/smb" "$work/share" 2>"$work/smbd.err" ||
-        { echo "SKIP: smbd did not start: $(cat "$work/smbd.err")"; exit $skip_code; }
-    smbd_pid=$SMBD_PID port=$SMB_PORT
+    if [ "$protocol" = smb ]; then
+        start_smb_server "$work/smb" "$work/share" 2>"$work/server.err" ||
+            { echo "SKIP: smbd did not start: $(cat "$work/server.err")"; exit $skip_code; }
+        smbd_pid=$SMBD_PID
+        location="smb://127.0.0.1:$SMB_PORT/share" anonymous=-a
+    else
+        start_ssh_server "$work/sshd" 2>"$work/server.err" ||
+            { echo "SKIP: sshd did not start: $(cat "$work/server.err")"; exit $skip_code; }
+        # ssh reads its files below the account's home whatever HOME says:
+        # the key comes from an agent, as on a desktop.
+        eval "$(ssh-agent -s -a "$work/agent.socket")" >/dev/null
+        ssh-add -q "$SSH_KEY" 2>/dev/null || { echo "SKIP: ssh-add failed"; exit $skip_code; }
+        location="sftp://$(id -un)@127.0.0.1:$SSH_PORT$work/share" anonymous=
+    fi
     # The share browser's daemons start on the session bus and mount their
     # FUSE layer below XDG_RUNTIME_DIR.
-    XDG_RUNTIME_DIR="$work/run" GVFS_TEST_INSIDE=1 GVFS_WORK=$work GVFS_PORT=$port \
-        dbus-run-session -- bash "$0" "$tavrel" "$rival" "$unit_tests" >"$work/session.out" \
-        2>"$work/session.err" </dev/null
+    XDG_RUNTIME_DIR="$work/run" GVFS_TEST_INSIDE=1 GVFS_WORK=$work GVFS_LOCATION=$location \
+        GVFS_ANONYMOUS=$anonymous \
+        dbus-run-session -- bash "$0" "$tavrel" "$rival" "$unit_tests" "$protocol" \
+        >"$work/session.out" 2>"$work/session.err" </dev/null
     code=$?
     cat "$work/session.out"
     [ "$code" = 0 ] || grep -v "^dbus-daemon\|^$\|WARNING\|libsecret" "$work/session.err" | tail -n 20
@@ -60,14 +84,16 @@ fi
 work=$GVFS_WORK
 server="$work/share"
 export TZ=UTC LC_ALL=C
+location=$GVFS_LOCATION
 fail() {
     echo "FAIL: $*"
-    gio mount -u "smb://127.0.0.1:$GVFS_PORT/share" 2>/dev/null
+    gio mount -u "$location" 2>/dev/null
     exit 1
 }
-timeout 60 gio mount -a "smb://127.0.0.1:$GVFS_PORT/share" </dev/null >"$work/mount.out" 2>&1 ||
+# shellcheck disable=SC2086
+timeout 60 gio mount $GVFS_ANONYMOUS "$location" </dev/null >"$work/mount.out" 2>&1 ||
     { echo "SKIP: gio mount failed: $(tail -n 3 "$work/mount.out")"; exit $skip_code; }
-share=$(gio info "smb://127.0.0.1:$GVFS_PORT/share/" | sed -n 's/^local path: //p')
+share=$(gio info "$location/" | sed -n 's/^local path: //p')
 [ -n "$share" ] && [ -d "$share" ] || { echo "SKIP: the share has no FUSE path here"; exit $skip_code; }
 [ "$(stat -f -c %T "$share" 2>/dev/null)" = fuseblk ] || [ "$(findmnt -n -o FSTYPE -T "$share")" = fuse.gvfsd-fuse ] ||
     fail "the share's path is not on the share browser's FUSE mount: $(findmnt -n -T "$share")"
@@ -151,5 +177,5 @@ TAVREL_SHARE_SERVER="$server/diff" TAVREL_SHARE_PATH="$share/diff" "$unit_tests"
 grep -q "SKIPPED" "$work/diff.out" && fail "the differential test did not see the share"
 echo "differential: both passes alike on 30 random trees"
 
-gio mount -u "smb://127.0.0.1:$GVFS_PORT/share" || fail "could not unmount the share"
-echo "gvfs share: passed"
+gio mount -u "$location" || fail "could not unmount the share"
+echo "gvfs $protocol share: passed"

@@ -3,6 +3,8 @@
 #
 #   start_smb_server STATE_DIR SHARED_FOLDER   # sets SMB_PORT and SMBD_PID
 #   kill "$SMBD_PID"                            # stops it
+#   start_ssh_server STATE_DIR      # sets SSH_PORT, SSH_KEY and SSHD_PID
+#   kill "$SSHD_PID"                            # stops it
 #   end_session_daemons RUNTIME_DIR             # after the session's bus ends
 #
 # start_smb_server starts smbd with a configuration of its own under a
@@ -49,6 +51,40 @@ CONFIG
         sleep 0.1
     done
     tail -n 3 "$state/smbd.out" >&2
+    return 1
+}
+
+# start_ssh_server starts sshd with keys and a configuration of its own under
+# a folder, bound to 127.0.0.1 on a spare port, letting in the account that
+# runs it with the key SSH_KEY and nothing else; SFTP served by sshd itself.
+start_ssh_server() {
+    local state=$1 _
+    mkdir -p "$state" /run/sshd
+    ssh-keygen -q -t ed25519 -N '' -f "$state/host_key" </dev/null
+    ssh-keygen -q -t ed25519 -N '' -f "$state/user_key" </dev/null
+    cp "$state/user_key.pub" "$state/authorized_keys"
+    SSH_KEY="$state/user_key"
+    SSH_PORT=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+    cat >"$state/sshd_config" <<CONFIG
+ListenAddress 127.0.0.1
+Port $SSH_PORT
+HostKey $state/host_key
+PidFile $state/sshd.pid
+AuthorizedKeysFile $state/authorized_keys
+PubkeyAuthentication yes
+PasswordAuthentication no
+KbdInteractiveAuthentication no
+UsePAM no
+StrictModes no
+PermitRootLogin prohibit-password
+Subsystem sftp internal-sftp
+CONFIG
+    "$(command -v sshd || echo /usr/sbin/sshd)" -f "$state/sshd_config" -E "$state/sshd.log"
+    for _ in $(seq 100); do
+        [ -s "$state/sshd.pid" ] && { SSHD_PID=$(cat "$state/sshd.pid"); return 0; }
+        sleep 0.05
+    done
+    tail -n 3 "$state/sshd.log" >&2
     return 1
 }
 

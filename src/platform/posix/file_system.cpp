@@ -120,9 +120,11 @@ int PosixFileSystem::RenameNoReplace(const std::string& from, const std::string&
 
 bool PosixFileSystem::KeepsNoReplace(const std::string& path) {
     const auto in_directory = [this](const char* directory) {
+        const UniqueFd held(
+            RetryOnInterrupt([&] { return ::open(directory, O_PATH | O_DIRECTORY | O_CLOEXEC); }));
         struct stat st;
-        if (RetryOnInterrupt([&] { return ::stat(directory, &st); }) != 0) return true;
-        return mounts_.For(st.st_dev).keeps_no_replace;
+        if (!held || RetryOnInterrupt([&] { return ::fstat(held.get(), &st); }) != 0) return true;
+        return mounts_.ForDirectory(st.st_dev, held.get()).keeps_no_replace;
     };
     const auto slash = path.rfind('/');
     if (slash != std::string::npos) return in_directory(path.substr(0, slash + 1).c_str());

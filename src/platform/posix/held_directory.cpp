@@ -38,7 +38,7 @@ HeldDirectory::Located HeldDirectory::Locate(const std::string& path) {
         }
         struct stat st;
         if (RetryOnInterrupt([&] { return ::fstat(fd_.get(), &st); }) == 0) {
-            const MountTraits traits = mounts_.For(st.st_dev);
+            const MountTraits traits = mounts_.ForDirectory(st.st_dev, fd_.get());
             identities_made_up_ = !traits.stable_identities;
             keeps_no_replace_ = traits.keeps_no_replace;
             identity_ = FileIdentity{static_cast<std::uint64_t>(st.st_dev),
