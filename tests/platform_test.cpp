@@ -158,26 +158,15 @@ TEST(MountTraits, WhatEachKindOfMountKeeps) {
         EXPECT_EQ(traits.keeps_no_replace, c.keeps_no_replace) << c.type;
         EXPECT_EQ(traits.stable_identities, c.stable_identities) << c.type;
     }
-}
-
-// On the share browser's mount, only an SFTP share keeps a rename from
-// replacing; what else the mount lacks stays lacking on every share.
-TEST(MountTraits, TheShareBrowsersMountKeepsNoReplaceOnSftpSharesOnly) {
-    const std::pair<const char*, bool> cases[] = {
-        {"sftp:host=nas,user=me", true},
-        {"sftp:host=nas,port=2222", true},
-        {"smb-share:server=nas,share=photos", false},
-        {"ftp:host=nas", false},
-        {"sftp", false},
-        {"", false},
-    };
-    const MountTraits mount = TraitsOfMountType("fuse.gvfsd-fuse");
-    for (const auto& [folder, keeps] : cases) {
-        const MountTraits traits = TraitsOfShareFolder(mount, folder);
-        EXPECT_EQ(traits.keeps_no_replace, keeps) << folder;
-        EXPECT_FALSE(traits.stable_identities) << folder;
-        EXPECT_TRUE(traits.slow) << folder;
-    }
+    // Below the share browser's mount, only an SFTP share keeps it.
+    const std::pair<const char*, bool> shares[] = {{"sftp:host=nas,user=me", true},
+                                                   {"smb-share:server=nas,share=photos", false},
+                                                   {"sftp", false}};
+    for (const auto& [folder, keeps] : shares)
+        EXPECT_EQ(
+            TraitsOfShareFolder(TraitsOfMountType("fuse.gvfsd-fuse"), folder).keeps_no_replace,
+            keeps)
+            << folder;
 }
 
 class PosixFileSystemTest : public ::testing::Test {

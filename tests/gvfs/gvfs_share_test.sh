@@ -1,13 +1,11 @@
 #!/bin/bash
 # Tavrel on a share opened the way the desktop's file manager opens it: an SMB
 # server of the test's own (bound to 127.0.0.1, a guest share in a temporary
-# folder) or an SSH server of its own (SFTP, its key given by an ssh-agent of
-# the test's own), a private D-Bus session, `gio mount`, and the FUSE path that
-# the share browser's daemon shows it under. That layer accepts
-# RENAME_NOREPLACE without keeping it on SMB (where Tavrel reserves the new
-# name first) and keeps it on SFTP (where the server refuses a taken name
-# itself), shows a link on the server as a plain folder and makes up an inode
-# number for each path.
+# folder; or with "sftp" an sshd of its own, the key in an agent), a private
+# D-Bus session, `gio mount`, and the FUSE path that the share browser's
+# daemon shows it under. That layer accepts RENAME_NOREPLACE without keeping
+# it on SMB, shows a link on the server as a plain folder and makes up an
+# inode number for each path.
 #
 #   1. Another program creates Tavrel's new name on the server the moment
 #      Tavrel has read the file (100 trials): its file is never replaced, and
@@ -27,14 +25,10 @@ unit_tests=$3
 protocol=${4:-smb}
 skip_code=77
 
-case $protocol in
-smb) servers="smbd" ;;
-sftp) servers="sshd ssh-agent ssh-add" ;;
-*) echo "gvfs_share_test.sh: smb or sftp, not '$protocol'"; exit 2 ;;
-esac
+servers=smbd
+[ "$protocol" = smb ] || servers=ssh-agent  # sshd: where the fixture finds it
 for tool in $servers gio dbus-run-session python3; do
-    command -v "$tool" >/dev/null || [ -x "/usr/sbin/$tool" ] ||
-        { echo "SKIP: $tool is missing here"; exit $skip_code; }
+    command -v "$tool" >/dev/null || { echo "SKIP: $tool is missing here"; exit $skip_code; }
 done
 [ -x /usr/libexec/gvfsd-fuse ] || { echo "SKIP: gvfsd-fuse is missing here"; exit $skip_code; }
 [ -x "/usr/libexec/gvfsd-$protocol" ] || { echo "SKIP: gvfsd-$protocol is missing here"; exit $skip_code; }
@@ -46,32 +40,27 @@ if [ -z "${GVFS_TEST_INSIDE:-}" ]; then
     smbd_pid= SSHD_PID= SSH_AGENT_PID=
     cleanup() {
         end_session_daemons "$work/run"
+        kill $SSHD_PID $SSH_AGENT_PID 2>/dev/null
         [ -n "$smbd_pid" ] && kill "$smbd_pid" 2>/dev/null && wait "$smbd_pid" 2>/dev/null
-        [ -n "$SSHD_PID" ] && kill "$SSHD_PID" 2>/dev/null
-        [ -n "$SSH_AGENT_PID" ] && kill "$SSH_AGENT_PID" 2>/dev/null
         rm -rf "$work"
     }
     trap cleanup EXIT
     mkdir -p "$work/share" "$work/run"
     chmod 700 "$work/run"
     if [ "$protocol" = smb ]; then
-        start_smb_server "$work/smb" "$work/share" 2>"$work/server.err" ||
-            { echo "SKIP: smbd did not start: $(cat "$work/server.err")"; exit $skip_code; }
-        smbd_pid=$SMBD_PID
-        location="smb://127.0.0.1:$SMB_PORT/share" anonymous=-a
+        start_smb_server "$work/smb" "$work/share" 2>"$work/server.err" && smbd_pid=$SMBD_PID &&
+            location="smb://127.0.0.1:$SMB_PORT/share"
     else
-        start_ssh_server "$work/sshd" 2>"$work/server.err" ||
-            { echo "SKIP: sshd did not start: $(cat "$work/server.err")"; exit $skip_code; }
         # ssh reads its files below the account's home whatever HOME says:
         # the key comes from an agent, as on a desktop.
-        eval "$(ssh-agent -s -a "$work/agent.socket")" >/dev/null
-        ssh-add -q "$SSH_KEY" 2>/dev/null || { echo "SKIP: ssh-add failed"; exit $skip_code; }
-        location="sftp://$(id -un)@127.0.0.1:$SSH_PORT$work/share" anonymous=
+        start_ssh_server "$work/sshd" 2>"$work/server.err" &&
+            eval "$(ssh-agent -s -a "$work/agent.socket")" >/dev/null && ssh-add -q "$SSH_KEY" &&
+            location="sftp://$(id -un)@127.0.0.1:$SSH_PORT$work/share"
     fi
+    [ -n "${location:-}" ] || { echo "SKIP: no $protocol server: $(cat "$work/server.err")"; exit $skip_code; }
     # The share browser's daemons start on the session bus and mount their
     # FUSE layer below XDG_RUNTIME_DIR.
     XDG_RUNTIME_DIR="$work/run" GVFS_TEST_INSIDE=1 GVFS_WORK=$work GVFS_LOCATION=$location \
-        GVFS_ANONYMOUS=$anonymous \
         dbus-run-session -- bash "$0" "$tavrel" "$rival" "$unit_tests" "$protocol" \
         >"$work/session.out" 2>"$work/session.err" </dev/null
     code=$?
@@ -90,8 +79,8 @@ fail() {
     gio mount -u "$location" 2>/dev/null
     exit 1
 }
-# shellcheck disable=SC2086
-timeout 60 gio mount $GVFS_ANONYMOUS "$location" </dev/null >"$work/mount.out" 2>&1 ||
+# The SMB share lets guests in; the SFTP one takes the agent's key.
+timeout 60 gio mount $([ "$protocol" = sftp ] || echo -a) "$location" </dev/null >"$work/mount.out" 2>&1 ||
     { echo "SKIP: gio mount failed: $(tail -n 3 "$work/mount.out")"; exit $skip_code; }
 share=$(gio info "$location/" | sed -n 's/^local path: //p')
 [ -n "$share" ] && [ -d "$share" ] || { echo "SKIP: the share has no FUSE path here"; exit $skip_code; }

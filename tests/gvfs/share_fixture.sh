@@ -3,7 +3,7 @@
 #
 #   start_smb_server STATE_DIR SHARED_FOLDER   # sets SMB_PORT and SMBD_PID
 #   kill "$SMBD_PID"                            # stops it
-#   start_ssh_server STATE_DIR      # sets SSH_PORT, SSH_KEY and SSHD_PID
+#   start_ssh_server STATE_DIR                  # sets SSH_PORT, SSH_KEY, SSHD_PID
 #   kill "$SSHD_PID"                            # stops it
 #   end_session_daemons RUNTIME_DIR             # after the session's bus ends
 #
@@ -54,9 +54,8 @@ CONFIG
     return 1
 }
 
-# start_ssh_server starts sshd with keys and a configuration of its own under
-# a folder, bound to 127.0.0.1 on a spare port, letting in the account that
-# runs it with the key SSH_KEY and nothing else; SFTP served by sshd itself.
+# start_ssh_server starts sshd likewise, letting in the account that runs it
+# with the key SSH_KEY; SFTP served by sshd itself.
 start_ssh_server() {
     local state=$1 _
     mkdir -p "$state" /run/sshd
@@ -71,12 +70,7 @@ Port $SSH_PORT
 HostKey $state/host_key
 PidFile $state/sshd.pid
 AuthorizedKeysFile $state/authorized_keys
-PubkeyAuthentication yes
-PasswordAuthentication no
-KbdInteractiveAuthentication no
-UsePAM no
 StrictModes no
-PermitRootLogin prohibit-password
 Subsystem sftp internal-sftp
 CONFIG
     "$(command -v sshd || echo /usr/sbin/sshd)" -f "$state/sshd_config" -E "$state/sshd.log"
