@@ -15,7 +15,7 @@
 start_smb_server() {
     local state=$1 shared=$2 _
     mkdir -p "$state"/{private,lock,state,cache,pid,ncalrpc}
-    SMB_PORT=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+    SMB_PORT=$(spare_port)
     cat >"$state/smb.conf" <<CONFIG
 [global]
   server role = standalone server
@@ -63,7 +63,7 @@ start_ssh_server() {
     ssh-keygen -q -t ed25519 -N '' -f "$state/user_key" </dev/null
     cp "$state/user_key.pub" "$state/authorized_keys"
     SSH_KEY="$state/user_key"
-    SSH_PORT=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+    SSH_PORT=$(spare_port)
     cat >"$state/sshd_config" <<CONFIG
 ListenAddress 127.0.0.1
 Port $SSH_PORT
@@ -94,4 +94,9 @@ end_session_daemons() {
     done
     fusermount3 -u -z "$runtime/gvfs" 2>/dev/null || true
     return 0
+}
+
+# A TCP port on 127.0.0.1 that nothing listens on just now.
+spare_port() {
+    python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'
 }
