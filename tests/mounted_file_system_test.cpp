@@ -20,7 +20,7 @@
 #include "platform/posix/no_replace_rename.h"
 #include "platform/posix/posix_file_system.h"
 #include "robustness_support.h"
-#include "stamp/stamp_pass.h"
+#include "pass/stamp_pass.h"
 #include "test_support.h"
 
 namespace tavrel::test {

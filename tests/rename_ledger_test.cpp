@@ -2,7 +2,7 @@
 // rename made since they began, or one handed over and not finished, may have
 // changed.
 
-#include "stamp/rename_ledger.h"
+#include "pass/rename_ledger.h"
 
 #include <gtest/gtest.h>
 

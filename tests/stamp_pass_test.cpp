@@ -1,7 +1,7 @@
 // The pass that reads ahead against the pass in list order: random trees run
 // through both on copies must come out name for name alike.
 
-#include "stamp/stamp_pass.h"
+#include "pass/stamp_pass.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -21,7 +21,7 @@
 #include "platform/posix/monotonic_clock.h"
 #include "platform/posix/posix_file_system.h"
 #include "stamp/date_conversion_error.h"
-#include "stamp/undo_pass.h"
+#include "pass/undo_pass.h"
 #include "test_support.h"
 
 namespace tavrel {

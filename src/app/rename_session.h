@@ -13,7 +13,7 @@
 #include "platform/file_system.h"
 #include "platform/regional_formats.h"
 #include "platform/text_ordering.h"
-#include "stamp/stamp_pass.h"
+#include "pass/stamp_pass.h"
 
 namespace tavrel {
 

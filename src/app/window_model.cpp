@@ -9,7 +9,7 @@
 #include "base/utf8.h"
 #include "platform/letter_case.h"
 #include "platform/name_rules.h"
-#include "stamp/undo_pass.h"
+#include "pass/undo_pass.h"
 
 namespace tavrel {
 namespace {

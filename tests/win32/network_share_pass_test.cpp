@@ -15,7 +15,7 @@
 #include "platform/win32/performance_counter_clock.h"
 #include "platform/win32/win32_file_system.h"
 #include "platform/win32/wtf8.h"
-#include "stamp/stamp_pass.h"
+#include "pass/stamp_pass.h"
 #include "windows_test_support.h"
 
 namespace tavrel::win32 {

@@ -1,4 +1,4 @@
-#include "stamp/undo_pass.h"
+#include "pass/undo_pass.h"
 
 namespace tavrel {
 

@@ -14,7 +14,7 @@
 #include <optional>
 #include <unordered_map>
 
-#include "stamp/pass_keys.h"
+#include "pass/pass_keys.h"
 
 namespace tavrel {
 

@@ -20,9 +20,9 @@
 #include <unordered_map>
 #include <vector>
 
-#include "stamp/pass_keys.h"
-#include "stamp/rename_ledger.h"
-#include "stamp/stamp_pass.h"
+#include "pass/pass_keys.h"
+#include "pass/rename_ledger.h"
+#include "pass/stamp_pass.h"
 
 namespace tavrel {
 

@@ -1,4 +1,4 @@
-#include "stamp/ahead_schedule.h"
+#include "pass/ahead_schedule.h"
 
 #include <algorithm>
 #include <string_view>

@@ -1,4 +1,4 @@
-#include "stamp/stamp_pass.h"
+#include "pass/stamp_pass.h"
 
 #include <algorithm>
 #include <atomic>
@@ -8,7 +8,7 @@
 
 #include "base/worker_threads.h"
 #include "platform/name_rules.h"
-#include "stamp/ahead_schedule.h"
+#include "pass/ahead_schedule.h"
 #include "stamp/date_conversion_error.h"
 #include "stamp/stamp_text.h"
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "platform/file_system.h"
-#include "stamp/stamp_pass.h"
+#include "pass/stamp_pass.h"
 
 namespace tavrel {
 

@@ -1,4 +1,4 @@
-#include "stamp/rename_ledger.h"
+#include "pass/rename_ledger.h"
 
 namespace tavrel {
 
