@@ -3,7 +3,7 @@
 # SSH_DELAY_US, behind a relay that delays each direction by that much), in 10
 # folders of 500 and in one folder of 5,000: Tavrel against the floor and
 # perl's rename. Target: Tavrel faster than perl's rename in 10 folders of 500.
-# One folder of 5,000 is shown beside it; the README says why sshfs is slower
+# One folder of 5,000 is shown beside it; bench/README.md says why sshfs is slower
 # there.
 source "$(dirname "$0")/share_lib.sh"
 LABEL="rename $COUNT files on sshfs${SSH_DELAY_US:+ with ${SSH_DELAY_US} µs each way}"
