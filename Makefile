@@ -47,6 +47,10 @@ PACKAGES += lintian dpkg-dev
 # SSH server, above), the share browser's daemons and FUSE mount, a private
 # D-Bus session.
 PACKAGES += samba gvfs-fuse gvfs-backends dbus-daemon
+# The date taken's samples, made at test time (ImageMagick, above; heif-enc;
+# ffmpeg), and exiftool, which writes their tags and reads them as the
+# differential test's oracle.
+PACKAGES += libheif-examples ffmpeg libimage-exiftool-perl
 # Tavrel.exe: cross-built with mingw-w64 (posix threads, linked statically),
 # tested under Wine in a virtual X server; GoogleTest is built from Debian's
 # sources with the same compiler.

@@ -47,6 +47,7 @@ std::optional<ByteRange> FindJpegExif(MediaBytes& bytes) {
         const std::uint16_t length = Big16(length_bytes);  // counts itself, not the marker
         if (length < 2) return std::nullopt;
         const ByteRange payload{at + 4, length - 2u};
+        if (!bytes.Holds(payload.start, payload.size)) return std::nullopt;  // cut short
         if (marker[1] == 0xE1 && payload.size > sizeof kExifPrefix) {
             std::uint8_t front[sizeof kExifPrefix];
             if (bytes.Read(payload.start, front, sizeof front) &&
