@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
+#include <cstdio>
 #include <string>
 
 #include "media/date_taken.h"

@@ -27,9 +27,11 @@ struct DateTaken {
 // First found wins: EXIF DateTimeOriginal, then DateTimeDigitized (JPEG, TIFF and the raw
 // formats built on it, HEIF, CR3, PNG, WebP), as local time; then for QuickTime and MP4 the
 // creation date of the movie's keys (local time as written, its offset ignored), else the movie
-// header's creation time (UTC). Values of zeros, blanks or impossible fields count as none and
-// the next source is tried. Reads only the first bytes of a photo and the box headers of a
-// video, never the whole file; every offset is checked against the file and every loop bounded.
+// header's creation time (UTC). A value of zeros, blanks or impossible fields, a local date outside
+// the years a stamp can show (1980 to 2107), and a movie time of 1904 or of the Unix epoch count
+// as none, and the next source is tried. Reads only the first bytes of a photo and the box
+// headers of a video, never the whole file; every offset is checked against the file and every
+// loop is bounded.
 std::optional<DateTaken> ReadDateTaken(ByteSource& bytes);
 
 }  // namespace tavrel::media

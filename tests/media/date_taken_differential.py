@@ -86,10 +86,10 @@ def image(folder, name, source_format, extra_options=()):
     return path
 
 
-def movie(folder, name, *options):
+def movie(folder, name, *options, creation_time=CREATION_TIME):
     path = os.path.join(folder, name)
     run(tool("ffmpeg"), "-v", "error", "-y", "-f", "lavfi", "-i",
-        "color=c=gray:s=16x16:d=0.2:r=5", "-metadata", "creation_time=" + CREATION_TIME,
+        "color=c=gray:s=16x16:d=0.2:r=5", "-metadata", "creation_time=" + creation_time,
         *options, path)
     return path
 
@@ -139,6 +139,8 @@ def samples(folder):
         ("mp4_moov_after_mdat.mp4", ["ffmpeg"], tagged_movie("mp4_moov_after_mdat.mp4", [])),
         ("mp4_moov_first.mp4", ["ffmpeg"], tagged_movie("mp4_moov_first.mp4", [], "-movflags", "+faststart")),
         ("mov.mov", ["ffmpeg"], tagged_movie("mov.mov", [])),
+        ("mov_epoch.mov", ["ffmpeg"],
+         lambda: movie(folder, "mov_epoch.mov", creation_time="1970-01-01T00:00:00Z")),
         ("mov_keys.mov", ["ffmpeg"], tagged_movie("mov_keys.mov", keys)),
         ("m4v.m4v", ["ffmpeg"], tagged_movie("m4v.m4v", [], "-f", "ipod")),
         ("3gp.3gp", ["ffmpeg"], tagged_movie("3gp.3gp", [], "-c:v", "mpeg4", "-f", "3gp")),
