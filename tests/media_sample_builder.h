@@ -2,6 +2,7 @@
 // Small photo and movie files built in memory, for the media reader's tests and benchmark: just
 // the structures the reader walks, with room to break each of them.
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <string>

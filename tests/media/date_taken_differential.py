@@ -80,71 +80,50 @@ def expected(values):
     return "none"
 
 
-def image(folder, name, source_format, extra_options=()):
-    path = os.path.join(folder, name)
-    run(tool("convert"), "-size", "16x16", "xc:gray", *extra_options, source_format + ":" + path)
-    return path
+def image(path, source_format, tags, options=()):
+    run(tool("convert"), "-size", "16x16", "xc:gray", *options, source_format + ":" + path)
+    tag(path, *tags)
 
 
-def movie(folder, name, *options, creation_time=CREATION_TIME):
-    path = os.path.join(folder, name)
+def movie(path, tags=(), options=(), creation_time=CREATION_TIME):
     run(tool("ffmpeg"), "-v", "error", "-y", "-f", "lavfi", "-i",
         "color=c=gray:s=16x16:d=0.2:r=5", "-metadata", "creation_time=" + creation_time,
         *options, path)
-    return path
+    if tags:
+        tag(path, *tags)
 
 
-def heif(folder, name, tags, *options):
-    jpeg = image(folder, name + ".jpg", "jpg")
-    tag(jpeg, *tags)
-    path = os.path.join(folder, name)
-    run(tool("heif-enc"), "-q", "30", *options, jpeg, "-o", path)
-    os.remove(jpeg)
-    return path
+def heif(path, tags, options=()):
+    # heif-enc carries the JPEG's EXIF over into the Exif item.
+    image(path + ".jpg", "jpg", tags)
+    run(tool("heif-enc"), "-q", "30", *options, path + ".jpg", "-o", path)
+    os.remove(path + ".jpg")
 
 
-def samples(folder):
-    """(name, tools it needs, maker): each maker makes the sample and returns its path."""
-    def tagged(name, source_format, tags, options=()):
-        def make():
-            path = image(folder, name, source_format, options)
-            tag(path, *tags)
-            return path
-        return make
-
-    def tagged_movie(name, tags, *options):
-        def make():
-            path = movie(folder, name, *options)
-            if tags:
-                tag(path, *tags)
-            return path
-        return make
-
-    both = exif(SHOT, SCANNED)
-    keys = ["-Keys:CreationDate=2019:06:01 16:03:22+02:00"]
-    return [
-        ("jpeg_original.jpg", ["convert"], tagged("jpeg_original.jpg", "jpg", exif(SHOT, SCANNED, EDITED))),
-        ("jpeg_big_endian.jpg", ["convert"], tagged("jpeg_big_endian.jpg", "jpg", exif(SHOT, byte_order="MM"))),
-        ("jpeg_digitized_only.jpg", ["convert"], tagged("jpeg_digitized_only.jpg", "jpg", exif(None, SCANNED))),
-        ("jpeg_zero_original.jpg", ["convert"],
-         tagged("jpeg_zero_original.jpg", "jpg", exif("0000:00:00 00:00:00", SCANNED))),
-        ("jpeg_edited_only.jpg", ["convert"], tagged("jpeg_edited_only.jpg", "jpg", exif(edited=EDITED))),
-        ("tiff_little_endian.tif", ["convert"],
-         tagged("tiff_little_endian.tif", "tiff", both, ["-endian", "LSB"])),
-        ("tiff_big_endian.tif", ["convert"], tagged("tiff_big_endian.tif", "tiff", both, ["-endian", "MSB"])),
-        ("png.png", ["convert"], tagged("png.png", "png", both)),
-        ("webp.webp", ["convert"], tagged("webp.webp", "webp", both)),
-        ("heic.heic", ["convert", "heif-enc"], lambda: heif(folder, "heic.heic", both)),
-        ("avif.avif", ["convert", "heif-enc"], lambda: heif(folder, "avif.avif", exif(None, SCANNED), "-A")),
-        ("mp4_moov_after_mdat.mp4", ["ffmpeg"], tagged_movie("mp4_moov_after_mdat.mp4", [])),
-        ("mp4_moov_first.mp4", ["ffmpeg"], tagged_movie("mp4_moov_first.mp4", [], "-movflags", "+faststart")),
-        ("mov.mov", ["ffmpeg"], tagged_movie("mov.mov", [])),
-        ("mov_epoch.mov", ["ffmpeg"],
-         lambda: movie(folder, "mov_epoch.mov", creation_time="1970-01-01T00:00:00Z")),
-        ("mov_keys.mov", ["ffmpeg"], tagged_movie("mov_keys.mov", keys)),
-        ("m4v.m4v", ["ffmpeg"], tagged_movie("m4v.m4v", [], "-f", "ipod")),
-        ("3gp.3gp", ["ffmpeg"], tagged_movie("3gp.3gp", [], "-c:v", "mpeg4", "-f", "3gp")),
-    ]
+BOTH = exif(SHOT, SCANNED)
+# (file name, tools it needs, maker of the file at a path)
+SAMPLES = [
+    ("jpeg_original.jpg", ["convert"], lambda p: image(p, "jpg", exif(SHOT, SCANNED, EDITED))),
+    ("jpeg_big_endian.jpg", ["convert"], lambda p: image(p, "jpg", exif(SHOT, byte_order="MM"))),
+    ("jpeg_digitized_only.jpg", ["convert"], lambda p: image(p, "jpg", exif(None, SCANNED))),
+    ("jpeg_zero_original.jpg", ["convert"],
+     lambda p: image(p, "jpg", exif("0000:00:00 00:00:00", SCANNED))),
+    ("jpeg_edited_only.jpg", ["convert"], lambda p: image(p, "jpg", exif(edited=EDITED))),
+    ("tiff_little_endian.tif", ["convert"], lambda p: image(p, "tiff", BOTH, ["-endian", "LSB"])),
+    ("tiff_big_endian.tif", ["convert"], lambda p: image(p, "tiff", BOTH, ["-endian", "MSB"])),
+    ("png.png", ["convert"], lambda p: image(p, "png", BOTH)),
+    ("webp.webp", ["convert"], lambda p: image(p, "webp", BOTH)),
+    ("heic.heic", ["convert", "heif-enc"], lambda p: heif(p, BOTH)),
+    ("avif.avif", ["convert", "heif-enc"], lambda p: heif(p, exif(None, SCANNED), ["-A"])),
+    ("mp4_moov_after_mdat.mp4", ["ffmpeg"], lambda p: movie(p)),
+    ("mp4_moov_first.mp4", ["ffmpeg"], lambda p: movie(p, options=["-movflags", "+faststart"])),
+    ("mov.mov", ["ffmpeg"], lambda p: movie(p)),
+    ("mov_epoch.mov", ["ffmpeg"], lambda p: movie(p, creation_time="1970-01-01T00:00:00Z")),
+    ("mov_keys.mov", ["ffmpeg"],
+     lambda p: movie(p, ["-Keys:CreationDate=2019:06:01 16:03:22+02:00"])),
+    ("m4v.m4v", ["ffmpeg"], lambda p: movie(p, options=["-f", "ipod"])),
+    ("3gp.3gp", ["ffmpeg"], lambda p: movie(p, options=["-c:v", "mpeg4", "-f", "3gp"])),
+]
 
 
 def main():
@@ -156,12 +135,13 @@ def main():
     folder = keep or tempfile.mkdtemp(prefix="tavrel-media-")
     os.makedirs(folder, exist_ok=True)
     made, skipped = [], []
-    for name, tools, make in samples(folder):
+    for name, tools, make in SAMPLES:
         missing = [t for t in tools if not tool(t)]
         if missing:
             skipped.append("%s (no %s)" % (name, ", ".join(missing)))
             continue
-        made.append(make())
+        make(os.path.join(folder, name))
+        made.append(os.path.join(folder, name))
     if not made:
         print("SKIP: no sample could be made:", "; ".join(skipped))
         return 77
