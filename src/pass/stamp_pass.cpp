@@ -149,13 +149,28 @@ private:
             result.after = GiveStampedName(job.path, stamp, context_);
             if (result.after != job.path && events_.renamed) {
                 const std::lock_guard<std::mutex> told(events_mutex_);
-                events_.renamed(job.position, job.path, result.after);
+                Flagged([&] { events_.renamed(job.position, job.path, result.after); });
             }
         } catch (...) {
             result.error = std::current_exception();
             failing_.store(true, std::memory_order_relaxed);
         }
         return result;
+    }
+
+    // Calls a callback under events_mutex_; when it raises, flags the pass as
+    // failing before the lock is let go. A worker whose rename waits to be
+    // told then sees the flag before it can take another job: else it could
+    // take one after another while the raising thread is still on its way to
+    // its catch.
+    template <typename Callback>
+    void Flagged(const Callback& callback) {
+        try {
+            callback();
+        } catch (...) {
+            failing_.store(true, std::memory_order_relaxed);
+            throw;
+        }
     }
 
     // Tells how many files are finished, outside the pass's lock but in
@@ -167,10 +182,9 @@ private:
             const std::lock_guard<std::mutex> told(events_mutex_);
             if (finished > progress_told_) {
                 progress_told_ = finished;
-                events_.progress(finished);
+                Flagged([&] { events_.progress(finished); });
             }
         } catch (...) {
-            failing_.store(true, std::memory_order_relaxed);
             return std::current_exception();
         }
         return nullptr;
