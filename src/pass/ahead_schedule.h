@@ -27,7 +27,7 @@
 //               finished;
 //   finished_   every position before it is finished.
 // and the positions read ahead stay within the reach: next_read_ - finished_
-// <= ReadAhead::across_folders. Builds without NDEBUG, and the sanitizer
+// <= ReadAhead::across_folders (at least 1). Builds without NDEBUG, and the sanitizer
 // build, check these lines after every change and end the program when one
 // does not hold.
 

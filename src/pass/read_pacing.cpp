@@ -11,19 +11,18 @@ ReadPacing::ReadPacing(const PassPaths& paths, std::size_t reach, std::size_t ne
     : paths_(paths), reach_(reach), near_(near) {}
 
 ReadPacing::Claim ReadPacing::ClaimRead(std::size_t next, std::size_t finished) {
-    const auto wait = [this] { return Claim{EndBurst() ? Turn::kAskAgain : Turn::kWait}; };
     // Scanned before the position is claimed, so that the scan never falls
     // behind the reads.
     const std::size_t limit = std::min(finished + reach_, paths_.count);
     ScanFolderChanges(next, finished, limit);
     const bool folder_changes = FolderChangesBefore(limit);
-    if (next >= finished + near_ && !folder_changes) return wait();
+    if (next >= finished + near_ && !folder_changes) return NoReadNow();
     // A burst starts when the folder's renames have few files left to do, or
     // when a later folder is in reach, whose renames can start only once
     // every file before it has been read.
     const std::string& upcoming = paths_.at(next);  // not read yet
     Gate& gate = gates_[std::string(FolderTextOf(upcoming))];
-    if (burst_left_ > 0 && burst_gate_ != &gate) return wait();
+    if (burst_left_ > 0 && burst_gate_ != &gate) return NoReadNow();
     if (burst_left_ == 0) {
         const bool renaming = gate.renaming > 0 || gate.pending > 0;
         if (renaming && gate.pending > near_ / 8 && !folder_changes) return Claim{Turn::kWait};
@@ -34,6 +33,10 @@ ReadPacing::Claim ReadPacing::ClaimRead(std::size_t next, std::size_t finished) 
     --burst_left_;
     ++gate.reading;
     return Claim{Turn::kRead, &gate};
+}
+
+ReadPacing::Claim ReadPacing::NoReadNow() {
+    return Claim{EndBurst() ? Turn::kAskAgain : Turn::kWait};
 }
 
 bool ReadPacing::EndBurst() {

@@ -75,6 +75,9 @@ public:
     }
 
 private:
+    // No read may start now, and the burst going out ends: Turn::kAskAgain
+    // when there was one, else Turn::kWait.
+    Claim NoReadNow();
     // Finds where the list changes folder text, from `next` up to `limit`,
     // and forgets the changes at or before `finished`.
     void ScanFolderChanges(std::size_t next, std::size_t finished, std::size_t limit);
