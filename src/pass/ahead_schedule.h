@@ -27,9 +27,9 @@
 //               finished;
 //   finished_   every position before it is finished.
 // and the positions read ahead stay within the reach: next_read_ - finished_
-// <= ReadAhead::across_folders (at least 1). Builds without NDEBUG, and the sanitizer
-// build, check these lines after every change and end the program when one
-// does not hold.
+// <= ReadAhead::across_folders (at least 1). Builds without NDEBUG, and the
+// sanitizer build, check these lines after every change and end the program
+// when one does not hold.
 
 #include <cstddef>
 #include <deque>
