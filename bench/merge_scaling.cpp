@@ -1,5 +1,6 @@
-// The merge alone: a batch of BATCH paths, half of them already listed, merged
-// into a file list that holds LIST paths. Prints the seconds the merge took, the
+// A drop's sort and merge alone (SortBatch, then MergeSortedBatch, as the window
+// and the command line do): a batch of BATCH paths, half of them already listed,
+// merged into a file list that holds LIST paths. Prints the seconds they took, the
 // process's peak resident memory in MB and the number of entries afterwards.
 //
 //   bench_merge LIST BATCH
@@ -14,8 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "collect/batch_merge.h"
 #include "collect/file_list.h"
-#include "collect/merge_pending_files.h"
 #include "platform/posix/icu_text_ordering.h"
 #include "platform/posix/process_environment.h"
 #include "platform/process.h"
@@ -46,7 +47,8 @@ int main(int argc, char** argv) {
         tavrel::PendingList first;
         first.reserve(list_size);
         for (std::size_t i = 0; i < list_size; ++i) first.push_back(PathOf(i));
-        tavrel::MergePendingFiles(list, first, *ordering);
+        tavrel::SortBatch(first, *ordering);
+        tavrel::MergeSortedBatch(list, first);
     }
     // Half the batch brings listed paths again (every other one, some in other
     // letter case), the other half is new; in the order a walk might give.
@@ -64,7 +66,8 @@ int main(int argc, char** argv) {
     std::shuffle(batch.begin(), batch.end(), std::mt19937_64(20261207));
 
     const auto start = std::chrono::steady_clock::now();
-    tavrel::MergePendingFiles(list, batch, *ordering);
+    tavrel::SortBatch(batch, *ordering);
+    tavrel::MergeSortedBatch(list, batch);
     const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
 
     struct rusage usage {};

@@ -5,9 +5,9 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "collect/batch_merge.h"
 #include "collect/collect_directory.h"
 #include "collect/file_list.h"
-#include "collect/merge_pending_files.h"
 #include "platform/posix/icu_text_ordering.h"
 #include "platform/posix/posix_file_system.h"
 #include "test_support.h"
@@ -26,7 +26,8 @@ Paths Entries(const FileList& list) {
 class MergeTest : public ::testing::Test {
 protected:
     Paths Merge(Paths batch) {
-        removed_ = MergePendingFiles(list_, batch, *ordering_);
+        SortBatch(batch, *ordering_);
+        removed_ = MergeSortedBatch(list_, batch);
         return Entries(list_);
     }
 
@@ -226,8 +227,7 @@ TEST_F(CollectTest, EntersALinkNamedDirectlyButNoLinkToADirectoryBelowIt) {
 // folders, and every path has an identity of its own.
 class MadeUpIdentities : public PosixFileSystem {
 public:
-    std::optional<DirectoryListing> ReadDirectory(const std::string& path,
-                                                  LastStepLink) override {
+    std::optional<DirectoryListing> ReadDirectory(const std::string& path, LastStepLink) override {
         auto listing = PosixFileSystem::ReadDirectory(path, LastStepLink::kFollow);
         if (!listing) return listing;
         listing->inode = std::hash<std::string>{}(path);

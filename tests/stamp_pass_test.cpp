@@ -18,10 +18,10 @@
 #include <system_error>
 #include <thread>
 
+#include "pass/undo_pass.h"
 #include "platform/posix/monotonic_clock.h"
 #include "platform/posix/posix_file_system.h"
 #include "stamp/date_conversion_error.h"
-#include "pass/undo_pass.h"
 #include "test_support.h"
 
 namespace tavrel {
@@ -157,7 +157,8 @@ struct PassRecord {
 
 // The real file system with renames a little slow, as on a share, so that the
 // reads ahead run well before the renames that might change what they read.
-// Where `slow` holds for a path, the file system says reads ahead pay there.
+// Where `slow` holds for a path, the file system says it is slow and safe
+// from several threads there.
 class SlowRenames : public PosixFileSystem {
 public:
     std::function<bool(const std::string& path)> slow;
@@ -166,7 +167,7 @@ public:
         std::this_thread::sleep_for(std::chrono::microseconds(100));
         return PosixFileSystem::RenameNoReplace(from, to);
     }
-    bool ReadsAheadWell(const std::string& path) override { return slow && slow(path); }
+    bool IsSlowAndThreadSafe(const std::string& path) override { return slow && slow(path); }
 };
 
 using PassFunction =
@@ -269,7 +270,7 @@ TEST(StampPassAhead, GivesTheNamesOfThePassInOrderOnRandomTrees) {
 }
 
 // Bare names and relative ones, read in the working folder, in lists that run
-// from folders whose file system reads ahead well to others and back, give
+// from folders whose file system is slow and safe from threads to others and back, give
 // the names of the pass in order.
 TEST(StampPass, BareNamesAndMixedListsAsInOrder) {
     const fs::path start = fs::current_path();

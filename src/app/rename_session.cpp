@@ -7,7 +7,7 @@
 
 #include "app/settings_file.h"
 #include "base/worker_threads.h"
-#include "collect/merge_pending_files.h"
+#include "collect/batch_merge.h"
 #include "platform/name_rules.h"
 #include "stamp/stamp_file.h"
 
@@ -25,13 +25,10 @@ std::vector<char> FolderTests(const std::vector<std::string>& paths, FileSystem&
     bool slow = false;
     std::string_view folder;
     for (std::size_t i = 0; i < paths.size() && paths.size() > 1 && !slow; ++i) {
-        const std::string_view path = paths[i];
-        const std::size_t separator = path.find_last_of(kPathSeparators);
-        const std::string_view this_folder =
-            path.substr(0, separator == std::string::npos ? 0 : separator + 1);
+        const std::string_view this_folder = FolderTextOf(paths[i]);
         if (i > 0 && this_folder == folder) continue;
         folder = this_folder;
-        slow = file_system.ReadsAheadWell(paths[i]);
+        slow = file_system.IsSlowAndThreadSafe(paths[i]);
     }
     if (!slow) {
         for (std::size_t i = 0; i < paths.size(); ++i)
@@ -81,7 +78,7 @@ int RenameSession::Initialize(const std::vector<std::string>& arguments) {
 
 std::vector<std::size_t> RenameSession::AddBatch(const std::vector<std::string>& paths) {
     PendingList batch = CollectBatch(paths);
-    return MergeSortedBatch(batch);
+    return MergeSortedBatch(file_list_, batch);
 }
 
 PendingList RenameSession::CollectBatch(const std::vector<std::string>& paths,
@@ -98,15 +95,6 @@ PendingList RenameSession::CollectBatch(const std::vector<std::string>& paths,
     }
     SortBatch(batch, services_.ordering);
     return batch;
-}
-
-std::vector<std::size_t> RenameSession::MergeSortedBatch(PendingList& batch) {
-    // Which entries a batch takes out does not depend on its order, so the
-    // batch may be sorted before the merge.
-    auto removed = file_list_.RemoveFirstMatches(batch);
-    file_list_.AppendAll(batch);
-    batch.clear();
-    return removed;
 }
 
 PassEnd RenameSession::StampListedFiles(const PassEvents& events) const {

@@ -9,11 +9,11 @@
 
 #include "collect/collect_directory.h"
 #include "collect/file_list.h"
+#include "pass/stamp_pass.h"
 #include "platform/clock.h"
 #include "platform/file_system.h"
 #include "platform/regional_formats.h"
 #include "platform/text_ordering.h"
-#include "pass/stamp_pass.h"
 
 namespace tavrel {
 
@@ -68,13 +68,12 @@ public:
     // paths it brought again), as they were before, ascending.
     std::vector<std::size_t> AddBatch(const std::vector<std::string>& paths);
 
-    // AddBatch in two halves, for a window that walks on another thread: the
+    // AddBatch's first half, for a window that walks on another thread: the
     // walk and sort, which reads only the file system and may run while the
-    // list is read elsewhere (the walk stops as the events say) ...
+    // list is read elsewhere (the walk stops as the events say). The second
+    // half is MergeSortedBatch (collect/batch_merge.h) into file_list().
     PendingList CollectBatch(const std::vector<std::string>& paths,
                              const WalkEvents& events = {}) const;
-    // ... and the merge of the sorted batch into the list, which is moved from.
-    std::vector<std::size_t> MergeSortedBatch(PendingList& batch);
 
     // Selects a stamp type as the selector would: values outside 0..2 select
     // nothing.

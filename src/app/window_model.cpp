@@ -7,9 +7,10 @@
 #include "app/window_texts.h"
 #include "base/errors.h"
 #include "base/utf8.h"
+#include "collect/batch_merge.h"
+#include "pass/undo_pass.h"
 #include "platform/letter_case.h"
 #include "platform/name_rules.h"
-#include "pass/undo_pass.h"
 
 namespace tavrel {
 namespace {
@@ -217,7 +218,7 @@ bool WindowModel::FilesDropped(const std::vector<std::string>& paths) {
                 RenameSession& session = services_.session;
                 const ListMarks before = view_.ReadMarks();
                 std::vector<std::size_t> removed;
-                ChangeList([&] { removed = session.MergeSortedBatch(*batch); },
+                ChangeList([&] { removed = MergeSortedBatch(session.file_list(), *batch); },
                            [&](bool done) {
                                // A batch that failed part-way is shown whole,
                                // with the marks that still fit where they were.

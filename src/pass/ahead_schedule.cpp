@@ -1,15 +1,25 @@
 #include "pass/ahead_schedule.h"
 
 #include <algorithm>
-#include <string_view>
+#include <cstdio>
+#include <cstdlib>
 
-#include "stamp/file_name.h"
+#include "platform/name_rules.h"
 
 namespace tavrel {
 namespace {
 
-std::size_t FolderLength(const std::string& path) {
-    return SplitPath::Of(path).directory.size();
+// Whether the lines of the header are checked after every change.
+#if !defined(NDEBUG) || defined(TAVREL_CHECK_PASS_LINES)
+constexpr bool kCheckLines = true;
+#else
+constexpr bool kCheckLines = false;
+#endif
+
+void Require(bool holds, const char* line) {
+    if (holds) return;
+    std::fprintf(stderr, "AheadSchedule: broken line: %s\n", line);
+    std::abort();
 }
 
 }  // namespace
@@ -17,7 +27,8 @@ std::size_t FolderLength(const std::string& path) {
 AheadSchedule::AheadSchedule(const PassPaths& paths, const ReadAhead& ahead)
     : paths_(paths),
       slots_(std::max<std::size_t>(1, std::min(ahead.across_folders, paths.count))),
-      near_(std::min(std::max<std::size_t>(1, ahead.in_one_folder), slots_.size())) {}
+      pacing_(paths, slots_.size(),
+              std::min(std::max<std::size_t>(1, ahead.in_one_folder), slots_.size())) {}
 
 bool AheadSchedule::MayStart() const {
     // A stop or an error ends the pass after the jobs in hand.
@@ -53,16 +64,14 @@ void AheadSchedule::SetError(std::size_t position, std::exception_ptr error) {
 AheadSchedule::Job AheadSchedule::Take() {
     Job job;
     for (;;) {
-        if (TakeRename(job) || TakeAlone(job)) return job;
-        switch (TakeRead(job)) {
-            case ReadTaken::kTaken:
-                return job;
-            case ReadTaken::kRetry:
-                continue;
-            case ReadTaken::kNone:
-                return Job{};
-        }
+        if (TakeRename(job) || TakeAlone(job)) break;
+        const ReadTaken read = TakeRead(job);
+        if (read == ReadTaken::kAskAgain) continue;
+        if (read == ReadTaken::kNone) job = Job{};
+        break;
     }
+    if constexpr (kCheckLines) CheckLines();
+    return job;
 }
 
 bool AheadSchedule::TakeRename(Job& job) {
@@ -71,11 +80,11 @@ bool AheadSchedule::TakeRename(Job& job) {
         const std::size_t position = queue.waiting.front();
         if (!MayStart()) return false;
         Slot& slot = SlotOf(position);
-        if (slot.gate->reading > 0 || (burst_left_ > 0 && burst_gate_ == slot.gate)) continue;
+        if (!pacing_.RenameMayStart(*slot.gate)) continue;
         ready_.erase(it);
         queue.waiting.pop_front();
         queue.busy = true;
-        ++slot.gate->renaming;
+        pacing_.RenameStarted(*slot.gate);
         ++renames_in_flight_;
         job.kind = JobKind::kRename;
         job.position = position;
@@ -97,75 +106,35 @@ bool AheadSchedule::TakeAlone(Job& job) {
 }
 
 AheadSchedule::ReadTaken AheadSchedule::TakeRead(Job& job) {
-    const auto none = [this] { return EndBurst() ? ReadTaken::kRetry : ReadTaken::kNone; };
-    if (next_read_ >= paths_.count || !MayStart()) return none();
-    const std::size_t far_limit = finished_ + slots_.size();
-    if (next_read_ >= far_limit) return none();
-    // Scanned before any position is claimed, so that the scan never falls
-    // behind the reads.
-    const bool folder_changes = FolderChangesBefore(far_limit);
-    if (next_read_ >= finished_ + near_ && !folder_changes) return none();
-    // Reads and renames in one folder take turns, the reads in bursts: a read
-    // begins by looking its name up in the folder, and on a network file
-    // system a rename holds the folder locked for its round trip, so look-ups
-    // and renames in one folder at once slow each other down many times over.
-    // A burst starts when the folder's renames have few files left to do, or
-    // when a later folder is in reach, whose renames can start only once every
-    // file before it has been read.
-    const std::string& upcoming = paths_.at(next_read_);  // not read yet
-    Gate& gate = gates_[upcoming.substr(0, FolderLength(upcoming))];
-    if (burst_left_ > 0 && burst_gate_ != &gate) return none();
-    if (burst_left_ == 0) {
-        const bool renaming = gate.renaming > 0 || gate.pending > 0;
-        if (renaming && gate.pending > near_ / 8 && !folder_changes) return ReadTaken::kNone;
-        burst_left_ = std::max<std::size_t>(1, near_ - near_ / 8);
-        burst_gate_ = &gate;
+    if (next_read_ >= paths_.count || !MayStart() || next_read_ >= finished_ + slots_.size()) {
+        // No read may start: a burst going out ends, which may let its
+        // folder's renames start.
+        return pacing_.EndBurst() ? ReadTaken::kAskAgain : ReadTaken::kNone;
     }
-    if (gate.renaming > 0) return ReadTaken::kNone;  // the burst waits for it
-    --burst_left_;
+    const ReadPacing::Claim claim = pacing_.ClaimRead(next_read_, finished_);
+    if (claim.turn == ReadPacing::Turn::kAskAgain) return ReadTaken::kAskAgain;
+    if (claim.turn == ReadPacing::Turn::kWait) return ReadTaken::kNone;
     const std::size_t position = next_read_++;
     Slot& slot = SlotOf(position);
     slot = Slot{};
     slot.state = State::kReading;
     slot.began = ledger_.Now();
-    slot.gate = &gate;
-    ++gate.reading;
+    slot.gate = claim.gate;
     ++reads_in_flight_;
     job.kind = JobKind::kRead;
     job.position = position;
     return ReadTaken::kTaken;
 }
 
-bool AheadSchedule::EndBurst() {
-    if (burst_left_ == 0) return false;
-    burst_left_ = 0;
-    burst_gate_ = nullptr;
-    return true;
-}
-
-bool AheadSchedule::FolderChangesBefore(std::size_t limit) {
-    limit = std::min(limit, paths_.count);
-    // Only paths not read yet are looked at: never one whose rename was told.
-    for (scanned_ = std::max(scanned_, next_read_); scanned_ < limit; ++scanned_) {
-        const std::string& path = paths_.at(scanned_);
-        const std::size_t length = FolderLength(path);
-        if (std::string_view(path).substr(0, length) != scanned_folder_) {
-            if (scanned_ > 0) changes_.push_back(scanned_);
-            scanned_folder_.assign(path, 0, length);
-        }
-    }
-    while (!changes_.empty() && changes_.front() <= finished_) changes_.pop_front();
-    return !changes_.empty() && changes_.front() < limit;
-}
-
 void AheadSchedule::ReadEnded(std::size_t position, AheadRead read) {
     Slot& slot = SlotOf(position);
     --reads_in_flight_;
-    --slot.gate->reading;
-    slot.name_at = FolderLength(read.path);
+    pacing_.ReadEnded(*slot.gate);
+    slot.name_at = FolderTextOf(read.path).size();
     slot.read = std::move(read);
     slot.state = State::kRead;
     AdvanceFrontier();
+    if constexpr (kCheckLines) CheckLines();
 }
 
 void AheadSchedule::RenameEnded(const Job& job, const RenameJobResult& result) {
@@ -173,8 +142,7 @@ void AheadSchedule::RenameEnded(const Job& job, const RenameJobResult& result) {
     --renames_in_flight_;
     const bool renamed = !result.after.empty() && result.after != job.path;
     if (job.kind == JobKind::kRename) {
-        --slot.gate->renaming;
-        --slot.gate->pending;
+        pacing_.RenameEnded(*slot.gate);
         const auto entry = EntryOf(slot, job.path);
         ledger_.Finish(*entry, *slot.read.file);
         if (renamed) ledger_.Record(entry, EntryOf(slot, result.after), slot.read.file);
@@ -195,15 +163,16 @@ void AheadSchedule::RenameEnded(const Job& job, const RenameJobResult& result) {
         // The position stays unfinished: the pass ends there.
         slot.state = State::kFailed;
         SetError(job.position, result.error);
-        return;
+    } else {
+        slot.state = State::kDone;
+        if (job.kind == JobKind::kAlone) {
+            alone_waiting_ = false;
+            ++frontier_;
+        }
+        AdvanceFinished();
+        AdvanceFrontier();
     }
-    slot.state = State::kDone;
-    if (job.kind == JobKind::kAlone) {
-        alone_waiting_ = false;
-        ++frontier_;
-    }
-    AdvanceFinished();
-    AdvanceFrontier();
+    if constexpr (kCheckLines) CheckLines();
 }
 
 std::optional<EntryKey> AheadSchedule::EntryOf(const Slot& slot, const std::string& path) const {
@@ -223,7 +192,7 @@ void AheadSchedule::AdvanceFrontier() {
             return;
         }
         ledger_.Expect(*EntryOf(slot, slot.read.path), *slot.read.file);
-        ++slot.gate->pending;
+        pacing_.Handed(*slot.gate);
         FolderQueue& queue = queues_[*slot.read.folder];
         if (!queue.busy && queue.waiting.empty()) ready_.push_back(&queue);
         queue.waiting.push_back(frontier_);
@@ -231,6 +200,33 @@ void AheadSchedule::AdvanceFrontier() {
         slot.state = State::kQueued;
         ++frontier_;
     }
+}
+
+void AheadSchedule::CheckLines() const {
+    Require(finished_ <= frontier_ && frontier_ <= next_read_ && next_read_ <= paths_.count,
+            "finished <= frontier <= next read <= count");
+    Require(next_read_ - finished_ <= slots_.size(), "next read - finished <= reach");
+    Require(finished_ == next_read_ || SlotOf(finished_).state != State::kDone,
+            "finished stops at the first position not finished");
+    std::size_t reading = 0;
+    for (std::size_t position = finished_; position < next_read_; ++position) {
+        const State state = SlotOf(position).state;
+        if (position < frontier_) {
+            Require(state == State::kQueued || state == State::kDone || state == State::kFailed,
+                    "every position before the frontier is handed over or finished");
+        } else {
+            const bool alone_failed = position == frontier_ && alone_waiting_;
+            Require(state == State::kReading || state == State::kRead ||
+                        (alone_failed && state == State::kFailed),
+                    "no position from the frontier on is handed over");
+            reading += state == State::kReading;
+        }
+    }
+    Require(reading == reads_in_flight_, "every read in hand is counted");
+    Require(frontier_ == next_read_ || SlotOf(frontier_).state == State::kReading || alone_waiting_,
+            "the frontier waits at a position not read yet or one handled alone");
+    Require(!alone_busy_ || (alone_waiting_ && finished_ == frontier_),
+            "a file handled alone starts once all before it are finished");
 }
 
 bool AheadSchedule::MustGoAlone(const Slot& slot) {

@@ -4,6 +4,21 @@
 // makes no call of its own: the workers take a job under the pass's lock, do
 // it without the lock, and hand its outcome back under the lock again.
 //
+// The pass's words:
+//   in hand   a job taken (Take) whose end (ReadEnded, RenameEnded) has not
+//             come yet. A stop or an error lets the jobs in hand end and
+//             starts no other.
+//   alone     how a file is handled whose read ahead failed or may have
+//             missed a rename (see RenameLedger): read again and renamed by
+//             itself, once every file before it is finished, as the pass in
+//             list order would.
+//   frontier  the first position not yet handed to its folder's renames
+//             (nor handled alone).
+//   gate      the reads and renames in flight in one folder as the paths name
+//             it, counted so that they take turns (ReadPacing; speed only).
+//   burst     a run of reads in one folder that start one after another while
+//             its renames wait (ReadPacing; speed only).
+//
 // Positions move through three lines, each behind the one before:
 //   next_read_  every position before it was taken to be read;
 //   frontier_   every position before it was read and handed to its folder's
@@ -11,6 +26,10 @@
 //               yet, and at one to be handled alone until all before it are
 //               finished;
 //   finished_   every position before it is finished.
+// and the positions read ahead stay within the reach: next_read_ - finished_
+// <= ReadAhead::across_folders (at least 1). Builds without NDEBUG, and the
+// sanitizer build, check these lines after every change and end the program
+// when one does not hold.
 
 #include <cstddef>
 #include <deque>
@@ -21,6 +40,7 @@
 #include <vector>
 
 #include "pass/pass_keys.h"
+#include "pass/read_pacing.h"
 #include "pass/rename_ledger.h"
 #include "pass/stamp_pass.h"
 
@@ -62,8 +82,11 @@ public:
     AheadSchedule(const PassPaths& paths, const ReadAhead& ahead);
 
     // The most urgent job that may start now: the next rename of a folder
-    // whose earlier files are finished, the file to be handled alone, or the
-    // next read while the window ahead has room.
+    // whose earlier files are finished (of the folder that has waited
+    // longest, where several may go), the file to be handled alone, or the
+    // next read while the reach ahead has room. A folder whose rename ended
+    // goes behind the folders waiting already: right after RenameEnded, Take
+    // gives that folder's next rename only when no other folder's may start.
     Job Take();
     // The outcome of a job taken.
     void ReadEnded(std::size_t position, AheadRead read);
@@ -84,16 +107,6 @@ public:
 private:
     enum class State { kFree, kReading, kRead, kQueued, kDone, kFailed };
 
-    // The reads and renames of one folder as the paths name it (the folder's
-    // text): a read's folder is known by its path only, before the read finds
-    // the folder's identity. Used so that a folder's reads and renames take
-    // turns.
-    struct Gate {
-        std::size_t reading = 0;   // reads in flight
-        std::size_t renaming = 0;  // renames in flight
-        std::size_t pending = 0;   // files handed to its renames, not finished
-    };
-
     // The renames of one folder, by its identity: a folder reached through
     // two paths is one queue, so that its renames stay in list order and
     // never run at once (collision tags fall as in the pass in list order).
@@ -107,11 +120,11 @@ private:
         AheadRead read;
         std::size_t name_at = 0;  // where the name begins in read.path
         RenameLedger::Mark began = 0;
-        Gate* gate = nullptr;
+        ReadPacing::Gate* gate = nullptr;
         FolderQueue* queue = nullptr;
     };
 
-    enum class ReadTaken { kTaken, kRetry, kNone };
+    enum class ReadTaken { kTaken, kAskAgain, kNone };
 
     Slot& SlotOf(std::size_t position) { return slots_[position % slots_.size()]; }
     const Slot& SlotOf(std::size_t position) const { return slots_[position % slots_.size()]; }
@@ -119,17 +132,16 @@ private:
     bool TakeRename(Job& job);
     bool TakeAlone(Job& job);
     ReadTaken TakeRead(Job& job);
-    bool EndBurst();
-    bool FolderChangesBefore(std::size_t limit);
     void AdvanceFinished();
     void AdvanceFrontier();
     bool MustGoAlone(const Slot& slot);
     void SetError(std::size_t position, std::exception_ptr error);
     std::optional<EntryKey> EntryOf(const Slot& slot, const std::string& path) const;
+    // Ends the program when one of the lines above does not hold.
+    void CheckLines() const;
 
     const PassPaths& paths_;
     std::vector<Slot> slots_;
-    const std::size_t near_;
 
     std::size_t next_read_ = 0;
     std::size_t frontier_ = 0;
@@ -137,15 +149,7 @@ private:
     std::size_t reads_in_flight_ = 0;
     std::size_t renames_in_flight_ = 0;
 
-    // Where the list changes folder, found by comparing each path's folder
-    // text with the one before, ahead of the reads.
-    std::size_t scanned_ = 0;
-    std::string scanned_folder_;
-    std::deque<std::size_t> changes_;
-
-    std::unordered_map<std::string, Gate> gates_;
-    std::size_t burst_left_ = 0;  // reads the burst going out may still start
-    Gate* burst_gate_ = nullptr;  // the folder it reads in
+    ReadPacing pacing_;
 
     std::unordered_map<FileIdentity, FolderQueue, PassKeyHash> queues_;
     std::deque<FolderQueue*> ready_;  // queues whose next rename may start

@@ -5,21 +5,16 @@
 #include <condition_variable>
 #include <mutex>
 #include <optional>
+#include <string_view>
 
 #include "base/worker_threads.h"
-#include "platform/name_rules.h"
 #include "pass/ahead_schedule.h"
+#include "platform/name_rules.h"
 #include "stamp/date_conversion_error.h"
 #include "stamp/stamp_text.h"
 
 namespace tavrel {
 namespace {
-
-// Whatever way a pass ends, no directory stays open behind it.
-struct ReleaseHeld {
-    FileSystem& file_system;
-    ~ReleaseHeld() { file_system.ReleaseHeldDirectory(); }
-};
 
 // The pass that reads ahead: a few workers, the calling thread among them,
 // that each take the most urgent job the schedule has, do it without the
@@ -69,9 +64,11 @@ private:
     }
 
     // Takes the next job while still holding the lock from the last one's
-    // end, so that a folder's next rename stays with the thread (and the held
-    // directory) that did the one before. Progress is told outside the lock,
-    // before the next job, and before a thread waits.
+    // end, so that no other worker comes between. A folder whose rename
+    // ended goes behind the folders waiting already (AheadSchedule::Take):
+    // its next rename stays with this thread, and the directory it holds,
+    // when no other folder's rename may start. Progress is told outside the
+    // lock, before the next job, and before a thread waits.
     void WorkLoop() {
         std::unique_lock<std::mutex> lock(mutex_);
         for (;;) {
@@ -149,13 +146,28 @@ private:
             result.after = GiveStampedName(job.path, stamp, context_);
             if (result.after != job.path && events_.renamed) {
                 const std::lock_guard<std::mutex> told(events_mutex_);
-                events_.renamed(job.position, job.path, result.after);
+                Flagged([&] { events_.renamed(job.position, job.path, result.after); });
             }
         } catch (...) {
             result.error = std::current_exception();
             failing_.store(true, std::memory_order_relaxed);
         }
         return result;
+    }
+
+    // Calls a callback under events_mutex_; when it raises, flags the pass as
+    // failing before the lock is let go. A worker whose rename waits to be
+    // told then sees the flag before it can take another job: else it could
+    // take one after another while the raising thread is still on its way to
+    // its catch.
+    template <typename Callback>
+    void Flagged(const Callback& callback) {
+        try {
+            callback();
+        } catch (...) {
+            failing_.store(true, std::memory_order_relaxed);
+            throw;
+        }
     }
 
     // Tells how many files are finished, outside the pass's lock but in
@@ -167,10 +179,9 @@ private:
             const std::lock_guard<std::mutex> told(events_mutex_);
             if (finished > progress_told_) {
                 progress_told_ = finished;
-                events_.progress(finished);
+                Flagged([&] { events_.progress(finished); });
             }
         } catch (...) {
-            failing_.store(true, std::memory_order_relaxed);
             return std::current_exception();
         }
         return nullptr;
@@ -197,7 +208,7 @@ private:
 
 PassEnd RunStampPassInOrder(const PassPaths& paths, int stamp_type, const StampContext& context,
                             const PassEvents& events) {
-    const ReleaseHeld release{context.file_system};
+    const HeldDirectoryRelease release(context.file_system);
     PassEnd end;
     for (; end.finished < paths.count; ++end.finished) {
         if (events.stop && events.stop->load(std::memory_order_relaxed)) {
@@ -219,7 +230,8 @@ PassEnd RunStampPassInOrder(const PassPaths& paths, int stamp_type, const StampC
 
 PassEnd RunStampPassAhead(const PassPaths& paths, int stamp_type, const StampContext& context,
                           const PassEvents& events, const ReadAhead& ahead) {
-    const ReleaseHeld release{context.file_system};
+    // Made before the workers start, so that it runs after they have joined.
+    const HeldDirectoryRelease release(context.file_system);
     if (paths.count == 0) return {};
     return AheadPass(paths, stamp_type, context, events, ahead).Run();
 }
@@ -236,11 +248,10 @@ PassEnd RunStampPass(const PassPaths& paths, int stamp_type, const StampContext&
     bool slow = false;
     const auto slow_at = [&](std::size_t position) {
         const std::string& path = paths.at(position);
-        const std::size_t separator = path.find_last_of(kPathSeparators);
-        const std::size_t length = separator == std::string::npos ? 0 : separator + 1;
-        if (position == 0 || folder.size() != length || path.compare(0, length, folder) != 0) {
-            folder.assign(path, 0, length);
-            slow = context.file_system.ReadsAheadWell(path);
+        const std::string_view path_folder = FolderTextOf(path);
+        if (position == 0 || path_folder != folder) {
+            folder.assign(path_folder);
+            slow = context.file_system.IsSlowAndThreadSafe(path);
         }
         return slow;
     };

@@ -11,8 +11,8 @@
 #include <functional>
 #include <string>
 
-#include "stamp/stamp_file.h"
 #include "base/worker_threads.h"
+#include "stamp/stamp_file.h"
 
 namespace tavrel {
 
@@ -59,7 +59,7 @@ struct PassEnd {
 };
 
 // Runs the pass: in runs of positions whose file systems are of one kind, the
-// paths where FileSystem::ReadsAheadWell holds with RunStampPassAhead, the
+// paths where FileSystem::IsSlowAndThreadSafe holds with RunStampPassAhead, the
 // others with RunStampPassInOrder, each run to its end before the next, so the
 // list's order holds across them. The held directory is released however the
 // pass ends.

@@ -3,10 +3,7 @@
 namespace tavrel {
 
 UndoEnd RunUndoPass(const UndoPaths& renames, FileSystem& file_system, const PassEvents& events) {
-    struct ReleaseHeld {
-        FileSystem& file_system;
-        ~ReleaseHeld() { file_system.ReleaseHeldDirectory(); }
-    } release{file_system};
+    const HeldDirectoryRelease release(file_system);
     UndoEnd end;
     end.named_back.assign(renames.count, false);
     while (end.tried < renames.count) {

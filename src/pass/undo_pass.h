@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/file_system.h"
 #include "pass/stamp_pass.h"
+#include "platform/file_system.h"
 
 namespace tavrel {
 

@@ -100,11 +100,12 @@ public:
         return RenameNoReplace(from, to) == 0 ? RenameOutcome::kRenamed : RenameOutcome::kRefused;
     }
 
-    // True when the file system holding path answers each request slowly
-    // enough (a network share, a FUSE layer in user space) that reading the
-    // next files ahead on several threads pays, and the calls above may then be
-    // made from several threads at once.
-    virtual bool ReadsAheadWell(const std::string& /*path*/) { return false; }
+    // True when the file system holding path is slow, and safe from several
+    // threads: it answers each request slowly enough (a network share, a FUSE
+    // layer in user space) that reading the next files ahead on several
+    // threads pays, and the calls above may then be made from several threads
+    // at once. The rename pass reads ahead only where this holds.
+    virtual bool IsSlowAndThreadSafe(const std::string& /*path*/) { return false; }
 
     // Reads a directory whole. Empty when it cannot be opened or read from the
     // start, or when its path ends in a link that may not be followed; a
@@ -116,8 +117,12 @@ public:
     virtual bool IsExistingFile(const std::string& path) = 0;
 
     // Lets go of the directory that ReadLastWriteTime, IsNameTaken and
-    // RenameNoReplace may hold open between calls; the rename pass calls it when
-    // it ends, so that nothing stays open while the program waits.
+    // RenameNoReplace may hold open between calls (one for each thread that
+    // calls them); the rename pass calls it when it ends, so that nothing
+    // stays open while the program waits. It lets go of every thread's
+    // directory at once: call it only when no call of this file system is in
+    // flight on another thread, as after a pass's workers have joined, never
+    // from within a pass.
     virtual void ReleaseHeldDirectory() {}
 
     // Reads a file from its start up to its end or up to `limit` bytes, whichever
@@ -138,6 +143,19 @@ public:
     // readable by its owner only; one that exists already is kept as it is.
     // Returns 0 or the error number. Only the Linux file system makes folders.
     virtual int CreateFolders(const std::string& /*path*/) { return ENOSYS; }
+};
+
+// Calls ReleaseHeldDirectory however its scope is left. A pass makes it
+// before its workers start, so that it runs after they have joined.
+class HeldDirectoryRelease {
+public:
+    explicit HeldDirectoryRelease(FileSystem& file_system) : file_system_(file_system) {}
+    ~HeldDirectoryRelease() { file_system_.ReleaseHeldDirectory(); }
+    HeldDirectoryRelease(const HeldDirectoryRelease&) = delete;
+    HeldDirectoryRelease& operator=(const HeldDirectoryRelease&) = delete;
+
+private:
+    FileSystem& file_system_;
 };
 
 // The system's text for an error number of the operations above.

@@ -5,6 +5,7 @@
 // ("\" and ":" are ordinary name characters there); on Windows "\" and ":"
 // separate, and \ / : * ? " < > | cannot stand in a name.
 
+#include <cstddef>
 #include <string_view>
 
 namespace tavrel {
@@ -12,6 +13,14 @@ namespace tavrel {
 // Every character that ends a path's directory part: the file name is what
 // follows the last of them.
 extern const std::string_view kPathSeparators;
+
+// A path's folder text: everything up to and including its last separator;
+// empty for a bare name. Paths with one folder text lie in one folder (two
+// texts may still lead to one folder, through a link).
+inline std::string_view FolderTextOf(std::string_view path) {
+    const std::size_t separator = path.find_last_of(kPathSeparators);
+    return path.substr(0, separator == std::string_view::npos ? 0 : separator + 1);
+}
 
 // The separator the walk puts between a directory and the names in it (unless
 // the directory already ends in it).

@@ -7,10 +7,8 @@ namespace tavrel {
 
 SplitPath SplitPath::Of(std::string_view path) {
     SplitPath split;
-    const auto separator = path.find_last_of(kPathSeparators);
-    const std::size_t name_start = separator == std::string_view::npos ? 0 : separator + 1;
-    split.directory.assign(path.substr(0, name_start));
-    const std::string_view name = path.substr(name_start);
+    split.directory.assign(FolderTextOf(path));
+    const std::string_view name = path.substr(split.directory.size());
     const auto dot = name.find_last_of('.');
     if (dot == std::string_view::npos) {
         split.base_name.assign(name);

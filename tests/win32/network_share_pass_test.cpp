@@ -11,11 +11,11 @@
 #include <thread>
 #include <tuple>
 
+#include "pass/stamp_pass.h"
 #include "platform/win32/network_path.h"
 #include "platform/win32/performance_counter_clock.h"
 #include "platform/win32/win32_file_system.h"
 #include "platform/win32/wtf8.h"
-#include "pass/stamp_pass.h"
 #include "windows_test_support.h"
 
 namespace tavrel::win32 {
@@ -50,8 +50,8 @@ TEST(NetworkPath, TellsSharesAndMappedDrivesFromLocalPaths) {
         EXPECT_EQ(IsOnNetworkDrive(path, current_folder, drives), remote)
             << ToWtf8(path) << " in " << ToWtf8(current_folder);
     TempDir local;
-    EXPECT_FALSE(Win32FileSystem().ReadsAheadWell(local / "a.jpg"));
-    EXPECT_TRUE(Win32FileSystem().ReadsAheadWell("\\\\server\\share\\a.jpg"));
+    EXPECT_FALSE(Win32FileSystem().IsSlowAndThreadSafe(local / "a.jpg"));
+    EXPECT_TRUE(Win32FileSystem().IsSlowAndThreadSafe("\\\\server\\share\\a.jpg"));
 }
 
 // One file through two hard links in two folders, read on two threads at once:

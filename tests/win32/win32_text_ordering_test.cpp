@@ -4,8 +4,8 @@
 
 #include <algorithm>
 
+#include "collect/batch_merge.h"
 #include "collect/file_list.h"
-#include "collect/merge_pending_files.h"
 
 namespace tavrel::win32 {
 namespace {
@@ -38,9 +38,10 @@ TEST(TextOrdering, CaseIsIgnoredForDuplicatesAndOrder) {
     // A path dropped again in other letter case replaces its old entry.
     FileList list(ordering);
     PendingList first = {"C:\\x\\One.jpg", "C:\\x\\two.jpg"};
-    MergePendingFiles(list, first, ordering);
+    SortBatch(first, ordering);
+    MergeSortedBatch(list, first);
     PendingList second = {"C:\\X\\ONE.JPG"};
-    MergePendingFiles(list, second, ordering);
+    MergeSortedBatch(list, second);
     ASSERT_EQ(list.size(), 2u);
     EXPECT_EQ(list[0], "C:\\x\\two.jpg");
     EXPECT_EQ(list[1], "C:\\X\\ONE.JPG");

@@ -144,7 +144,7 @@ RenameOutcome PosixFileSystem::RenameUnlessTaken(const std::string& from, const 
     return RenameOutcome::kRefused;
 }
 
-bool PosixFileSystem::ReadsAheadWell(const std::string& path) {
+bool PosixFileSystem::IsSlowAndThreadSafe(const std::string& path) {
     const auto slash = path.rfind('/');
     const std::string directory = slash == std::string::npos ? "." : path.substr(0, slash + 1);
     struct stat st;

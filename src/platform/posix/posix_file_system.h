@@ -45,7 +45,7 @@ public:
     // drivers (FAT, exFAT, NTFS), as /proc/self/mountinfo names it. Where the
     // file system makes identities up (see MountTraits), the identities a
     // reading gives are made from the paths instead.
-    bool ReadsAheadWell(const std::string& path) override;
+    bool IsSlowAndThreadSafe(const std::string& path) override;
     std::optional<DirectoryListing> ReadDirectory(const std::string& path,
                                                   LastStepLink link) override;
     bool IsExistingFile(const std::string& path) override;
@@ -55,7 +55,9 @@ public:
     void ReleaseHeldDirectory() override;
 
 private:
-    // The calling thread's held directory.
+    // The calling thread's held directory, made on its first call. The
+    // reference stays good until ReleaseHeldDirectory, which destroys every
+    // thread's: hence it may come only when no other thread is inside a call.
     HeldDirectory& Held();
 
     // Whether the file system a path lies on keeps RENAME_NOREPLACE.

@@ -205,7 +205,7 @@ void Win32FileSystem::ReleaseHeldDirectory() {
     known_.clear();
 }
 
-bool Win32FileSystem::ReadsAheadWell(const std::string& path) {
+bool Win32FileSystem::IsSlowAndThreadSafe(const std::string& path) {
     return IsOnNetworkDrive(FromWtf8(path));
 }
 

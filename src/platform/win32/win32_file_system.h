@@ -8,11 +8,11 @@
 // bound by MAX_PATH; the callers keep the text they were given. Error numbers
 // are GetLastError values.
 //
-// Paths on a share (a UNC path or a mapped network drive) read ahead well, and
-// every call may then be made from several threads at once: the only state
-// kept between calls is each thread's last folder identity, under a lock, and
-// a time read or rename that another thread's call refused for sharing is
-// made again once that call is done.
+// Paths on a share (a UNC path or a mapped network drive) are slow, and safe
+// from several threads (IsSlowAndThreadSafe): every call may then be made from
+// several threads at once. The only state kept between calls is each thread's
+// last folder identity, under a lock, and a time read or rename that another
+// thread's call refused for sharing is made again once that call is done.
 
 #include <mutex>
 #include <string>
@@ -31,7 +31,7 @@ public:
     // and of its parent folder, opened on its own (or remembered from this
     // thread's previous call in that folder, until ReleaseHeldDirectory).
     std::optional<TimeReading> ReadTimeAndIdentity(const std::string& path) override;
-    bool ReadsAheadWell(const std::string& path) override;
+    bool IsSlowAndThreadSafe(const std::string& path) override;
     void ReleaseHeldDirectory() override;
     bool IsDirectory(const std::string& path) override;
     bool IsNameTaken(const std::string& path) override;

@@ -1,4 +1,4 @@
-#include "collect/merge_pending_files.h"
+#include "collect/batch_merge.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -144,12 +144,10 @@ void SortBatch(PendingList& batch, const TextOrdering& ordering) {
     }
 }
 
-std::vector<std::size_t> MergePendingFiles(FileList& file_list, PendingList& pending,
-                                           const TextOrdering& ordering) {
-    auto removed = file_list.RemoveFirstMatches(pending);
-    SortBatch(pending, ordering);
-    file_list.AppendAll(pending);
-    pending.clear();
+std::vector<std::size_t> MergeSortedBatch(FileList& file_list, PendingList& batch) {
+    auto removed = file_list.RemoveFirstMatches(batch);
+    file_list.AppendAll(batch);
+    batch.clear();
     return removed;
 }
 
