@@ -3,7 +3,6 @@
 // samples made by the usual photo and video tools.
 
 #include <gtest/gtest.h>
-
 #include <unistd.h>
 
 #include <algorithm>
@@ -42,10 +41,14 @@ TEST(DateTakenTime, LocalAsWrittenUtcAsFileTimesOutsideTheStampNone) {
         int weekday;
     } cases[] = {
         {"LocalNotShifted", {Clock::kLocal, {2019, 5, 6, 7, 8, 9}, 0}, "20190506-070808_", 1},
-        {"UtcInSummer", {Clock::kUtc, {}, test::UtcSeconds(2011, 7, 15, 8, 0, 1)},
-         "20110715-100000_", 5},
-        {"UtcInWinter", {Clock::kUtc, {}, test::UtcSeconds(2011, 1, 15, 8, 0, 0)},
-         "20110115-090000_", 6},
+        {"UtcInSummer",
+         {Clock::kUtc, {}, test::UtcSeconds(2011, 7, 15, 8, 0, 1)},
+         "20110715-100000_",
+         5},
+        {"UtcInWinter",
+         {Clock::kUtc, {}, test::UtcSeconds(2011, 1, 15, 8, 0, 0)},
+         "20110115-090000_",
+         6},
         {"LeapDay", {Clock::kLocal, {2020, 2, 29, 23, 59, 60}, 0}, "20200229-235958_", 6},
         {"NoLeapDay", {Clock::kLocal, {2019, 2, 29, 12, 0, 0}, 0}, "", 0},
         {"BeforeTheStamp", {Clock::kLocal, {1979, 12, 31, 23, 59, 59}, 0}, "", 0},
@@ -89,15 +92,19 @@ TEST(DateTakenBytes, AFilesStartCostsOneRequestAndEveryReadGetsTheFilesBytes) {
         std::size_t got;
         int requests;  // counted so far
     } reads[] = {
-        {0, 2, 2, 1},          {2, 4096, 4096, 1},  {60000, 5536, 5536, 1},
-        {65530, 12, 12, 2},    {100000, 70000, 70000, 3},
-        {204790, 100, 10, 4},  {204795, 50, 5, 4},  {300000, 4, 0, 5},
+        {0, 2, 2, 1},       {2, 4096, 4096, 1},        {60000, 5536, 5536, 1},
+        {65530, 12, 12, 2}, {100000, 70000, 70000, 3}, {204790, 100, 10, 4},
+        {204795, 50, 5, 4}, {300000, 4, 0, 5},
     };
     for (const auto& r : reads) {
         std::vector<std::uint8_t> into(r.size);
         EXPECT_EQ(buffered.ReadAt(r.offset, into.data(), r.size), r.got) << r.offset;
         EXPECT_EQ(file.requests, r.requests) << r.offset;
-        EXPECT_EQ(std::memcmp(into.data(), file.bytes_.data() + std::min<std::uint64_t>(r.offset, file.bytes_.size()), r.got), 0)
+        EXPECT_EQ(
+            std::memcmp(into.data(),
+                        file.bytes_.data() + std::min<std::uint64_t>(r.offset, file.bytes_.size()),
+                        r.got),
+            0)
             << r.offset;
     }
 }
@@ -108,9 +115,9 @@ TEST(DateTakenBytes, AFilesStartCostsOneRequestAndEveryReadGetsTheFilesBytes) {
 // every name is as the last-write times give it.
 TEST(DateTakenSamples, NamesFromTheDateTakenOrTheLastWriteTime) {
     const test::TempDir dir, home;
-    const auto made = test::Run({"/bin/sh", TAVREL_SOURCE_DIR "/tests/date_taken/make_samples.sh",
-                                 dir.path()},
-                                {"PATH=/usr/bin:/bin", "HOME=" + home.path()});
+    const auto made =
+        test::Run({"/bin/sh", TAVREL_SOURCE_DIR "/tests/date_taken/make_samples.sh", dir.path()},
+                  {"PATH=/usr/bin:/bin", "HOME=" + home.path()});
     if (made.exit_code == 77) GTEST_SKIP() << made.err;
     ASSERT_EQ(made.exit_code, 0) << made.err;
     constexpr const char* kLastWriteStamp = "20120809-101112_";

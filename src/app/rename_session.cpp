@@ -72,7 +72,8 @@ int RenameSession::Initialize(const std::vector<std::string>& arguments) {
     SelectStampType(kDefaultStampType);
     date_taken_ = false;
     file_list_.Clear();
-    const StoredSettings stored = ReadStoredSettings(services_.settings_path, services_.file_system);
+    const StoredSettings stored =
+        ReadStoredSettings(services_.settings_path, services_.file_system);
     if (stored.stamp_type) SelectStampType(*stored.stamp_type);
     date_taken_ = stored.date_taken;
     if (arguments.empty()) return -1;

@@ -72,8 +72,7 @@ std::optional<StampTimeReading> ReadStampTime(const std::string& path, TimeSourc
     return result;
 }
 
-std::size_t BufferedFileBytes::ReadAt(std::uint64_t offset, std::uint8_t* into,
-                                      std::size_t size) {
+std::size_t BufferedFileBytes::ReadAt(std::uint64_t offset, std::uint8_t* into, std::size_t size) {
     // A block that reaches the file's end serves every read that starts in it.
     const auto in_block = [&] {
         if (!filled_ || offset < block_offset_ || offset - block_offset_ > block_.size())
@@ -85,8 +84,8 @@ std::size_t BufferedFileBytes::ReadAt(std::uint64_t offset, std::uint8_t* into,
         // A read larger than a block goes straight to the file.
         if (size > kBlockSize) return file_.ReadAt(offset, into, size);
         block_.resize(kBlockSize);
-        const std::size_t got = file_.ReadAt(
-            offset, reinterpret_cast<std::uint8_t*>(block_.data()), kBlockSize);
+        const std::size_t got =
+            file_.ReadAt(offset, reinterpret_cast<std::uint8_t*>(block_.data()), kBlockSize);
         block_.resize(got);
         block_offset_ = offset;
         filled_ = true;

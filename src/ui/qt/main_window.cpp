@@ -177,16 +177,17 @@ void MainWindow::BuildControls() {
     auto* cancel = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(cancel, &QShortcut::activated, this, [this] { model_.CancelRequested(); });
 
-    // The list's context menu: the right button and the Menu key open it
-    // through Qt's context-menu event, Shift+F10 through the event filter.
+    // The list's context menu: the right button opens it through Qt's
+    // context-menu event, the Menu key and Shift+F10 through the event filter.
     list_menu = new QMenu(this);
     date_taken_item = list_menu->addAction(QString::fromUtf8(window_text::kDateTakenItem));
     date_taken_item->setCheckable(true);
     connect(date_taken_item, &QAction::triggered, this,
             [this](bool checked) { model_.DateTakenChosen(checked); });
     file_list->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(file_list, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& at) { OpenListMenu(file_list->viewport()->mapFrom(file_list, at)); });
+    connect(file_list, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        OpenListMenu(file_list->viewport()->mapFrom(file_list, at));
+    });
 
     work_timer_ = new QTimer(this);
     work_timer_->setInterval(kWorkTickMilliseconds);
@@ -391,8 +392,10 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     if (watched == file_list && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
         if (key->key() == Qt::Key_Delete) model_.DeletePressed();
-        if (key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier) {
-            // At the current entry, as the Menu key opens it.
+        if ((key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier) ||
+            (key->key() == Qt::Key_Menu && key->modifiers() == Qt::NoModifier)) {
+            // At the current entry. Not every platform plugin turns the Menu
+            // key into a context-menu event, so both keys are taken here.
             const QRect current = file_list->visualRect(file_list->currentIndex());
             OpenListMenu(current.isValid() ? current.center() : QPoint(0, 0));
             return true;

@@ -353,9 +353,8 @@ void MainWindow::OpenListMenu(POINT at) {
         // From the keyboard: at the current entry, or the list's corner.
         RECT item{};
         const LRESULT current = SendMessageW(file_list, LB_GETCARETINDEX, 0, 0);
-        if (current < 0 ||
-            SendMessageW(file_list, LB_GETITEMRECT, static_cast<WPARAM>(current),
-                         reinterpret_cast<LPARAM>(&item)) == LB_ERR)
+        if (current < 0 || SendMessageW(file_list, LB_GETITEMRECT, static_cast<WPARAM>(current),
+                                        reinterpret_cast<LPARAM>(&item)) == LB_ERR)
             item = RECT{};
         at = {item.left, item.bottom};
         ClientToScreen(file_list, &at);
