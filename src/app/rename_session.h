@@ -9,11 +9,11 @@
 
 #include "collect/collect_directory.h"
 #include "collect/file_list.h"
-#include "pass/stamp_pass.h"
 #include "platform/clock.h"
 #include "platform/file_system.h"
 #include "platform/regional_formats.h"
 #include "platform/text_ordering.h"
+#include "pass/stamp_pass.h"
 
 namespace tavrel {
 

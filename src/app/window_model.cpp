@@ -7,9 +7,9 @@
 #include "app/window_texts.h"
 #include "base/errors.h"
 #include "base/utf8.h"
-#include "pass/undo_pass.h"
 #include "platform/letter_case.h"
 #include "platform/name_rules.h"
+#include "pass/undo_pass.h"
 
 namespace tavrel {
 namespace {

@@ -7,8 +7,8 @@
 #include <optional>
 
 #include "base/worker_threads.h"
-#include "pass/ahead_schedule.h"
 #include "platform/name_rules.h"
+#include "pass/ahead_schedule.h"
 #include "stamp/date_conversion_error.h"
 #include "stamp/stamp_text.h"
 

@@ -47,14 +47,14 @@ std::string GiveStampedName(const std::string& path, const std::string& stamp,
     // that moves on every nanosecond, and the tag is replaced, never lengthened.
     for (;;) {
         switch (context.file_system.RenameUnlessTaken(path, candidate)) {
-            case RenameOutcome::kRenamed:
-                return candidate;
-            case RenameOutcome::kRefused:
-                return path;
-            case RenameOutcome::kTaken:
-                collision_tag = NewCollisionTag(context.clock);
-                candidate = split.Compose(stamp, collision_tag);
-                break;
+        case RenameOutcome::kRenamed:
+            return candidate;
+        case RenameOutcome::kRefused:
+            return path;
+        case RenameOutcome::kTaken:
+            collision_tag = NewCollisionTag(context.clock);
+            candidate = split.Compose(stamp, collision_tag);
+            break;
         }
     }
 }
