@@ -83,9 +83,14 @@ std::size_t BufferedFileBytes::ReadAt(std::uint64_t offset, std::uint8_t* into, 
     if (!in_block()) {
         // A read larger than a block goes straight to the file.
         if (size > kBlockSize) return file_.ReadAt(offset, into, size);
-        block_.resize(kBlockSize);
+        // No more than the file holds: a small photo costs no block's worth
+        // of memory to clear.
+        const std::uint64_t left = offset < file_.Size() ? file_.Size() - offset : 0;
+        const std::size_t wanted = static_cast<std::size_t>(
+            std::min<std::uint64_t>(kBlockSize, std::max<std::uint64_t>(left, size)));
+        block_.resize(wanted);
         const std::size_t got =
-            file_.ReadAt(offset, reinterpret_cast<std::uint8_t*>(block_.data()), kBlockSize);
+            file_.ReadAt(offset, reinterpret_cast<std::uint8_t*>(block_.data()), wanted);
         block_.resize(got);
         block_offset_ = offset;
         filled_ = true;
