@@ -48,6 +48,41 @@ TEST(SettingsFile, LinesSelectTheStampType) {
         EXPECT_EQ(StampTypeFromSettingsText(c.text), c.stamp_type) << c.name;
 }
 
+TEST(SettingsFile, DateTakenLineReadLikeTheStampType) {
+    struct Case {
+        const char* name;
+        std::string text;
+        bool on;
+    } cases[] = {
+        {"On", "StampType:2\r\nDateTaken:1\r\n", true},
+        {"BlankAfterColon", "DateTaken: 1", true},
+        {"Off", "StampType:2\r\nDateTaken:0\r\n", false},
+        {"LowerCaseKeyIgnored", "datetaken:1", false},
+        {"Absent", "StampType:2\r\n", false},
+        {"LastUsableLineDecides", "DateTaken:1\nDateTaken:x\nDateTaken:0\n", false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(DateTakenFromSettingsText(c.text), c.on) << c.name;
+        // The stamp type reads as it always did beside it.
+        EXPECT_EQ(StampTypeFromSettingsText(c.text),
+                  StampTypeFromSettingsText(c.text.substr(0, c.text.find("Date"))))
+            << c.name;
+    }
+}
+
+TEST(SettingsFile, DateTakenWrittenAsASecondLineOnlyWhenOn) {
+    TempDir dir;
+    PosixFileSystem file_system;
+    const std::string path = dir / "setup.ini";
+    WriteSettingsFile(path, 2, file_system, /*date_taken=*/true);
+    EXPECT_EQ(test::ReadFile(path), "StampType:2\r\nDateTaken:1\r\n");
+    const StoredSettings stored = ReadStoredSettings(path, file_system);
+    EXPECT_EQ(stored.stamp_type, 2);
+    EXPECT_TRUE(stored.date_taken);
+    WriteSettingsFile(path, 2, file_system, /*date_taken=*/false);
+    EXPECT_EQ(test::ReadFile(path), "StampType:2\r\n");
+}
+
 TEST(SettingsFile, LineBreaks) {
     using Lines = std::vector<std::string>;
     EXPECT_EQ(SettingsLines("a\r\nb\rc\nd"), (Lines{"a", "b", "c", "d"}));

@@ -38,6 +38,7 @@ public:
     }
     void ShowStampType(int stamp_type) override { shown_stamp_type = chosen = stamp_type; }
     int ChosenStampType() const override { return chosen; }
+    void ShowDateTaken(bool on) override { date_taken_checked = on; }
     void ShowError(const std::string& title, const std::string& text) override {
         errors.push_back(title + "|" + text);
     }
@@ -50,6 +51,7 @@ public:
     ListMarks marks;
     ListUpdate last_update;
     int shown_stamp_type = -2, chosen = 1;
+    bool date_taken_checked = false;
     // How many entries the list control has room for.
     std::size_t room = SIZE_MAX;
     std::vector<std::string> errors;
@@ -217,6 +219,31 @@ TEST(WindowModel, ClearAndCloseGoThroughTheSettingsFile) {
         << unwritable.view.errors[0];
 }
 
+TEST(WindowModel, DateTakenShownInItsItemAndTitleRestoredByClearAndStoredOnClose) {
+    ModelFixture w;
+    test::MakeFile(w.settings_dir / "setup.ini", 0, "StampType:2\r\nDateTaken:1\r\n");
+    w.model.Reset();
+    ASSERT_TRUE(w.model.WindowShown());
+    EXPECT_TRUE(w.view.date_taken_checked);
+    EXPECT_EQ(w.view.title, "Tavrel v1.2.0.13 - date taken");
+
+    w.model.DateTakenChosen(false);
+    EXPECT_FALSE(w.session.date_taken());
+    EXPECT_FALSE(w.view.date_taken_checked);
+    EXPECT_EQ(w.view.title, "Tavrel v1.2.0.13");
+    // Clear goes back to the stored choice, as for the stamp type.
+    ASSERT_TRUE(w.model.ClearClicked());
+    EXPECT_TRUE(w.view.date_taken_checked);
+    EXPECT_EQ(w.view.title, "Tavrel v1.2.0.13 - date taken");
+
+    // Closing writes the second line only while the date taken is on.
+    EXPECT_TRUE(w.model.CloseRequested());
+    EXPECT_EQ(test::ReadFile(w.settings_dir / "setup.ini"), "StampType:2\r\nDateTaken:1\r\n");
+    w.model.DateTakenChosen(false);
+    EXPECT_TRUE(w.model.CloseRequested());
+    EXPECT_EQ(test::ReadFile(w.settings_dir / "setup.ini"), "StampType:2\r\n");
+}
+
 TEST(WindowModel, UndoNamesThePassBackAndReportsTheFilesItCannot) {
     ModelFixture w;
     for (const char* name : {"a.jpg", "b.jpg", "c.jpg"}) test::MakeFile(w.files / name, kFileTime);
@@ -316,6 +343,9 @@ TEST(WindowWork, APassHeldAtAFileLeavesTheWindowAnsweringAndStopsThereOnEsc) {
     EXPECT_TRUE(model.UndoRequested());
     model.StampTypeChosen(0);
     EXPECT_EQ(w.view.shown_stamp_type, 1);
+    model.DateTakenChosen(true);
+    EXPECT_FALSE(w.session.date_taken());
+    EXPECT_FALSE(w.view.date_taken_checked);
     EXPECT_TRUE(model.RegionalSettingsChanged());
     EXPECT_EQ(reloads, 0);
     EXPECT_EQ(w.session.file_list().size(), 10u);

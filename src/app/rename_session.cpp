@@ -67,9 +67,12 @@ void RenameSession::SelectStampType(int stamp_type) {
 
 int RenameSession::Initialize(const std::vector<std::string>& arguments) {
     SelectStampType(kDefaultStampType);
+    date_taken_ = false;
     file_list_.Clear();
-    if (const auto stored = ReadSettingsFile(services_.settings_path, services_.file_system))
-        SelectStampType(*stored);
+    const StoredSettings stored =
+        ReadStoredSettings(services_.settings_path, services_.file_system);
+    if (stored.stamp_type) SelectStampType(*stored.stamp_type);
+    date_taken_ = stored.date_taken;
     if (arguments.empty()) return -1;
     AddBatch(arguments);
     RenamePass();
@@ -98,7 +101,8 @@ PendingList RenameSession::CollectBatch(const std::vector<std::string>& paths,
 }
 
 PassEnd RenameSession::StampListedFiles(const PassEvents& events) const {
-    const StampContext context{services_.file_system, services_.formats, services_.clock};
+    const StampContext context{services_.file_system, services_.formats, services_.clock,
+                               date_taken_ ? TimeSource::kDateTakenFirst : TimeSource::kLastWrite};
     const PassPaths paths{file_list_.size(), [this](std::size_t position) -> const std::string& {
                               return file_list_[position];
                           }};

@@ -38,7 +38,8 @@ public:
     explicit RenameSession(SessionServices services);
 
     // Selects stamp type 1, empties the file list, reads the settings file (a
-    // usable value outside 0..2 selects nothing, -1). Without arguments returns -1. With arguments
+    // usable value outside 0..2 selects nothing, -1; the date taken as it says,
+    // off without it). Without arguments returns -1. With arguments
     // (command-line mode) collects them - directories walked, everything else listed as it is -
     // merges them, runs the rename pass and returns 0. Errors pass on unchanged.
     int Initialize(const std::vector<std::string>& arguments);
@@ -79,6 +80,10 @@ public:
     // nothing.
     void SelectStampType(int stamp_type);
 
+    // Whether each file is stamped with its date taken where it has one.
+    void SelectDateTaken(bool on) { date_taken_ = on; }
+    bool date_taken() const { return date_taken_; }
+
     int stamp_type() const { return stamp_type_; }
     FileList& file_list() { return file_list_; }
     const FileList& file_list() const { return file_list_; }
@@ -87,6 +92,7 @@ public:
 private:
     SessionServices services_;
     int stamp_type_ = kDefaultStampType;
+    bool date_taken_ = false;
     FileList file_list_;
     std::size_t entries_written_back_ = 0;
 };

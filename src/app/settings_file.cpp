@@ -43,6 +43,18 @@ std::string Decoded(std::string_view bytes) {
     return FromAnsiCodePage(bytes);
 }
 
+// The value of the last line whose first field is exactly `key` and whose
+// second field reads as an integer.
+std::optional<int> SettingsValue(std::string_view text, std::string_view key) {
+    std::optional<int> found;
+    for (const auto& line : SettingsLines(text)) {
+        const auto fields = SplitFields(line, ':');
+        if (fields.size() < 2 || fields[0] != key) continue;
+        if (const auto value = ParseInt32(fields[1])) found = *value;
+    }
+    return found;
+}
+
 }  // namespace
 
 FileOpenError::FileOpenError(const std::string& path, const std::string& reason,
@@ -105,26 +117,31 @@ std::vector<std::string> SettingsLines(std::string_view text) {
 }
 
 std::optional<int> StampTypeFromSettingsText(std::string_view text) {
-    std::optional<int> stamp_type;
-    for (const auto& line : SettingsLines(text)) {
-        const auto fields = SplitFields(line, ':');
-        if (fields.size() < 2 || fields[0] != "StampType") continue;
-        if (const auto value = ParseInt32(fields[1])) stamp_type = *value;
-    }
-    return stamp_type;
+    return SettingsValue(text, "StampType");
 }
 
-std::optional<int> ReadSettingsFile(const std::string& path, FileSystem& file_system) {
-    if (!file_system.IsExistingFile(path)) return std::nullopt;
+bool DateTakenFromSettingsText(std::string_view text) {
+    return SettingsValue(text, "DateTaken") == 1;
+}
+
+StoredSettings ReadStoredSettings(const std::string& path, FileSystem& file_system) {
+    if (!file_system.IsExistingFile(path)) return {};
     std::string bytes;
     // One byte past the limit tells whether the file goes on beyond it.
     if (const int error = file_system.ReadFileStart(path, kSettingsReadLimit + 1, bytes))
         throw FileOpenError(path, ErrorText(error));
-    return StampTypeFromSettingsText(SettingsTextWithin(bytes, kSettingsReadLimit));
+    const std::string text = SettingsTextWithin(bytes, kSettingsReadLimit);
+    return {StampTypeFromSettingsText(text), DateTakenFromSettingsText(text)};
 }
 
-void WriteSettingsFile(const std::string& path, int stamp_type, FileSystem& file_system) {
-    const std::string text = "StampType:" + std::to_string(stamp_type) + "\r\n";
+std::optional<int> ReadSettingsFile(const std::string& path, FileSystem& file_system) {
+    return ReadStoredSettings(path, file_system).stamp_type;
+}
+
+void WriteSettingsFile(const std::string& path, int stamp_type, FileSystem& file_system,
+                       bool date_taken) {
+    std::string text = "StampType:" + std::to_string(stamp_type) + "\r\n";
+    if (date_taken) text += "DateTaken:1\r\n";
     if (const int error = file_system.ReplaceFileContents(path, ToAnsiCodePage(text)))
         throw FileCreateError(path, ErrorText(error));
 }

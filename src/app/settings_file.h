@@ -1,6 +1,7 @@
 #pragma once
 // The settings file "setup.ini" beside the executable (in the Linux package's
-// build: in the user's configuration folder): one line "StampType:<n>".
+// build: in the user's configuration folder): a line "StampType:<n>", and a
+// second line "DateTaken:1" while the date taken is on.
 
 #include <cstddef>
 #include <optional>
@@ -64,15 +65,33 @@ std::vector<std::string> SettingsLines(std::string_view text);
 // integer. Empty when no line does.
 std::optional<int> StampTypeFromSettingsText(std::string_view text);
 
+// Whether the text turns the date taken on: the value of the last line whose
+// first field is exactly "DateTaken" and whose second field reads as an
+// integer is 1. Lines are read as for the stamp type.
+bool DateTakenFromSettingsText(std::string_view text);
+
+// What the settings file stores.
+struct StoredSettings {
+    std::optional<int> stamp_type;  // empty when no line gives one
+    bool date_taken = false;
+};
+
+// Reads the stored settings from the settings file's first kSettingsReadLimit
+// bytes. Empty values when there is no file (or a directory) at the path.
+// Raises FileOpenError when the file exists but cannot be read.
+StoredSettings ReadStoredSettings(const std::string& path, FileSystem& file_system);
+
 // Reads the stamp type from the settings file's first kSettingsReadLimit bytes.
 // Empty when there is no file (or a directory) at the path or no usable line.
 // Raises FileOpenError when the file exists but cannot be read.
 std::optional<int> ReadSettingsFile(const std::string& path, FileSystem& file_system);
 
-// Replaces the settings file with "StampType:" + the stamp type + CR LF; when
-// the file is a symbolic link, the file it leads to gets the text and the link
-// stays. Raises FileCreateError when it cannot be written (also when it exists
-// but may not be written); the old file is then left intact.
-void WriteSettingsFile(const std::string& path, int stamp_type, FileSystem& file_system);
+// Replaces the settings file with "StampType:" + the stamp type + CR LF, and
+// "DateTaken:1" CR LF after it when the date taken is on; when the file is a
+// symbolic link, the file it leads to gets the text and the link stays.
+// Raises FileCreateError when it cannot be written (also when it exists but
+// may not be written); the old file is then left intact.
+void WriteSettingsFile(const std::string& path, int stamp_type, FileSystem& file_system,
+                       bool date_taken = false);
 
 }  // namespace tavrel

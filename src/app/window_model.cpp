@@ -75,6 +75,7 @@ void WindowModel::Reset() {
     ChangeList([&] { session.Initialize({}); },
                [&](bool) {
                    view_.ShowStampType(session.stamp_type());
+                   ShowDateTaken();
                    ListUpdate update;
                    update.reset = true;
                    return update;
@@ -104,7 +105,8 @@ bool WindowModel::CloseRequested() {
         // then fails and reports the settings file, with the usual message.
         if (!services.settings_folder.empty())
             services.file_system.CreateFolders(services.settings_folder);
-        WriteSettingsFile(services.settings_path, session.stamp_type(), services.file_system);
+        WriteSettingsFile(services.settings_path, session.stamp_type(), services.file_system,
+                          session.date_taken());
         // The window closes: nothing is left to undo. A window that stays open
         // (the settings file could not be written) keeps its undo.
         last_pass_.clear();
@@ -253,6 +255,21 @@ void WindowModel::StampTypeChosen(int stamp_type) {
     services_.session.SelectStampType(stamp_type);
 }
 
+void WindowModel::DateTakenChosen(bool on) {
+    // The work reads the time source: the item shows the one in use.
+    if (!work_) services_.session.SelectDateTaken(on);
+    ShowDateTaken();
+}
+
+void WindowModel::ShowDateTaken() {
+    view_.ShowDateTaken(services_.session.date_taken());
+    view_.ShowTitle(TitleWithSource(title_));
+}
+
+std::string WindowModel::TitleWithSource(const std::string& title) const {
+    return services_.session.date_taken() ? title + kDateTakenTitleEnd : title;
+}
+
 struct WindowModel::UndoResults {
     std::vector<RenamedFile> pass;
     UndoEnd end;
@@ -339,7 +356,7 @@ void WindowModel::WorkTick() {
     if (++work_ticks_ < kTicksBeforeProgress) return;
     const WorkProgress progress{work_->done(), work_total_};
     progress_shown_ = true;
-    view_.ShowTitle(ProgressTitle(title_, progress));
+    view_.ShowTitle(ProgressTitle(TitleWithSource(title_), progress));
     view_.ShowProgress(progress);
 }
 
@@ -356,7 +373,7 @@ bool WindowModel::WaitForWork() {
     view_.TickWhileWorking(false);
     if (progress_shown_) {
         progress_shown_ = false;
-        view_.ShowTitle(title_);
+        view_.ShowTitle(TitleWithSource(title_));
         view_.ShowProgress(std::nullopt);
     }
     const bool finished = Guarded([&] { finish(escaped); });
@@ -369,7 +386,7 @@ bool WindowModel::WaitForWork() {
 
 void WindowModel::ShowTitle(const std::string& title) {
     title_ = title;
-    view_.ShowTitle(title);
+    view_.ShowTitle(TitleWithSource(title));
 }
 
 std::string ProgressTitle(const std::string& title, const WorkProgress& progress) {

@@ -74,6 +74,8 @@ public:
     // there (-1 for none).
     virtual void ShowStampType(int stamp_type) = 0;
     virtual int ChosenStampType() const = 0;
+    // Whether the date-taken item shows its check mark.
+    virtual void ShowDateTaken(bool /*on*/) {}
 
     // Shows the window's error box and returns when the user has dismissed it.
     virtual void ShowError(const std::string& title, const std::string& text) = 0;
@@ -142,6 +144,9 @@ public:
     bool RegionalSettingsChanged();
     // The user picked a stamp type in the selector (-1 for none).
     void StampTypeChosen(int stamp_type);
+    // The user chose the date-taken item: the date taken on or off, shown in
+    // the item and at the title's end. While work runs it stays as it is.
+    void DateTakenChosen(bool on);
     // Undo (Ctrl+Z): names every file of the last pass back to the name it
     // had before, last renamed first, never replacing a file. A file whose old
     // name has been taken since, or that is gone, keeps its name; such files
@@ -187,6 +192,10 @@ private:
     void FinishPass(PassResults& pass, std::exception_ptr escaped);
     void FinishUndo(UndoResults& undo, std::exception_ptr escaped);
     void ShowTitle(const std::string& title);
+    // The title with the date-taken ending while the date taken is on.
+    std::string TitleWithSource(const std::string& title) const;
+    // Shows the session's date taken in the item and the title.
+    void ShowDateTaken();
 
     template <typename Steps>
     bool Guarded(Steps steps);
@@ -225,6 +234,9 @@ private:
     // The title the window shows when no progress is shown.
     std::string title_;
 };
+
+// The end of the title while the date taken is on.
+inline constexpr const char* kDateTakenTitleEnd = " - date taken";
 
 // The title while work shows its progress: "<title> — 12,345 / 200,000", or
 // "<title> — 12,345" while the number of files is not known yet.

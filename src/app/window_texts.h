@@ -22,6 +22,10 @@ inline constexpr const char* kStampTypeLabel = "Stamp Type";
 inline constexpr const char* kStampTypeNames[] = {"none", "YYYYMMDD_", "YYYYMMDD-hhmmss_"};
 inline constexpr const char* kListTooltip = "Drag and Drop Files or Directories Here!";
 
+// The checkable item of the list's context menu (and, on Windows, of the
+// window's system menu) that stamps each file with its date taken.
+inline constexpr const char* kDateTakenItem = "Date taken (photos, videos)";
+
 // The title of the box that reports an error escaping start-up.
 inline constexpr const char* kLastResortTitle = "アプリケーション エラー";
 

@@ -111,9 +111,8 @@ private:
         AheadRead read;
         try {
             read.path = paths_.at(position);
-            if (const auto reading = context_.file_system.ReadTimeAndIdentity(read.path)) {
-                read.stamp =
-                    StampTextForLastWrite(reading->last_write, stamp_type_, context_.formats);
+            if (const auto reading = ReadStampText(read.path, stamp_type_, context_)) {
+                read.stamp = reading->stamp;
                 read.file = reading->file;
                 read.folder = reading->folder;
             }
@@ -132,11 +131,10 @@ private:
         try {
             std::string stamp = job.stamp;
             if (job.kind == JobKind::kAlone) {
-                const auto reading = context_.file_system.ReadTimeAndIdentity(job.path);
+                const auto reading = ReadStampText(job.path, stamp_type_, context_);
                 std::optional<std::string> read_stamp;
                 if (reading) {
-                    read_stamp =
-                        StampTextForLastWrite(reading->last_write, stamp_type_, context_.formats);
+                    read_stamp = reading->stamp;
                     result.file = reading->file;
                     result.folder = reading->folder;
                 }

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -38,6 +39,19 @@ struct TimeReading {
     std::int64_t last_write = 0;
     std::optional<FileIdentity> file;
     std::optional<FileIdentity> folder;
+};
+
+// The bytes of a file held open for reading, as ReadTimeAndBytes hands them
+// on: random-access reads that never move a shared file position, so several
+// threads may each read their own file at once.
+class OpenFileBytes {
+public:
+    virtual ~OpenFileBytes() = default;
+    // Copies up to `size` bytes from `offset` into `into` and returns how many
+    // were copied: fewer only at the end of the file, 0 when the read failed.
+    virtual std::size_t ReadAt(std::uint64_t offset, std::uint8_t* into, std::size_t size) = 0;
+    // The file's size in bytes when it was opened.
+    virtual std::uint64_t Size() const = 0;
 };
 
 // What became of a rename that must not take a taken name.
@@ -80,6 +94,16 @@ public:
         const auto last_write = ReadLastWriteTime(path);
         if (!last_write) return std::nullopt;
         return TimeReading{*last_write, std::nullopt, std::nullopt};
+    }
+
+    // ReadTimeAndIdentity with the file's bytes: while the file is open for its
+    // time (opened as ReadLastWriteTime opens it), a regular file's bytes are
+    // handed to `read`, so that its contents cost no second open. The reading
+    // is empty, and `read` not called, where ReadTimeAndIdentity's is empty.
+    // A file system that cannot hand bytes on gives the reading alone.
+    virtual std::optional<TimeReading> ReadTimeAndBytes(
+        const std::string& path, const std::function<void(OpenFileBytes&)>& /*read*/) {
+        return ReadTimeAndIdentity(path);
     }
 
     // True when an entry other than a directory (or a link to one) exists under

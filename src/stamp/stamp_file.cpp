@@ -2,14 +2,28 @@
 
 #include "base/utf8.h"
 #include "stamp/collision_tag.h"
+#include "stamp/date_conversion_error.h"
 #include "stamp/file_name.h"
 #include "stamp/stamp_text.h"
 
 namespace tavrel {
 
+std::optional<StampTextReading> ReadStampText(const std::string& path, int stamp_type,
+                                              const StampContext& context) {
+    const auto reading = ReadStampTime(path, context.time_source, context.file_system);
+    if (!reading) return std::nullopt;
+    StampTextReading result{std::nullopt, reading->file, reading->folder};
+    if (reading->time) result.stamp = StampTextFor(*reading->time, stamp_type, context.formats);
+    return result;
+}
+
 std::string StampFile(const std::string& path, int stamp_type, const StampContext& context) {
-    return GiveStampedName(
-        path, MakeStampText(path, stamp_type, context.file_system, context.formats), context);
+    if (context.time_source == TimeSource::kLastWrite)
+        return GiveStampedName(
+            path, MakeStampText(path, stamp_type, context.file_system, context.formats), context);
+    const auto reading = ReadStampText(path, stamp_type, context);
+    if (!reading || !reading->stamp) throw DateConversionError();
+    return GiveStampedName(path, *reading->stamp, context);
 }
 
 std::string GiveStampedName(const std::string& path, const std::string& stamp,

@@ -2,11 +2,13 @@
 // Renaming one file: stamp text, name analysis, collision search, and the rename
 // that never replaces anything.
 
+#include <optional>
 #include <string>
 
 #include "platform/clock.h"
 #include "platform/file_system.h"
 #include "platform/regional_formats.h"
+#include "stamp/time_source.h"
 
 namespace tavrel {
 
@@ -15,7 +17,23 @@ struct StampContext {
     FileSystem& file_system;
     const RegionalFormats& formats;
     Clock& clock;
+    // Where each file's time comes from.
+    TimeSource time_source = TimeSource::kLastWrite;
 };
+
+// A file's stamp text read from the context's time source, with the
+// identities the reading gave. The stamp is empty where the time lies outside
+// what a stamp can show.
+struct StampTextReading {
+    std::optional<std::string> stamp;
+    std::optional<FileIdentity> file;
+    std::optional<FileIdentity> folder;
+};
+
+// Reads the file's time from the context's time source and makes its stamp
+// text. Empty when the file cannot be opened for reading.
+std::optional<StampTextReading> ReadStampText(const std::string& path, int stamp_type,
+                                              const StampContext& context);
 
 // Gives the file at path its stamped name and returns the path it bears
 // afterwards: the new path after a successful rename, the given path when the

@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
 #include <QStyle>
@@ -189,6 +190,30 @@ Marks MarksOf(const WindowFixture& w) {
     const QModelIndex current = w.form.file_list->currentIndex();
     if (current.isValid()) marks.current = entries[static_cast<std::size_t>(current.row())];
     return marks;
+}
+
+TEST(ListMenu, MenuKeyAndShiftF10OpenTheDateTakenItem) {
+    struct Case {
+        const char* name;
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+    } cases[] = {
+        {"Menu key", Qt::Key_Menu, Qt::NoModifier},
+        {"Shift+F10", Qt::Key_F10, Qt::ShiftModifier},
+    };
+    for (const auto& c : cases) {
+        WindowFixture w;
+        w.form.show();
+        w.form.file_list->setFocus();
+        QTest::keyClick(w.form.file_list, c.key, c.modifiers);
+        ASSERT_TRUE(w.form.list_menu->isVisible()) << c.name;
+        EXPECT_EQ(w.form.list_menu->actions().value(0), w.form.date_taken_item) << c.name;
+        EXPECT_EQ(w.form.date_taken_item->text(), "Date taken (photos, videos)");
+        w.form.date_taken_item->trigger();
+        w.form.list_menu->hide();
+        EXPECT_TRUE(w.form.date_taken_item->isChecked()) << c.name;
+        EXPECT_EQ(w.form.windowTitle(), "Tavrel v" TAVREL_VERSION " - date taken") << c.name;
+    }
 }
 
 TEST(ListMarks, EntriesThatStayKeepTheirMarksAndTheCurrentEntry) {

@@ -19,6 +19,32 @@ namespace {
 
 constexpr int kReadFlags = O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
 
+// A regular file's bytes through pread, which keeps no file position.
+class DescriptorBytes : public OpenFileBytes {
+public:
+    DescriptorBytes(int fd, std::uint64_t size) : fd_(fd), size_(size) {}
+
+    std::size_t ReadAt(std::uint64_t offset, std::uint8_t* into, std::size_t size) override {
+        std::size_t copied = 0;
+        // A short read before the end (a signal, a network file system) is
+        // followed by another from where it stopped.
+        while (copied < size && offset + copied < size_) {
+            const ssize_t n = RetryOnInterrupt([&] {
+                return ::pread(fd_, into + copied, size - copied,
+                               static_cast<off_t>(offset + copied));
+            });
+            if (n <= 0) return copied;
+            copied += static_cast<std::size_t>(n);
+        }
+        return copied;
+    }
+    std::uint64_t Size() const override { return size_; }
+
+private:
+    int fd_;
+    std::uint64_t size_;
+};
+
 }  // namespace
 
 std::string ErrorText(int error_number) {
@@ -44,6 +70,16 @@ HeldDirectory& PosixFileSystem::Held() {
 }
 
 std::optional<TimeReading> PosixFileSystem::ReadTimeAndIdentity(const std::string& path) {
+    return ReadOpened(path, nullptr);
+}
+
+std::optional<TimeReading> PosixFileSystem::ReadTimeAndBytes(
+    const std::string& path, const std::function<void(OpenFileBytes&)>& read) {
+    return ReadOpened(path, &read);
+}
+
+std::optional<TimeReading> PosixFileSystem::ReadOpened(
+    const std::string& path, const std::function<void(OpenFileBytes&)>* read) {
     HeldDirectory& held = Held();
     const HeldDirectory::Located at = held.Locate(path);
     const UniqueFd file(
@@ -61,6 +97,10 @@ std::optional<TimeReading> PosixFileSystem::ReadTimeAndIdentity(const std::strin
         FileIdentity{static_cast<std::uint64_t>(st.st_dev),
                      made_up ? IdentityOfPath(path) : static_cast<std::uint64_t>(st.st_ino)};
     if (at.directory_fd != AT_FDCWD) reading.folder = held.Identity();
+    if (read && *read && S_ISREG(st.st_mode)) {
+        DescriptorBytes bytes(file.get(), static_cast<std::uint64_t>(st.st_size));
+        (*read)(bytes);
+    }
     return reading;
 }
 

@@ -34,6 +34,10 @@ public:
 
     std::optional<std::int64_t> ReadLastWriteTime(const std::string& path) override;
     std::optional<TimeReading> ReadTimeAndIdentity(const std::string& path) override;
+    // Bytes are read with pread, so the reads never block on a FIFO or device:
+    // only a regular file's bytes are handed on.
+    std::optional<TimeReading> ReadTimeAndBytes(
+        const std::string& path, const std::function<void(OpenFileBytes&)>& read) override;
     bool IsDirectory(const std::string& path) override;
     bool IsNameTaken(const std::string& path) override;
     int RenameNoReplace(const std::string& from, const std::string& to) override;
@@ -55,6 +59,11 @@ public:
     void ReleaseHeldDirectory() override;
 
 private:
+    // Opens the file for its time, reads it, and hands the open file to
+    // `read` (when given) before closing it.
+    std::optional<TimeReading> ReadOpened(const std::string& path,
+                                          const std::function<void(OpenFileBytes&)>* read);
+
     // The calling thread's held directory, made on its first call. The
     // reference stays good until ReleaseHeldDirectory, which destroys every
     // thread's: hence it may come only when no other thread is inside a call.

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <atomic>
 #include <memory>
 #include <shared_mutex>
@@ -136,6 +137,33 @@ UniqueHandle OpenForTime(const std::wstring& path) {
     return OpenFile(path, GENERIC_READ, 0, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
 }
 
+// A disk file's bytes, read at offsets given in an OVERLAPPED: the handle is
+// synchronous, so each read is complete when ReadFile returns.
+class HandleBytes : public OpenFileBytes {
+public:
+    HandleBytes(HANDLE handle, std::uint64_t size) : handle_(handle), size_(size) {}
+
+    std::size_t ReadAt(std::uint64_t offset, std::uint8_t* into, std::size_t size) override {
+        std::size_t copied = 0;
+        while (copied < size && offset + copied < size_) {
+            const std::uint64_t at = offset + copied;
+            OVERLAPPED where{};
+            where.Offset = static_cast<DWORD>(at);
+            where.OffsetHigh = static_cast<DWORD>(at >> 32);
+            const DWORD wanted = static_cast<DWORD>(std::min<std::size_t>(size - copied, 1 << 20));
+            DWORD n = 0;
+            if (!::ReadFile(handle_, into + copied, wanted, &n, &where) || n == 0) break;
+            copied += n;
+        }
+        return copied;
+    }
+    std::uint64_t Size() const override { return size_; }
+
+private:
+    HANDLE handle_;
+    std::uint64_t size_;
+};
+
 bool IsDirectoryReparsePoint(DWORD attributes) {
     return (attributes & FILE_ATTRIBUTE_DIRECTORY) && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
@@ -165,17 +193,40 @@ std::optional<std::int64_t> Win32FileSystem::ReadLastWriteTime(const std::string
 }
 
 std::optional<TimeReading> Win32FileSystem::ReadTimeAndIdentity(const std::string& path) {
+    return ReadOpened(path, nullptr);
+}
+
+std::optional<TimeReading> Win32FileSystem::ReadTimeAndBytes(
+    const std::string& path, const std::function<void(OpenFileBytes&)>& read) {
+    return ReadOpened(path, &read);
+}
+
+std::optional<TimeReading> Win32FileSystem::ReadOpened(
+    const std::string& path, const std::function<void(OpenFileBytes&)>* read) {
     const std::wstring file_path = FilePath(path);
+    // The bytes are read inside the call, while the file is open and no other
+    // thread of this process is refused for its sake.
+    const auto read_bytes = [read](HANDLE file) {
+        LARGE_INTEGER size;
+        if (!read || !*read || ::GetFileType(file) != FILE_TYPE_DISK ||
+            !::GetFileSizeEx(file, &size))
+            return;
+        HandleBytes bytes(file, static_cast<std::uint64_t>(size.QuadPart));
+        (*read)(bytes);
+    };
     auto reading = WithoutOwnOpens([&]() -> std::optional<TimeReading> {
         const UniqueHandle file = OpenForTime(file_path);
         if (!file) return std::nullopt;
+        std::optional<TimeReading> got;
         BY_HANDLE_FILE_INFORMATION info;
-        if (::GetFileInformationByHandle(file.get(), &info))
-            return TimeReading{SecondsSinceEpoch(info.ftLastWriteTime), IdentityOf(info), {}};
-        // No identity to be had: the time alone, as ReadLastWriteTime reads it.
         FILETIME last_write;
-        if (!::GetFileTime(file.get(), nullptr, nullptr, &last_write)) return std::nullopt;
-        return TimeReading{SecondsSinceEpoch(last_write), {}, {}};
+        if (::GetFileInformationByHandle(file.get(), &info))
+            got = TimeReading{SecondsSinceEpoch(info.ftLastWriteTime), IdentityOf(info), {}};
+        // No identity to be had: the time alone, as ReadLastWriteTime reads it.
+        else if (::GetFileTime(file.get(), nullptr, nullptr, &last_write))
+            got = TimeReading{SecondsSinceEpoch(last_write), {}, {}};
+        if (got) read_bytes(file.get());
+        return got;
     });
     // The folder of the entry the path names: the extended-length path up to
     // its last separator, "." and ".." resolved and "/" turned into "\".

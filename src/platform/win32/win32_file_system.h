@@ -31,6 +31,11 @@ public:
     // and of its parent folder, opened on its own (or remembered from this
     // thread's previous call in that folder, until ReleaseHeldDirectory).
     std::optional<TimeReading> ReadTimeAndIdentity(const std::string& path) override;
+    // The bytes of a file on a disk (not a pipe or a device) are read with
+    // ReadFile at offsets given in an OVERLAPPED, while the file is open for
+    // its time.
+    std::optional<TimeReading> ReadTimeAndBytes(
+        const std::string& path, const std::function<void(OpenFileBytes&)>& read) override;
     bool IsSlowAndThreadSafe(const std::string& path) override;
     void ReleaseHeldDirectory() override;
     bool IsDirectory(const std::string& path) override;
@@ -56,6 +61,8 @@ private:
         FileIdentity identity;
     };
     std::optional<FileIdentity> FolderIdentity(const std::wstring& folder);
+    std::optional<TimeReading> ReadOpened(const std::string& path,
+                                          const std::function<void(OpenFileBytes&)>* read);
 
     std::mutex known_mutex_;
     std::unordered_map<std::thread::id, KnownFolder> known_;  // each thread's last folder

@@ -11,6 +11,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListView>
+#include <QMenu>
 #include <QMimeData>
 #include <QProxyStyle>
 #include <QPushButton>
@@ -176,6 +177,18 @@ void MainWindow::BuildControls() {
     auto* cancel = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(cancel, &QShortcut::activated, this, [this] { model_.CancelRequested(); });
 
+    // The list's context menu: the right button opens it through Qt's
+    // context-menu event, the Menu key and Shift+F10 through the event filter.
+    list_menu = new QMenu(this);
+    date_taken_item = list_menu->addAction(QString::fromUtf8(window_text::kDateTakenItem));
+    date_taken_item->setCheckable(true);
+    connect(date_taken_item, &QAction::triggered, this,
+            [this](bool checked) { model_.DateTakenChosen(checked); });
+    file_list->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(file_list, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        OpenListMenu(file_list->viewport()->mapFrom(file_list, at));
+    });
+
     work_timer_ = new QTimer(this);
     work_timer_->setInterval(kWorkTickMilliseconds);
     connect(work_timer_, &QTimer::timeout, this, [this] { model_.WorkTick(); });
@@ -274,6 +287,15 @@ int MainWindow::ChosenStampType() const {
     return stamp_type_selector->currentIndex();
 }
 
+void MainWindow::ShowDateTaken(bool on) {
+    const QSignalBlocker quiet(date_taken_item);
+    date_taken_item->setChecked(on);
+}
+
+void MainWindow::OpenListMenu(const QPoint& at) {
+    list_menu->popup(file_list->viewport()->mapToGlobal(at));
+}
+
 void MainWindow::ShowError(const std::string& title, const std::string& text) {
     // Owned by the active window, as the error arises from what the user did there.
     QWidget* owner = QApplication::activeWindow();
@@ -368,7 +390,16 @@ void MainWindow::dropEvent(QDropEvent* event) {
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     if (watched == file_list && event->type() == QEvent::KeyPress) {
-        if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete) model_.DeletePressed();
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Delete) model_.DeletePressed();
+        if ((key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier) ||
+            (key->key() == Qt::Key_Menu && key->modifiers() == Qt::NoModifier)) {
+            // At the current entry. Not every platform plugin turns the Menu
+            // key into a context-menu event, so both keys are taken here.
+            const QRect current = file_list->visualRect(file_list->currentIndex());
+            OpenListMenu(current.isValid() ? current.center() : QPoint(0, 0));
+            return true;
+        }
         return false;  // the list handles the key as usual too
     }
     if (watched == file_list->viewport() && event->type() == QEvent::ToolTip) {

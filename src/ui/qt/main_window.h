@@ -11,10 +11,12 @@
 #include "app/window_model.h"
 #include "ui/qt/window_font.h"
 
+class QAction;
 class QComboBox;
 class QFrame;
 class QLabel;
 class QListView;
+class QMenu;
 class QPushButton;
 class QTimer;
 
@@ -53,6 +55,9 @@ public:
     QComboBox* stamp_type_selector = nullptr;
     QPushButton* execute_button = nullptr;
     QPushButton* clear_button = nullptr;
+    // The file list's context menu and its date-taken item.
+    QMenu* list_menu = nullptr;
+    QAction* date_taken_item = nullptr;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -76,6 +81,7 @@ private:
     std::size_t ShowList(const ListUpdate& update) override;
     void ShowStampType(int stamp_type) override;
     int ChosenStampType() const override;
+    void ShowDateTaken(bool on) override;
     void ShowError(const std::string& title, const std::string& text) override;
     void TickWhileWorking(bool working) override;
     void WakeFromWorker() override;
@@ -83,6 +89,8 @@ private:
 
     void BuildControls();
     void UpdateMinimumSize();
+    // Opens the list's context menu at a point of the list's viewport.
+    void OpenListMenu(const QPoint& at);
 
     MainWindowServices services_;
     WindowModel model_;

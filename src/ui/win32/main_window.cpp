@@ -1,6 +1,7 @@
 #include "ui/win32/main_window.h"
 
 #include <commctrl.h>
+#include <windowsx.h>
 
 #include <algorithm>
 #include <exception>
@@ -98,6 +99,14 @@ MainWindow::MainWindow(MainWindowServices services)
     CreateControls();
     LayOut();
     ShowStampType(services_.session.stamp_type());
+    // The date-taken item, in the list's context menu and the system menu.
+    const std::wstring date_taken_text = FromWtf8(window_text::kDateTakenItem);
+    list_menu = CreatePopupMenu();
+    AppendMenuW(list_menu, MF_STRING, kDateTakenCommand, date_taken_text.c_str());
+    if (HMENU system_menu = GetSystemMenu(handle_, FALSE)) {
+        AppendMenuW(system_menu, MF_SEPARATOR, 0, nullptr);
+        AppendMenuW(system_menu, MF_STRING, kDateTakenCommand, date_taken_text.c_str());
+    }
     taskbar_created_ = RegisterWindowMessageW(L"TaskbarCreated");
     wake_target_.store(handle_);
     ACCEL undo{FCONTROL | FVIRTKEY, 'Z', kUndoId};
@@ -117,6 +126,7 @@ MainWindow::~MainWindow() {
     model_.AbandonWork();
     if (handle_ != nullptr) DestroyWindow(handle_);
     if (shortcuts_ != nullptr) DestroyAcceleratorTable(shortcuts_);
+    if (list_menu != nullptr) DestroyMenu(list_menu);
     if (font_ != nullptr) DeleteObject(font_);
     if (bold_font_ != nullptr) DeleteObject(bold_font_);
 }
@@ -331,6 +341,29 @@ void MainWindow::ShowStampType(int stamp_type) {
     SendMessageW(stamp_type_selector, CB_SETCURSEL, static_cast<WPARAM>(stamp_type), 0);
 }
 
+void MainWindow::ShowDateTaken(bool on) {
+    const UINT state = MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED);
+    CheckMenuItem(list_menu, kDateTakenCommand, state);
+    if (HMENU system_menu = GetSystemMenu(handle_, FALSE))
+        CheckMenuItem(system_menu, kDateTakenCommand, state);
+}
+
+void MainWindow::OpenListMenu(POINT at) {
+    if (at.x == -1 && at.y == -1) {
+        // From the keyboard: at the current entry, or the list's corner.
+        RECT item{};
+        const LRESULT current = SendMessageW(file_list, LB_GETCARETINDEX, 0, 0);
+        if (current < 0 || SendMessageW(file_list, LB_GETITEMRECT, static_cast<WPARAM>(current),
+                                        reinterpret_cast<LPARAM>(&item)) == LB_ERR)
+            item = RECT{};
+        at = {item.left, item.bottom};
+        ClientToScreen(file_list, &at);
+    }
+    // The chosen command comes back as WM_COMMAND.
+    TrackPopupMenu(list_menu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, at.x, at.y, 0,
+                   handle_, nullptr);
+}
+
 int MainWindow::ChosenStampType() const {
     // The index the combo box reports is the type (-1: none).
     return static_cast<int>(SendMessageW(stamp_type_selector, CB_GETCURSEL, 0, 0));
@@ -407,8 +440,18 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
             if (id == IDCANCEL && lparam == 0) model_.CancelRequested();
             if (id == kComboBoxId && code == CBN_SELCHANGE)
                 model_.StampTypeChosen(ChosenStampType());
+            if (id == static_cast<int>(kDateTakenCommand) && lparam == 0)
+                model_.DateTakenChosen(!model_.session().date_taken());
             return 0;
         }
+        case WM_SYSCOMMAND:
+            if ((wparam & 0xFFF0) != kDateTakenCommand) break;
+            model_.DateTakenChosen(!model_.session().date_taken());
+            return 0;
+        case WM_CONTEXTMENU:
+            if (reinterpret_cast<HWND>(wparam) != file_list) break;
+            OpenListMenu(POINT{GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)});
+            return 0;
         case WM_MEASUREITEM: {
             auto* item = reinterpret_cast<MEASUREITEMSTRUCT*>(lparam);
             if (item->CtlID != kListBoxId) break;

@@ -43,6 +43,9 @@ public:
         // The command of the undo key (Ctrl+Z).
         kUndoId,
     };
+    // The date-taken item's command, in the list's context menu and in the
+    // system menu (whose commands keep their low four bits clear).
+    static constexpr UINT kDateTakenCommand = 0x1000;
     // The timer that ticks while work runs, and the message that wakes the
     // window when the work has ended.
     static constexpr UINT_PTR kWorkTimerId = 1;
@@ -79,6 +82,8 @@ public:
     HWND execute_button = nullptr;
     HWND clear_button = nullptr;
     HWND tooltip = nullptr;
+    // The file list's context menu, holding the date-taken item.
+    HMENU list_menu = nullptr;
 
 private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
@@ -99,6 +104,10 @@ private:
     std::size_t ShowList(const ListUpdate& update) override;
     void ShowStampType(int stamp_type) override;
     int ChosenStampType() const override;
+    void ShowDateTaken(bool on) override;
+    // WM_CONTEXTMENU from the list: the right button at `at` (screen
+    // coordinates), or the Menu key or Shift+F10 (at -1, -1).
+    void OpenListMenu(POINT at);
     void ShowError(const std::string& title, const std::string& text) override;
     void TickWhileWorking(bool working) override;
     void WakeFromWorker() override;
