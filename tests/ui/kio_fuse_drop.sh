@@ -109,10 +109,8 @@ xdotool windowmove --sync "$window" 40 40
 
 drag_onto "$window" "$KIO_SMB/smb/IMG_1.jpg" "$KIO_SMB/smb/folder" \
     "$KIO_SFTP/sftp/IMG_1.jpg" "$KIO_SFTP/sftp/folder/"
-# Execute, once the drop's six files are listed (the title shows no count:
-# the list's rows are read back through the window's own picture of them
-# only in the other tests, here the result on the server is what counts).
-sleep 1
+# The drag ends once the window has taken the drop: Execute queues behind
+# the drop's walk.
 xdotool windowactivate --sync "$window"
 point_at "$window" $((234 + 37)) $((207 + 20))
 xdotool click 1
