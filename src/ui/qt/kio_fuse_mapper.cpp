@@ -8,6 +8,8 @@
 #include <QGuiApplication>
 #include <QStringList>
 #include <QtGlobal>
+#include <algorithm>
+#include <cstdint>
 
 namespace tavrel {
 namespace {
@@ -67,7 +69,8 @@ bool KioFuseMapper::Serves(const QString& scheme) const {
 bool KioFuseMapper::Reachable() {
     std::optional<QDBusConnection> bus = SessionBus();
     if (!bus) return false;
-    const int within = static_cast<int>(answer_within_.count());
+    // The bus itself answers at once; a hung one must not hold the hover long.
+    const int within = static_cast<int>(std::min<std::int64_t>(answer_within_.count(), 2000));
     const QDBusMessage running =
         bus->call(BusDaemonCall(QStringLiteral("NameHasOwner")) << kService, QDBus::Block, within);
     if (running.type() == QDBusMessage::ReplyMessage && running.arguments().value(0).toBool())
