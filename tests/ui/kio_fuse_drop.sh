@@ -61,6 +61,9 @@ TAVREL_KIO_SMB_FILE="$smb/smb/IMG_1.jpg" TAVREL_KIO_SFTP_FILE="$sftp/sftp/IMG_1.
     { echo "FAIL: the mapping client against kio-fuse:"; grep -A5 "Failure\|FAILED" "$kio_work/client.out" | head -n 30; exit 1; }
 ! grep -q "SKIPPED \]" "$kio_work/client.out" || { echo "FAIL: the mapping client's tests were skipped"; exit 1; }
 
+# Every wait bounded generously: on a busy machine the window was seen to take
+# over 90 s to open beside the share's servers and kio-fuse.
+x_wait_seconds=300
 source "$(dirname "$0")/x_session.sh"
 trap 'cleanup; kio_cleanup' EXIT
 mkdir -p "$work/app"
