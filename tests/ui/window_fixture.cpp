@@ -10,9 +10,11 @@
 namespace tavrel::test {
 
 WindowFixture::WindowFixture(const std::string& executable_path, const std::string& settings_name,
-                             const std::vector<std::string>& font_files)
+                             const std::vector<std::string>& font_files,
+                             RemotePathMapper* path_mapper)
     : settings_path(settings_dir / settings_name),
-      form(MainWindowServices{session, executable_path, errors, HostName(), font_files}) {}
+      form(MainWindowServices{session, executable_path, errors, HostName(), font_files,
+                              path_mapper}) {}
 
 std::vector<std::string> WindowFixture::Entries() const {
     std::vector<std::string> entries;

@@ -33,10 +33,12 @@ public:
 class WindowFixture {
 public:
     // The window reads its version from the given program file and loads its
-    // font from the given font files.
+    // font from the given font files; dropped network locations go to the
+    // given mapper.
     explicit WindowFixture(const std::string& executable_path = TAVREL_BINARY,
                            const std::string& settings_name = "setup.ini",
-                           const std::vector<std::string>& font_files = TahomaMetricFontFiles());
+                           const std::vector<std::string>& font_files = TahomaMetricFontFiles(),
+                           RemotePathMapper* path_mapper = nullptr);
 
     // Runs a handler that may start work, and the work to its end.
     bool Run(bool started) { return form.model().WaitForWork() && started; }

@@ -4,22 +4,26 @@
 
 namespace tavrel {
 
-std::vector<std::string> DroppedPaths(const QList<QUrl>& urls, const std::string& own_host_name) {
+std::optional<std::string> LocalPathOfUrl(const QUrl& url, const std::string& own_host_name) {
+    if (url.scheme() != QLatin1String("file")) return std::nullopt;
+    const QString host = url.host();
     const QString own_host = QString::fromUtf8(own_host_name);
-    auto is_local = [&](const QString& host) {
-        return host.isEmpty() ||
-               host.compare(QLatin1String("localhost"), Qt::CaseInsensitive) == 0 ||
-               (!own_host.isEmpty() && host.compare(own_host, Qt::CaseInsensitive) == 0);
-    };
+    const bool local = host.isEmpty() ||
+                       host.compare(QLatin1String("localhost"), Qt::CaseInsensitive) == 0 ||
+                       (!own_host.isEmpty() && host.compare(own_host, Qt::CaseInsensitive) == 0);
+    if (!local) return std::nullopt;
+    const QByteArray bytes =
+        QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
+    if (bytes.isEmpty()) return std::nullopt;
+    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+
+std::vector<std::string> DroppedPaths(const QList<QUrl>& urls, const std::string& own_host_name) {
     std::vector<std::string> paths;
     paths.reserve(static_cast<std::size_t>(urls.size()));
-    for (const QUrl& url : urls) {
-        if (url.scheme() != QLatin1String("file") || !is_local(url.host())) continue;
-        const QByteArray bytes =
-            QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
-        if (bytes.isEmpty()) continue;
-        paths.emplace_back(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-    }
+    for (const QUrl& url : urls)
+        if (std::optional<std::string> path = LocalPathOfUrl(url, own_host_name))
+            paths.push_back(std::move(*path));
     return paths;
 }
 

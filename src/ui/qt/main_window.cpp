@@ -22,7 +22,6 @@
 #include <algorithm>
 
 #include "app/window_texts.h"
-#include "ui/qt/dropped_paths.h"
 #include "ui/qt/error_reporter.h"
 #include "ui/qt/file_list_model.h"
 #include "ui/qt/launcher_progress.h"
@@ -85,7 +84,8 @@ private:
 MainWindow::MainWindow(MainWindowServices services)
     : services_(std::move(services)),
       model_(WindowModelServices{services_.session, services_.executable_path, GetVersionString},
-             *this) {
+             *this),
+      drop_decoder_(services_.host_name, services_.path_mapper) {
     setObjectName(QStringLiteral("FormMain"));
     setWindowTitle(QString::fromUtf8(window_text::kCreatedTitle));
     setFont(WindowFont(services_.font_files));
@@ -352,40 +352,54 @@ void MainWindow::moveEvent(QMoveEvent* event) {
 
 void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
     // The URLs are read from the source as the drag enters, once, so that the
-    // source sees a drag of network locations (smb://, sftp:// without the file
-    // manager's FUSE mount) refused while it hovers, not only once dropped.
-    drag_brings_local_path_ = event->mimeData()->hasUrls() &&
-                              !DroppedPaths(event->mimeData()->urls(), services_.host_name).empty();
+    // source sees a drag of network locations that nothing can map refused
+    // while it hovers, not only once dropped.
+    drag_may_bring_paths_ = drop_decoder_.MayBringPaths(*event->mimeData());
     // While work runs, nothing more is taken.
-    if (drag_brings_local_path_ && !model_.Working())
+    if (drag_may_bring_paths_ && !model_.Working())
         event->acceptProposedAction();
     else
         event->ignore();
 }
 
 void MainWindow::dragMoveEvent(QDragMoveEvent* event) {
-    if (drag_brings_local_path_ && !model_.Working())
+    if (drag_may_bring_paths_ && !model_.Working())
         event->acceptProposedAction();
     else
         event->ignore();
 }
 
 void MainWindow::dropEvent(QDropEvent* event) {
-    // The URLs are fetched from the drag's source again: what it offered while
-    // hovering may not be what it gives now. A source that has gone, or a
-    // transfer that failed, gives none: such a drop, like one that names no
-    // local file, is refused, so the source sees it failed instead of being
-    // told it was taken.
-    const std::vector<std::string> paths =
-        event->mimeData()->hasUrls() ? DroppedPaths(event->mimeData()->urls(), services_.host_name)
-                                     : std::vector<std::string>{};
-    if (paths.empty() || model_.Working()) {
+    if (model_.Working()) {
         event->setDropAction(Qt::IgnoreAction);
         event->ignore();
         return;
     }
-    event->acceptProposedAction();
-    model_.FilesDropped(paths);
+    // The URLs are fetched from the drag's source again: what it offered while
+    // hovering may not be what it gives now. A source that has gone, or a
+    // transfer that failed, gives none: such a drop, like one that brings no
+    // path, is refused, so the source sees it failed instead of being told it
+    // was taken.
+    const DroppedItems dropped = drop_decoder_.Decode(*event->mimeData());
+    if (dropped.paths.empty()) {
+        event->setDropAction(Qt::IgnoreAction);
+        event->ignore();
+    } else {
+        event->acceptProposedAction();
+        model_.FilesDropped(dropped.paths);
+    }
+    ReportRefused(dropped.refused);
+}
+
+void MainWindow::ReportRefused(const std::vector<RefusedUri>& refused) {
+    if (refused.empty()) return;
+    QMetaObject::invokeMethod(
+        this,
+        [this, text = RefusalText(refused)] {
+            services_.errors.ShowError(this, Text(ApplicationTitle(services_.executable_path)),
+                                       text);
+        },
+        Qt::QueuedConnection);
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {

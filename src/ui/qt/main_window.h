@@ -9,6 +9,7 @@
 
 #include "app/rename_session.h"
 #include "app/window_model.h"
+#include "ui/qt/drop_decoder.h"
 #include "ui/qt/window_font.h"
 
 class QAction;
@@ -24,6 +25,7 @@ namespace tavrel {
 
 class ErrorReporter;
 class FileListModel;
+class RemotePathMapper;
 
 // What the window works with, passed in so tests can give their own.
 struct MainWindowServices {
@@ -35,6 +37,9 @@ struct MainWindowServices {
     std::string host_name = {};
     // Font files to load for the window's font (see WindowFont).
     std::vector<std::string> font_files = TahomaMetricFontFiles();
+    // What gives dropped network locations (smb://, sftp://) a path; none
+    // when null.
+    RemotePathMapper* path_mapper = nullptr;
 };
 
 class MainWindow final : public QWidget, private WindowView {
@@ -91,6 +96,9 @@ private:
     void UpdateMinimumSize();
     // Opens the list's context menu at a point of the list's viewport.
     void OpenListMenu(const QPoint& at);
+    // Names the locations a drop or a paste brought no path for, in a message
+    // box shown once the drop is over (the drag's source waits for its end).
+    void ReportRefused(const std::vector<RefusedUri>& refused);
 
     MainWindowServices services_;
     WindowModel model_;
@@ -98,10 +106,11 @@ private:
     QTimer* work_timer_ = nullptr;
     // The rows the list view was last given.
     int shown_rows_ = 0;
-    // Whether the drag now hovering brings a local path, read once as it
-    // enters: a drag of smb:// or sftp:// locations only is refused before
-    // it is dropped.
-    bool drag_brings_local_path_ = false;
+    DropDecoder drop_decoder_;
+    // Whether the drag now hovering may bring a path, read once as it
+    // enters: a drag of network locations only, with nothing to map them,
+    // is refused before it is dropped.
+    bool drag_may_bring_paths_ = false;
 };
 
 }  // namespace tavrel

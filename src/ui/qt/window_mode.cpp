@@ -16,6 +16,7 @@
 #include "platform/posix/retry.h"
 #include "platform/process.h"
 #include "ui/qt/error_reporter.h"
+#include "ui/qt/kio_fuse_mapper.h"
 #include "ui/qt/main_window.h"
 
 namespace tavrel {
@@ -45,7 +46,10 @@ int RunWindowMode(int& argc, char** argv) {
         [&] {
             UserEnvironment environment(executable);
             RenameSession session(environment.Services());
-            MainWindow window(MainWindowServices{session, executable, reporter, HostName()});
+            KioFuseMapper kio_fuse;
+            MainWindowServices services{session, executable, reporter, HostName()};
+            services.path_mapper = &kio_fuse;
+            MainWindow window(std::move(services));
             window.model().Reset();
             window.show();
             QApplication::exec();
