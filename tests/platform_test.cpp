@@ -9,7 +9,6 @@
 #include "platform/file_system.h"
 #include "platform/posix/atomic_replace.h"
 #include "platform/posix/locale_formats.h"
-#include "platform/posix/mount_traits.h"
 #include "platform/posix/no_replace_rename.h"
 #include "platform/posix/posix_file_system.h"
 #include "platform/posix/process_environment.h"
@@ -135,38 +134,6 @@ TEST(NoReplaceRename, ReservesTheNewNameWhereTheFlagIsNotKept) {
             << c.name;
         EXPECT_EQ(scripted.log, c.calls) << c.name;
     }
-}
-
-TEST(MountTraits, WhatEachKindOfMountKeeps) {
-    struct Case {
-        const char* type;
-        bool slow, keeps_no_replace, stable_identities;
-    } cases[] = {
-        {"ext4", false, true, true},
-        {"tmpfs", false, true, true},
-        {"nfs4", true, true, true},
-        {"cifs", true, true, true},
-        {"fuse.sshfs", true, true, true},
-        {"fuse.fusefat", false, true, true},
-        {"fuse.ntfs-3g", false, true, true},
-        {"fuse.gvfsd-fuse", true, false, false},
-        {"", false, true, true},
-    };
-    for (const auto& c : cases) {
-        const MountTraits traits = TraitsOfMountType(c.type);
-        EXPECT_EQ(traits.slow, c.slow) << c.type;
-        EXPECT_EQ(traits.keeps_no_replace, c.keeps_no_replace) << c.type;
-        EXPECT_EQ(traits.stable_identities, c.stable_identities) << c.type;
-    }
-    // Below the share browser's mount, only an SFTP share keeps it.
-    const std::pair<const char*, bool> shares[] = {{"sftp:host=nas,user=me", true},
-                                                   {"smb-share:server=nas,share=photos", false},
-                                                   {"sftp", false}};
-    for (const auto& [folder, keeps] : shares)
-        EXPECT_EQ(
-            TraitsOfShareFolder(TraitsOfMountType("fuse.gvfsd-fuse"), folder).keeps_no_replace,
-            keeps)
-            << folder;
 }
 
 class PosixFileSystemTest : public ::testing::Test {

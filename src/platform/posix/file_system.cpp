@@ -55,8 +55,9 @@ std::optional<TimeReading> PosixFileSystem::ReadTimeAndIdentity(const std::strin
     if (S_ISDIR(st.st_mode)) return std::nullopt;
     TimeReading reading;
     reading.last_write = static_cast<std::int64_t>(st.st_mtim.tv_sec);
-    const bool made_up = at.directory_fd != AT_FDCWD ? held.IdentitiesMadeUp()
-                                                     : !mounts_.For(st.st_dev).stable_identities;
+    const bool made_up = at.directory_fd != AT_FDCWD
+                             ? held.IdentitiesMadeUp()
+                             : !mounts_.ForDescriptor(file.get()).stable_identities;
     reading.file =
         FileIdentity{static_cast<std::uint64_t>(st.st_dev),
                      made_up ? IdentityOfPath(path) : static_cast<std::uint64_t>(st.st_ino)};
@@ -122,9 +123,8 @@ bool PosixFileSystem::KeepsNoReplace(const std::string& path) {
     const auto in_directory = [this](const char* directory) {
         const UniqueFd held(
             RetryOnInterrupt([&] { return ::open(directory, O_PATH | O_DIRECTORY | O_CLOEXEC); }));
-        struct stat st;
-        if (!held || RetryOnInterrupt([&] { return ::fstat(held.get(), &st); }) != 0) return true;
-        return mounts_.ForDirectory(st.st_dev, held.get()).keeps_no_replace;
+        if (!held) return true;
+        return mounts_.ForDirectory(held.get()).keeps_no_replace;
     };
     const auto slash = path.rfind('/');
     if (slash != std::string::npos) return in_directory(path.substr(0, slash + 1).c_str());
@@ -147,9 +147,7 @@ RenameOutcome PosixFileSystem::RenameUnlessTaken(const std::string& from, const 
 bool PosixFileSystem::ReadsAheadWell(const std::string& path) {
     const auto slash = path.rfind('/');
     const std::string directory = slash == std::string::npos ? "." : path.substr(0, slash + 1);
-    struct stat st;
-    if (RetryOnInterrupt([&] { return ::stat(directory.c_str(), &st); }) != 0) return false;
-    return mounts_.For(st.st_dev).slow;
+    return mounts_.ForPath(directory).slow;
 }
 
 std::optional<DirectoryListing> PosixFileSystem::ReadDirectory(const std::string& path,
@@ -157,7 +155,7 @@ std::optional<DirectoryListing> PosixFileSystem::ReadDirectory(const std::string
     auto listing = ListDirectory(path, link);
     if (listing)
         listing->identities_made_up =
-            !mounts_.For(static_cast<dev_t>(listing->device)).stable_identities;
+            !mounts_.ForDevice(static_cast<dev_t>(listing->device)).stable_identities;
     return listing;
 }
 

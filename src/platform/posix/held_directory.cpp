@@ -38,7 +38,8 @@ HeldDirectory::Located HeldDirectory::Locate(const std::string& path) {
         }
         struct stat st;
         if (RetryOnInterrupt([&] { return ::fstat(fd_.get(), &st); }) == 0) {
-            const MountTraits traits = mounts_.ForDirectory(st.st_dev, fd_.get());
+            const MountTraits traits = mounts_.ForDirectory(fd_.get());
+            mount_table_reading_ = mounts_.Readings();
             identities_made_up_ = !traits.stable_identities;
             keeps_no_replace_ = traits.keeps_no_replace;
             identity_ = FileIdentity{static_cast<std::uint64_t>(st.st_dev),
@@ -56,8 +57,9 @@ const RenameSystemCalls& HeldDirectory::RenameCalls() {
         if (!keeps_no_replace_)
             calls_ = ReservingTheNewName(std::move(calls_));
         else if (identity_)
-            calls_ = AskingForNoReplaceOnce(std::move(calls_),
-                                            refusals_.For(static_cast<dev_t>(identity_->device)));
+            calls_ = AskingForNoReplaceOnce(
+                std::move(calls_),
+                refusals_.For(static_cast<dev_t>(identity_->device), mount_table_reading_));
         calls_for_ = fd_.get();
     }
     return calls_;

@@ -25,9 +25,11 @@ namespace tavrel {
 class PosixFileSystem : public FileSystem {
 public:
     // The rename's system calls in a held directory are made by make_calls
-    // (tests stand in calls that log what they do).
-    explicit PosixFileSystem(RenameCallsMaker make_calls = KernelRenameSystemCallsIn)
-        : make_calls_(std::move(make_calls)) {}
+    // (tests stand in calls that log what they do); what each mount keeps is
+    // told from mount_table (tests stand in a table of their own).
+    explicit PosixFileSystem(RenameCallsMaker make_calls = KernelRenameSystemCallsIn,
+                             std::unique_ptr<MountTable> mount_table = KernelMountTable())
+        : make_calls_(std::move(make_calls)), mounts_(std::move(mount_table)) {}
     ~PosixFileSystem() override;
     PosixFileSystem(const PosixFileSystem&) = delete;
     PosixFileSystem& operator=(const PosixFileSystem&) = delete;
