@@ -51,6 +51,9 @@ PACKAGES += samba gvfs-fuse gvfs-backends dbus-daemon
 # ffmpeg), and exiftool, which writes their tags and reads them as the
 # differential test's oracle.
 PACKAGES += libheif-examples ffmpeg libimage-exiftool-perl
+# The same shares through kio-fuse (the SMB and SFTP workers are kio-extras'),
+# its daemons given a home folder of their own through nss_wrapper.
+PACKAGES += kio-fuse kio-extras libnss-wrapper
 # Tavrel.exe: cross-built with mingw-w64 (posix threads, linked statically),
 # tested under Wine in a virtual X server; GoogleTest is built from Debian's
 # sources with the same compiler.

@@ -3,9 +3,12 @@
 #
 #   start_smb_server STATE_DIR SHARED_FOLDER   # sets SMB_PORT and SMBD_PID
 #   kill "$SMBD_PID"                            # stops it
-#   start_ssh_server STATE_DIR                  # sets SSH_PORT, SSH_KEY, SSHD_PID
+#   start_ssh_server STATE_DIR                  # sets SSH_PORT, SSH_KEY,
+#                                               # SSH_HOST_KEY, SSHD_PID
 #   kill "$SSHD_PID"                            # stops it
 #   end_session_daemons RUNTIME_DIR             # after the session's bus ends
+#
+# and the functions of kio_fuse_fixture.sh (kio-fuse in a session of its own).
 #
 # start_smb_server starts smbd with a configuration of its own under a
 # folder, bound to 127.0.0.1 on a spare port, one guest share that may be
@@ -63,6 +66,7 @@ start_ssh_server() {
     ssh-keygen -q -t ed25519 -N '' -f "$state/user_key" </dev/null
     cp "$state/user_key.pub" "$state/authorized_keys"
     SSH_KEY="$state/user_key"
+    SSH_HOST_KEY="$state/host_key"
     SSH_PORT=$(spare_port)
     cat >"$state/sshd_config" <<CONFIG
 ListenAddress 127.0.0.1
@@ -82,9 +86,9 @@ CONFIG
     return 1
 }
 
-# The share browser's daemons are started by the session's bus and may outlive
-# it: ends every process started with that XDG_RUNTIME_DIR, and lets go of
-# their FUSE mount. Safe under errexit: a daemon gone already is no failure.
+# The share browser's daemons (and kio-fuse's) are started by the session's bus
+# and may outlive it: ends every process started with that XDG_RUNTIME_DIR,
+# and lets go of their FUSE mounts. Safe under errexit: a daemon gone already is no failure.
 end_session_daemons() {
     local runtime=$1 environ
     for environ in /proc/[0-9]*/environ; do
@@ -92,7 +96,10 @@ end_session_daemons() {
         environ=${environ#/proc/}
         [ "${environ%/environ}" = "$$" ] || kill "${environ%/environ}" 2>/dev/null || true
     done
-    fusermount3 -u -z "$runtime/gvfs" 2>/dev/null || true
+    local mount
+    for mount in "$runtime/gvfs" "$runtime"/kio-fuse-*; do
+        fusermount3 -u -z "$mount" 2>/dev/null || true
+    done
     return 0
 }
 
@@ -100,3 +107,5 @@ end_session_daemons() {
 spare_port() {
     python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'
 }
+
+source "$(dirname "${BASH_SOURCE[0]}")/kio_fuse_fixture.sh"
