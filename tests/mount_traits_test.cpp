@@ -170,6 +170,10 @@ TEST_F(MountKindTest, WhatEachKindOfMountKeeps) {
         {"FatDriver", "fuse.fusefat", "photos", false, false, false},
         {"ShareBrowserSmb", "fuse.gvfsd-fuse", "smb-share:server=nas,share=p", true, true, true},
         {"ShareBrowserSftp", "fuse.gvfsd-fuse", "sftp:host=nas,user=me", false, true, true},
+        {"ShareBrowserFolderNamedSftp", "fuse.gvfsd-fuse", "sftp", true, true, true},
+        // Its create is no more exclusive than its rename.
+        {"KioFuseSmb", "fuse.kio-fuse", "smb", false, true, true},
+        {"KioFuseSftp", "fuse.kio-fuse", "sftp", false, true, true},
         {"UnknownFuseLayer", "fuse.rclone", "photos", true, true, false},
     };
     for (const Row& row : rows) {

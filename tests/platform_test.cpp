@@ -170,6 +170,34 @@ TEST_F(PosixFileSystemTest, RenameNeverReplacesAnExistingFile) {
     EXPECT_EQ(test::Names(dir_.path()), (std::vector<std::string>{"b", "c"}));
 }
 
+// A layer's rename may meet a name on the server that its lookup, answered
+// from a listing read before, does not show yet.
+TEST_F(PosixFileSystemTest, NameTheRenameMetIsTakenUnlessADirectoryHoldsIt) {
+    PosixFileSystem refusing([](int directory_fd) {
+        RenameSystemCalls calls = KernelRenameSystemCallsIn(directory_fd);
+        calls.rename_no_replace = [](const char*, const char*) { return EEXIST; };
+        return calls;
+    });
+    struct Case {
+        const char* name;
+        void (*make)(const std::string& path);
+        RenameOutcome outcome;
+    } cases[] = {
+        {"FileShown", [](const std::string& path) { test::MakeFile(path, 0); },
+         RenameOutcome::kTaken},
+        {"NothingShownYet", [](const std::string&) {}, RenameOutcome::kTaken},
+        {"Directory", [](const std::string& path) { test::MakeDirectory(path); },
+         RenameOutcome::kRefused},
+    };
+    for (const auto& c : cases) {
+        const std::string from = dir_ / (std::string(c.name) + ".jpg");
+        test::MakeFile(from, 0);
+        c.make(dir_ / c.name);
+        EXPECT_EQ(refusing.RenameUnlessTaken(from, dir_ / c.name), c.outcome) << c.name;
+        EXPECT_TRUE(test::Exists(from)) << c.name;
+    }
+}
+
 TEST_F(PosixFileSystemTest, NewFileTakesTheModeTheMaskAllows) {
     for (const mode_t mask : {022, 027, 077, 002}) {
         ::unlink((dir_ / "setup.ini").c_str());

@@ -78,7 +78,7 @@ private:
     UniqueFd fd_;
     std::optional<FileIdentity> identity_;
     bool identities_made_up_ = false;
-    bool keeps_no_replace_ = true;
+    bool reserves_new_name_ = false;
     std::uint64_t mount_table_reading_ = 0;  // when the traits were found
     RenameSystemCalls calls_;
     int calls_for_ = -1;  // the descriptor calls_ were made for

@@ -123,10 +123,18 @@ MountTraits TraitsOfMountType(const std::string& type) {
                                                  "fuse.tavrel-slowed"};
     for (const char* keeping : kKeepingLayers)
         if (type == keeping) return traits;
-    if (type == "fuse.gvfsd-fuse") {
+    // The desktops' FUSE layers for shares show each share (gvfsd-fuse) or
+    // each kind of URL (kio-fuse: "smb", "sftp") in a folder of its own. Over
+    // SMB both accept RENAME_NOREPLACE, ask the server whether the target
+    // exists and rename in a request of its own, and the SMB client's rename
+    // removes whatever took the name meanwhile (kio-fuse's create likewise,
+    // see MountTraits::creates_exclusively); both show a link on the
+    // server as a plain folder and number each path on its own.
+    if (type == "fuse.gvfsd-fuse" || type == "fuse.kio-fuse") {
         traits.keeps_no_replace = false;
         traits.stable_identities = false;
         traits.depends_on_share = true;
+        traits.creates_exclusively = type == "fuse.gvfsd-fuse";
         return traits;
     }
     // Any other FUSE layer: the kernel hands RENAME_NOREPLACE to the layer's
@@ -140,9 +148,12 @@ MountTraits TraitsOfMountType(const std::string& type) {
     return traits;
 }
 
-MountTraits TraitsOfShareFolder(MountTraits mount, const std::string& share_folder) {
-    if (share_folder.rfind("sftp:", 0) == 0) mount.keeps_no_replace = true;
-    return mount;
+MountTraits TraitsOfShareFolder(const std::string& mount_type, const std::string& share_folder) {
+    MountTraits traits = TraitsOfMountType(mount_type);
+    const bool sftp = mount_type == "fuse.kio-fuse" ? share_folder == "sftp"
+                                                    : share_folder.rfind("sftp:", 0) == 0;
+    if (traits.depends_on_share && sftp) traits.keeps_no_replace = true;
+    return traits;
 }
 
 std::vector<MountEntry> ParseMountInfo(std::string_view text) {
@@ -222,7 +233,7 @@ MountTraits MountTraitsCache::ForDirectory(int directory_fd) {
     // The share's folder ends at the next slash, or with the path (npos less
     // anything still counts to its end).
     const auto folder_end = directory.find('/', below.size());
-    return TraitsOfShareFolder(mount.traits,
+    return TraitsOfShareFolder(mount.type,
                                directory.substr(below.size(), folder_end - below.size()));
 }
 

@@ -22,10 +22,18 @@ struct MountTraits {
     // A rename with RENAME_NOREPLACE that the file system accepts is refused
     // whenever the target exists, in one step. Where this is false, the
     // rename reserves the new name with a placeholder first
-    // (ReservingTheNewName). The FUSE mount of the desktop's share browser
+    // (ReservingTheNewName) where that holds. The FUSE mount of the desktop's share browser
     // accepts the flag but checks the target in one request and renames in
     // the next, and its SMB backend then replaces what appeared meanwhile.
     bool keeps_no_replace = true;
+    // An exclusive create (O_CREAT | O_EXCL) is one step on the server, so
+    // that a placeholder holds the name. kio-fuse creates a file by asking
+    // the server whether the name is free and writing it in further
+    // requests, replacing what took the name meanwhile: there a placeholder
+    // only widens the gap that its rename leaves.
+    bool creates_exclusively = true;
+    // Whether the rename reserves the new name with a placeholder first.
+    bool ReservesNewName() const { return !keeps_no_replace && creates_exclusively; }
     // One mount holds shares of several kinds, each in a folder of its own
     // below the mount point, and what it keeps depends on the kind
     // (TraitsOfShareFolder).
@@ -38,12 +46,13 @@ struct MountTraits {
 
 MountTraits TraitsOfMountType(const std::string& type);
 
-// The traits of a share below such a mount, from the name of its folder
-// there ("sftp:host=…,user=…", "smb-share:server=…,share=…"). An SFTP
-// server refuses a rename onto an existing name by itself, in the one
-// request of the rename, as its protocol asks: there the mount's no-replace
-// holds. Every other kind keeps the mount's traits.
-MountTraits TraitsOfShareFolder(MountTraits mount, const std::string& share_folder);
+// The traits of a share below a mount of that type whose traits depend on
+// the share, from the name of its folder there: "sftp:host=…,user=…" or
+// "smb-share:server=…,share=…" below gvfsd-fuse, "sftp" or "smb" below
+// kio-fuse. An SFTP server refuses a rename onto an existing name by itself,
+// in the one request of the rename, as its protocol asks: there the mount's
+// no-replace holds. Every other kind keeps the mount's traits.
+MountTraits TraitsOfShareFolder(const std::string& mount_type, const std::string& share_folder);
 
 // One mount, as a line of /proc/self/mountinfo gives it.
 struct MountEntry {

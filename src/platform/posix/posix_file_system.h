@@ -41,7 +41,8 @@ public:
     int RenameNoReplace(const std::string& from, const std::string& to) override;
     // Every step of RenameNoReplace refuses an existing target with EEXIST, so
     // the rename is asked first and IsNameTaken only after such a refusal (it
-    // tells a taken name from a directory of that name).
+    // tells a taken name from a directory of that name; a name the lookup
+    // does not show yet counts as taken).
     RenameOutcome RenameUnlessTaken(const std::string& from, const std::string& to) override;
     // For a network file system or a FUSE layer other than the local disk
     // drivers (FAT, exFAT, NTFS), as /proc/self/mountinfo names it. Where the
@@ -60,14 +61,14 @@ private:
     // The calling thread's held directory.
     HeldDirectory& Held();
 
-    // Whether the file system a path lies on keeps RENAME_NOREPLACE.
-    bool KeepsNoReplace(const std::string& path);
+    // Whether a rename onto the path reserves the new name first.
+    bool ReservesNewName(const std::string& path);
 
     RenameCallsMaker make_calls_;
     NoReplaceRefusals refusals_;
     MountTraitsCache mounts_;
     std::once_flag working_folder_asked_;
-    bool working_folder_keeps_no_replace_ = true;
+    bool working_folder_reserves_new_name_ = false;
     std::mutex held_mutex_;
     std::map<std::thread::id, std::unique_ptr<HeldDirectory>> held_;
 };
