@@ -44,14 +44,18 @@ one_run() {  # TOOL PER_FOLDER
     unmount_share
     local stamped
     stamped=$(find "$BACK/t" -type f -name '20??????_IMG_*' | wc -l)
-    [ "$stamped" = "$COUNT" ] || echo "$1 stamped $stamped of $COUNT files" >&2
+    if [ "$stamped" != "$COUNT" ]; then
+        echo "$1 stamped $stamped of $COUNT files" >&2
+        [ "$1" != tavrel ] || echo "$((COUNT - stamped))" >>"$SHARE/unstamped"
+    fi
     local requests=-
     [ -z "$COUNTS" ] || requests=$(awk -v n="$COUNT" '/^total/ { printf "%.2f", $2 / n }' "$COUNTS")
     awk -v s="$seconds" -v n="$COUNT" -v r="$requests" 'BEGIN { printf "%.3f %s\n", s * 1000 / n, r }'
 }
 
 # Runs every tool RUNS times in both layouts; sets, for each layout L (10 or
-# 1) and tool T, MS_L_T (median ms a file) and REQ_L_T (requests a file).
+# 1) and tool T, MS_L_T (median ms a file) and REQ_L_T (requests a file), and
+# UNSTAMPED, the files that Tavrel left without a stamp in all runs.
 measure_share() {
     local folders per tool run line
     for folders in 10 1; do
@@ -72,6 +76,8 @@ measure_share() {
         done
         unset times requests
     done
+    UNSTAMPED=0
+    [ ! -f "$SHARE/unstamped" ] || UNSTAMPED=$(awk '{ n += $1 } END { print n }' "$SHARE/unstamped")
 }
 
 # The report's row for one file system: both layouts, Tavrel against the floor

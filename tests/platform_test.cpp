@@ -9,7 +9,6 @@
 #include "platform/file_system.h"
 #include "platform/posix/atomic_replace.h"
 #include "platform/posix/locale_formats.h"
-#include "platform/posix/mount_traits.h"
 #include "platform/posix/no_replace_rename.h"
 #include "platform/posix/posix_file_system.h"
 #include "platform/posix/process_environment.h"
@@ -137,38 +136,6 @@ TEST(NoReplaceRename, ReservesTheNewNameWhereTheFlagIsNotKept) {
     }
 }
 
-TEST(MountTraits, WhatEachKindOfMountKeeps) {
-    struct Case {
-        const char* type;
-        bool slow, keeps_no_replace, stable_identities;
-    } cases[] = {
-        {"ext4", false, true, true},
-        {"tmpfs", false, true, true},
-        {"nfs4", true, true, true},
-        {"cifs", true, true, true},
-        {"fuse.sshfs", true, true, true},
-        {"fuse.fusefat", false, true, true},
-        {"fuse.ntfs-3g", false, true, true},
-        {"fuse.gvfsd-fuse", true, false, false},
-        {"", false, true, true},
-    };
-    for (const auto& c : cases) {
-        const MountTraits traits = TraitsOfMountType(c.type);
-        EXPECT_EQ(traits.slow, c.slow) << c.type;
-        EXPECT_EQ(traits.keeps_no_replace, c.keeps_no_replace) << c.type;
-        EXPECT_EQ(traits.stable_identities, c.stable_identities) << c.type;
-    }
-    // Below the share browser's mount, only an SFTP share keeps it.
-    const std::pair<const char*, bool> shares[] = {{"sftp:host=nas,user=me", true},
-                                                   {"smb-share:server=nas,share=photos", false},
-                                                   {"sftp", false}};
-    for (const auto& [folder, keeps] : shares)
-        EXPECT_EQ(
-            TraitsOfShareFolder(TraitsOfMountType("fuse.gvfsd-fuse"), folder).keeps_no_replace,
-            keeps)
-            << folder;
-}
-
 class PosixFileSystemTest : public ::testing::Test {
 protected:
     test::TempDir dir_;
@@ -201,6 +168,34 @@ TEST_F(PosixFileSystemTest, RenameNeverReplacesAnExistingFile) {
     EXPECT_EQ(test::ReadFile(dir_ / "b"), "b");
     EXPECT_EQ(fs_.RenameNoReplace(dir_ / "a", dir_ / "c"), 0);
     EXPECT_EQ(test::Names(dir_.path()), (std::vector<std::string>{"b", "c"}));
+}
+
+// A layer's rename may meet a name on the server that its lookup, answered
+// from a listing read before, does not show yet.
+TEST_F(PosixFileSystemTest, NameTheRenameMetIsTakenUnlessADirectoryHoldsIt) {
+    PosixFileSystem refusing([](int directory_fd) {
+        RenameSystemCalls calls = KernelRenameSystemCallsIn(directory_fd);
+        calls.rename_no_replace = [](const char*, const char*) { return EEXIST; };
+        return calls;
+    });
+    struct Case {
+        const char* name;
+        void (*make)(const std::string& path);
+        RenameOutcome outcome;
+    } cases[] = {
+        {"FileShown", [](const std::string& path) { test::MakeFile(path, 0); },
+         RenameOutcome::kTaken},
+        {"NothingShownYet", [](const std::string&) {}, RenameOutcome::kTaken},
+        {"Directory", [](const std::string& path) { test::MakeDirectory(path); },
+         RenameOutcome::kRefused},
+    };
+    for (const auto& c : cases) {
+        const std::string from = dir_ / (std::string(c.name) + ".jpg");
+        test::MakeFile(from, 0);
+        c.make(dir_ / c.name);
+        EXPECT_EQ(refusing.RenameUnlessTaken(from, dir_ / c.name), c.outcome) << c.name;
+        EXPECT_TRUE(test::Exists(from)) << c.name;
+    }
 }
 
 TEST_F(PosixFileSystemTest, NewFileTakesTheModeTheMaskAllows) {

@@ -9,7 +9,12 @@ the rename's requests. Runs until its standard input closes.
 Prints "made NAME" for each name it created; "made-in-instant NAME" where
 Tavrel's placeholder had held it, removed by the SMB layer's own rename.
 
-    rival.py FOLDER PREFIX STEP_MS
+A layer that opens nothing on the server while Tavrel reads a file (it
+answers from what it fetched before) shows the read in its own folder:
+READ_FOLDER, the same folder as the layer's client sees it, is then watched
+for the reads instead.
+
+    rival.py FOLDER PREFIX STEP_MS [READ_FOLDER]
 """
 import collections
 import ctypes
@@ -21,9 +26,15 @@ import time
 
 IN_CLOSE_NOWRITE, IN_CREATE = 0x10, 0x100
 folder, prefix, step = sys.argv[1], sys.argv[2], float(sys.argv[3]) / 1000
+read_folder = sys.argv[4] if len(sys.argv) > 4 else folder
 libc = ctypes.CDLL(None, use_errno=True)
 fd = libc.inotify_init1(os.O_CLOEXEC | os.O_NONBLOCK)
-if fd < 0 or libc.inotify_add_watch(fd, folder.encode(), IN_CLOSE_NOWRITE | IN_CREATE) < 0:
+# Names created are counted on the server alone: the layer's folder would
+# also show Tavrel's own placeholders.
+watches = [(folder, IN_CREATE | (IN_CLOSE_NOWRITE if read_folder == folder else 0))]
+if read_folder != folder:
+    watches.append((read_folder, IN_CLOSE_NOWRITE))
+if fd < 0 or any(libc.inotify_add_watch(fd, path.encode(), mask) < 0 for path, mask in watches):
     sys.exit("inotify: " + os.strerror(ctypes.get_errno()))
 print("watching", flush=True)
 done, read_files, creations = set(), collections.deque(), collections.Counter()

@@ -91,8 +91,9 @@ std::optional<TimeReading> PosixFileSystem::ReadOpened(
     if (S_ISDIR(st.st_mode)) return std::nullopt;
     TimeReading reading;
     reading.last_write = static_cast<std::int64_t>(st.st_mtim.tv_sec);
-    const bool made_up = at.directory_fd != AT_FDCWD ? held.IdentitiesMadeUp()
-                                                     : !mounts_.For(st.st_dev).stable_identities;
+    const bool made_up = at.directory_fd != AT_FDCWD
+                             ? held.IdentitiesMadeUp()
+                             : !mounts_.ForDescriptor(file.get()).stable_identities;
     reading.file =
         FileIdentity{static_cast<std::uint64_t>(st.st_dev),
                      made_up ? IdentityOfPath(path) : static_cast<std::uint64_t>(st.st_ino)};
@@ -153,43 +154,50 @@ int PosixFileSystem::RenameNoReplace(const std::string& from, const std::string&
         to.find('/', directory_length) == std::string::npos)
         return RenameWithoutReplacing(source.name, to.c_str() + directory_length,
                                       held.RenameCalls());
-    if (!KeepsNoReplace(to))
+    if (ReservesNewName(to))
         return RenameWithoutReplacing(from, to, ReservingTheNewName(KernelRenameSystemCalls()));
     return RenameWithoutReplacing(from, to, KernelRenameSystemCalls());
 }
 
-bool PosixFileSystem::KeepsNoReplace(const std::string& path) {
+bool PosixFileSystem::ReservesNewName(const std::string& path) {
     const auto in_directory = [this](const char* directory) {
         const UniqueFd held(
             RetryOnInterrupt([&] { return ::open(directory, O_PATH | O_DIRECTORY | O_CLOEXEC); }));
-        struct stat st;
-        if (!held || RetryOnInterrupt([&] { return ::fstat(held.get(), &st); }) != 0) return true;
-        return mounts_.ForDirectory(st.st_dev, held.get()).keeps_no_replace;
+        if (!held) return false;
+        return mounts_.ForDirectory(held.get()).ReservesNewName();
     };
     const auto slash = path.rfind('/');
     if (slash != std::string::npos) return in_directory(path.substr(0, slash + 1).c_str());
     // A bare name lies in the working folder, which Tavrel never changes:
     // asked once, not for every file.
     std::call_once(working_folder_asked_,
-                   [&] { working_folder_keeps_no_replace_ = in_directory("."); });
-    return working_folder_keeps_no_replace_;
+                   [&] { working_folder_reserves_new_name_ = in_directory("."); });
+    return working_folder_reserves_new_name_;
 }
 
 RenameOutcome PosixFileSystem::RenameUnlessTaken(const std::string& from, const std::string& to) {
     const int refused = RenameNoReplace(from, to);
     if (refused == 0) return RenameOutcome::kRenamed;
-    // A directory (or a link to one) of that name refuses the rename as well,
-    // but it is no taken name: the file keeps its name.
-    if (refused == EEXIST && IsNameTaken(to)) return RenameOutcome::kTaken;
-    return RenameOutcome::kRefused;
+    // A FUSE layer that checks the name in one request and renames in the
+    // next tells a name taken on the server in between as the server's
+    // rename failing (EIO from kio-fuse over SFTP): a refusal while the name
+    // is taken is a taken name. A directory (or a link to one) of that name
+    // refuses the rename as well, but it is no taken name: the file keeps its
+    // name.
+    if (IsNameTaken(to)) return RenameOutcome::kTaken;
+    if (refused != EEXIST) return RenameOutcome::kRefused;
+    // The rename met the name on the server, where the layer answers the
+    // lookup from a listing it read before: the name is taken all the same.
+    struct stat st;
+    const bool shows_nothing =
+        RetryOnInterrupt([&] { return ::lstat(to.c_str(), &st); }) != 0 && errno == ENOENT;
+    return shows_nothing ? RenameOutcome::kTaken : RenameOutcome::kRefused;
 }
 
 bool PosixFileSystem::IsSlowAndThreadSafe(const std::string& path) {
     const auto slash = path.rfind('/');
     const std::string directory = slash == std::string::npos ? "." : path.substr(0, slash + 1);
-    struct stat st;
-    if (RetryOnInterrupt([&] { return ::stat(directory.c_str(), &st); }) != 0) return false;
-    return mounts_.For(st.st_dev).slow;
+    return mounts_.ForPath(directory).slow;
 }
 
 std::optional<DirectoryListing> PosixFileSystem::ReadDirectory(const std::string& path,
@@ -197,7 +205,7 @@ std::optional<DirectoryListing> PosixFileSystem::ReadDirectory(const std::string
     auto listing = ListDirectory(path, link);
     if (listing)
         listing->identities_made_up =
-            !mounts_.For(static_cast<dev_t>(listing->device)).stable_identities;
+            !mounts_.ForDevice(static_cast<dev_t>(listing->device)).stable_identities;
     return listing;
 }
 

@@ -38,9 +38,10 @@ HeldDirectory::Located HeldDirectory::Locate(const std::string& path) {
         }
         struct stat st;
         if (RetryOnInterrupt([&] { return ::fstat(fd_.get(), &st); }) == 0) {
-            const MountTraits traits = mounts_.ForDirectory(st.st_dev, fd_.get());
+            const MountTraits traits = mounts_.ForDirectory(fd_.get());
+            mount_table_reading_ = mounts_.Readings();
             identities_made_up_ = !traits.stable_identities;
-            keeps_no_replace_ = traits.keeps_no_replace;
+            reserves_new_name_ = traits.ReservesNewName();
             identity_ = FileIdentity{static_cast<std::uint64_t>(st.st_dev),
                                      identities_made_up_ ? IdentityOfPath(path_)
                                                          : static_cast<std::uint64_t>(st.st_ino)};
@@ -53,11 +54,12 @@ const RenameSystemCalls& HeldDirectory::RenameCalls() {
     if (calls_for_ != fd_.get()) {
         calls_ = make_calls_(fd_.get());
         // A directory whose file system cannot be told keeps asking, as before.
-        if (!keeps_no_replace_)
+        if (reserves_new_name_)
             calls_ = ReservingTheNewName(std::move(calls_));
         else if (identity_)
-            calls_ = AskingForNoReplaceOnce(std::move(calls_),
-                                            refusals_.For(static_cast<dev_t>(identity_->device)));
+            calls_ = AskingForNoReplaceOnce(
+                std::move(calls_),
+                refusals_.For(static_cast<dev_t>(identity_->device), mount_table_reading_));
         calls_for_ = fd_.get();
     }
     return calls_;
@@ -67,7 +69,7 @@ void HeldDirectory::Release() {
     fd_.Reset();
     identity_.reset();
     identities_made_up_ = false;
-    keeps_no_replace_ = true;
+    reserves_new_name_ = false;
     calls_for_ = -1;
     path_.clear();
 }

@@ -36,7 +36,8 @@ class HeldDirectory {
 public:
     // A file system that refused RENAME_NOREPLACE once is not asked again (see
     // AskingForNoReplaceOnce), in any of its directories, for as long as
-    // `refusals` lives; every HeldDirectory given the same one shares that.
+    // `refusals` lives and it stays mounted; every HeldDirectory given the
+    // same one shares that.
     // On a file system that accepts RENAME_NOREPLACE without keeping it (see
     // `mounts`), the rename reserves the new name first (ReservingTheNewName).
     HeldDirectory(NoReplaceRefusals& refusals, MountTraitsCache& mounts,
@@ -77,7 +78,8 @@ private:
     UniqueFd fd_;
     std::optional<FileIdentity> identity_;
     bool identities_made_up_ = false;
-    bool keeps_no_replace_ = true;
+    bool reserves_new_name_ = false;
+    std::uint64_t mount_table_reading_ = 0;  // when the traits were found
     RenameSystemCalls calls_;
     int calls_for_ = -1;  // the descriptor calls_ were made for
 };

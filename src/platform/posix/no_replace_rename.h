@@ -4,10 +4,12 @@
 #include <sys/types.h>
 
 #include <atomic>
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <mutex>
 #include <string>
+#include <utility>
 
 namespace tavrel {
 
@@ -52,18 +54,21 @@ RenameSystemCalls AskingForNoReplaceOnce(RenameSystemCalls calls, std::atomic<bo
 // reservation, or another program's file).
 RenameSystemCalls ReservingTheNewName(RenameSystemCalls calls);
 
-// For each file system (device) met, whether it refused RENAME_NOREPLACE: the
-// flags that AskingForNoReplaceOnce sets, one a device, for any thread.
+// For each file system met, whether it refused RENAME_NOREPLACE: the flags
+// that AskingForNoReplaceOnce sets, one a device and reading of the mount
+// table (MountTraitsCache::Readings), for any thread. A device number is
+// given to another mount once its own is gone: a file system mounted after
+// the table was read again is asked afresh.
 class NoReplaceRefusals {
 public:
-    std::atomic<bool>& For(dev_t device) {
+    std::atomic<bool>& For(dev_t device, std::uint64_t mount_table_reading) {
         const std::lock_guard<std::mutex> lock(mutex_);
-        return refused_[device];  // map nodes stay where they are
+        return refused_[{device, mount_table_reading}];  // map nodes stay where they are
     }
 
 private:
     std::mutex mutex_;
-    std::map<dev_t, std::atomic<bool>> refused_;
+    std::map<std::pair<dev_t, std::uint64_t>, std::atomic<bool>> refused_;
 };
 
 // Renames from -> to without replacing anything. Returns 0 or the errno value of

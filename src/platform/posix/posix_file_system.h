@@ -25,9 +25,11 @@ namespace tavrel {
 class PosixFileSystem : public FileSystem {
 public:
     // The rename's system calls in a held directory are made by make_calls
-    // (tests stand in calls that log what they do).
-    explicit PosixFileSystem(RenameCallsMaker make_calls = KernelRenameSystemCallsIn)
-        : make_calls_(std::move(make_calls)) {}
+    // (tests stand in calls that log what they do); what each mount keeps is
+    // told from mount_table (tests stand in a table of their own).
+    explicit PosixFileSystem(RenameCallsMaker make_calls = KernelRenameSystemCallsIn,
+                             std::unique_ptr<MountTable> mount_table = KernelMountTable())
+        : make_calls_(std::move(make_calls)), mounts_(std::move(mount_table)) {}
     ~PosixFileSystem() override;
     PosixFileSystem(const PosixFileSystem&) = delete;
     PosixFileSystem& operator=(const PosixFileSystem&) = delete;
@@ -43,7 +45,8 @@ public:
     int RenameNoReplace(const std::string& from, const std::string& to) override;
     // Every step of RenameNoReplace refuses an existing target with EEXIST, so
     // the rename is asked first and IsNameTaken only after such a refusal (it
-    // tells a taken name from a directory of that name).
+    // tells a taken name from a directory of that name; a name the lookup
+    // does not show yet counts as taken).
     RenameOutcome RenameUnlessTaken(const std::string& from, const std::string& to) override;
     // For a network file system or a FUSE layer other than the local disk
     // drivers (FAT, exFAT, NTFS), as /proc/self/mountinfo names it. Where the
@@ -69,14 +72,14 @@ private:
     // thread's: hence it may come only when no other thread is inside a call.
     HeldDirectory& Held();
 
-    // Whether the file system a path lies on keeps RENAME_NOREPLACE.
-    bool KeepsNoReplace(const std::string& path);
+    // Whether a rename onto the path reserves the new name first.
+    bool ReservesNewName(const std::string& path);
 
     RenameCallsMaker make_calls_;
     NoReplaceRefusals refusals_;
     MountTraitsCache mounts_;
     std::once_flag working_folder_asked_;
-    bool working_folder_keeps_no_replace_ = true;
+    bool working_folder_reserves_new_name_ = false;
     std::mutex held_mutex_;
     std::map<std::thread::id, std::unique_ptr<HeldDirectory>> held_;
 };

@@ -1,0 +1,219 @@
+// What Tavrel does on each kind of mount, told from mountinfo lines: the
+// parser on real lines, and the rename, read-ahead and identities on a test
+// folder whose mount a table of the test's own calls one kind or another.
+
+#include "platform/posix/mount_traits.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+
+#include <algorithm>
+#include <cerrno>
+
+#include "platform/posix/posix_file_system.h"
+#include "test_support.h"
+
+namespace tavrel {
+namespace {
+
+TEST(MountInfo, ParsesRealLines) {
+    struct Row {
+        const char* name;
+        const char* line;
+        std::uint64_t id;
+        unsigned major_number, minor_number;
+        const char* point;
+        const char* type;
+    } rows[] = {
+        {"OneOptionalField",
+         "29 1 259:2 / / rw,relatime shared:1 - ext4 /dev/nvme0n1p2 rw,errors=remount-ro", 29, 259,
+         2, "/", "ext4"},
+        {"TwoOptionalFields",
+         "523 29 0:52 / /mnt/nas rw,relatime shared:310 master:12 - nfs4 nas:/export "
+         "rw,vers=4.2,rsize=1048576",
+         523, 0, 52, "/mnt/nas", "nfs4"},
+        {"NoOptionalField",
+         "35 24 0:31 / /sys/fs/cgroup rw,nosuid,nodev,noexec,relatime - cgroup2 cgroup2 rw", 35, 0,
+         31, "/sys/fs/cgroup", "cgroup2"},
+        {"EscapedBlank",
+         "612 29 8:17 / /media/me/USB\\040STICK rw,nosuid shared:330 - vfat /dev/sdb1 rw", 612, 8,
+         17, "/media/me/USB STICK", "vfat"},
+        {"EscapedBackslashTabAndNewlineAtTheEnd",
+         "613 29 8:18 / /mnt/a\\134b\\011c\\012 rw - ext4 /dev/sdb2 rw", 613, 8, 18,
+         "/mnt/a\\b\tc\n", "ext4"},
+        {"ShareBrowser",
+         "700 32 0:63 / /run/user/1000/gvfs rw,nosuid,nodev,relatime shared:372 - "
+         "fuse.gvfsd-fuse gvfsd-fuse rw,user_id=1000,group_id=1000",
+         700, 0, 63, "/run/user/1000/gvfs", "fuse.gvfsd-fuse"},
+        {"Sshfs",
+         "702 29 0:64 / /home/me/nas rw,nosuid,nodev,relatime shared:380 - fuse.sshfs "
+         "me@nas:/srv rw,user_id=1000,group_id=1000",
+         702, 0, 64, "/home/me/nas", "fuse.sshfs"},
+        {"KioFuse",
+         "705 32 0:65 / /run/user/1000/kio-fuse-AbCdEf rw,nosuid,nodev,relatime shared:390 - "
+         "fuse.kio-fuse kio-fuse rw,user_id=1000,group_id=1000",
+         705, 0, 65, "/run/user/1000/kio-fuse-AbCdEf", "fuse.kio-fuse"},
+        {"UnknownFuseLayer",
+         "710 29 0:66 / /home/me/cloud rw,nosuid,nodev,relatime shared:400 - fuse.rclone remote: "
+         "rw,user_id=1000,group_id=1000",
+         710, 0, 66, "/home/me/cloud", "fuse.rclone"},
+    };
+    for (const Row& row : rows) {
+        const auto mounts = ParseMountInfo(row.line);
+        ASSERT_EQ(mounts.size(), 1u) << row.name;
+        EXPECT_EQ(mounts[0].id, row.id) << row.name;
+        EXPECT_EQ(mounts[0].device, makedev(row.major_number, row.minor_number)) << row.name;
+        EXPECT_EQ(mounts[0].point, row.point) << row.name;
+        EXPECT_EQ(mounts[0].type, row.type) << row.name;
+    }
+    // Lines of another form are left out; the rest of the text still counts.
+    const auto mounts = ParseMountInfo(
+        "not a mount line\n"
+        "711 29 0:67 / /x rw shared:1 -\n"
+        "712 29 0:68 / /y rw shared:1 ext4 /dev/sdc1 rw\n"
+        "x 29 0:69 / /z rw - ext4 /dev/sdc2 rw\n"
+        "\n"
+        "29 1 259:2 / / rw,relatime shared:1 - ext4 /dev/nvme0n1p2 rw");
+    ASSERT_EQ(mounts.size(), 1u);
+    EXPECT_EQ(mounts[0].id, 29u);
+}
+
+// A mount table that the test writes; each change is told once.
+class TestMountTable : public MountTable {
+public:
+    struct State {
+        std::string text;
+        bool changed = true;
+    };
+    explicit TestMountTable(std::shared_ptr<State> state) : state_(std::move(state)) {}
+    std::string Read() override { return state_->text; }
+    bool ChangedSinceAsked() override { return std::exchange(state_->changed, false); }
+
+private:
+    std::shared_ptr<State> state_;
+};
+
+// A file system whose test folder lies on a mount of a type the test
+// chooses, mounted at a subfolder of it, with the placeholders its renames
+// create counted.
+class MountKindTest : public ::testing::Test {
+protected:
+    MountKindTest()
+        : table_(std::make_shared<TestMountTable::State>()),
+          fs_(
+              [this](int directory_fd) {
+                  RenameSystemCalls calls = KernelRenameSystemCallsIn(directory_fd);
+                  calls.rename_no_replace = [this, rename = calls.rename_no_replace](
+                                                const char* from, const char* to) {
+                      ++no_replace_asked_;
+                      return refuse_no_replace_ ? EINVAL : rename(from, to);
+                  };
+                  calls.create_exclusive = [this,
+                                            create = calls.create_exclusive](const char* path) {
+                      ++placeholders_;
+                      return create(path);
+                  };
+                  return calls;
+              },
+              std::make_unique<TestMountTable>(table_)) {}
+
+    // The test folder's mount, called a mount of that type at the test
+    // folder's subfolder point from now on.
+    void MountAs(const std::string& type, const std::string& point) {
+        test::MakeDirectory(dir_ / point);
+        struct statx status;
+        ASSERT_EQ(::statx(AT_FDCWD, dir_.path().c_str(), 0, STATX_MNT_ID, &status), 0);
+        table_->text = std::to_string(status.stx_mnt_id) + " 1 " +
+                       std::to_string(status.stx_dev_major) + ":" +
+                       std::to_string(status.stx_dev_minor) + " / " + dir_ / point +
+                       " rw,relatime shared:1 - " + type + " test rw\n";
+        table_->changed = true;
+    }
+
+    // Renames folder/a to folder/b, and tells whether a placeholder was made.
+    bool RenameMadePlaceholder(const std::string& folder) {
+        test::MakeDirectory(dir_ / folder);
+        test::MakeFile(dir_ / folder + "/a", 0, "a");
+        const int before = placeholders_;
+        EXPECT_EQ(fs_.RenameNoReplace(dir_ / folder + "/a", dir_ / folder + "/b"), 0) << folder;
+        EXPECT_EQ(test::ReadFile(dir_ / folder + "/b"), "a") << folder;
+        fs_.ReleaseHeldDirectory();
+        return placeholders_ > before;
+    }
+
+    test::TempDir dir_;
+    std::shared_ptr<TestMountTable::State> table_;
+    int placeholders_ = 0;
+    int no_replace_asked_ = 0;
+    bool refuse_no_replace_ = false;  // as a layer without RENAME_NOREPLACE
+    PosixFileSystem fs_;
+};
+
+TEST_F(MountKindTest, WhatEachKindOfMountKeeps) {
+    struct Row {
+        const char* name;
+        const char* type;
+        const char* folder;  // below the mount point
+        // The new name is reserved first where the layer's rename may
+        // replace a file that another program made meanwhile.
+        bool placeholder;
+        // Read ahead where every request travels to a server.
+        bool reads_ahead;
+        // Identities made from paths where the layer makes its numbers up.
+        bool identities_from_paths;
+    } rows[] = {
+        {"LocalDisk", "ext4", "photos", false, false, false},
+        {"Nfs", "nfs4", "photos", false, true, false},
+        {"Sshfs", "fuse.sshfs", "photos", false, true, false},
+        {"FatDriver", "fuse.fusefat", "photos", false, false, false},
+        {"ShareBrowserSmb", "fuse.gvfsd-fuse", "smb-share:server=nas,share=p", true, true, true},
+        {"ShareBrowserSftp", "fuse.gvfsd-fuse", "sftp:host=nas,user=me", false, true, true},
+        {"ShareBrowserFolderNamedSftp", "fuse.gvfsd-fuse", "sftp", true, true, true},
+        // Its create is no more exclusive than its rename.
+        {"KioFuseSmb", "fuse.kio-fuse", "smb", false, true, true},
+        {"KioFuseSftp", "fuse.kio-fuse", "sftp", false, true, true},
+        {"UnknownFuseLayer", "fuse.rclone", "photos", true, true, false},
+    };
+    for (const Row& row : rows) {
+        MountAs(row.type, row.name);
+        const std::string folder = std::string(row.name) + "/" + row.folder;
+        EXPECT_EQ(RenameMadePlaceholder(folder), row.placeholder) << row.name;
+        const std::string file = dir_ / folder + "/b";
+        EXPECT_EQ(fs_.ReadsAheadWell(file), row.reads_ahead) << row.name;
+        struct stat st;
+        ASSERT_EQ(::stat(file.c_str(), &st), 0);
+        const auto reading = fs_.ReadTimeAndIdentity(file);
+        ASSERT_TRUE(reading && reading->file) << row.name;
+        EXPECT_EQ(reading->file->inode != st.st_ino, row.identities_from_paths) << row.name;
+        fs_.ReleaseHeldDirectory();
+    }
+}
+
+// Device numbers and mount IDs of mounts without a disk are given again
+// once a mount is gone: a share browser's mount that gets those of an sshfs
+// mount must not be taken for it.
+TEST_F(MountKindTest, AMountInThePlaceOfAnotherIsToldApart) {
+    MountAs("fuse.sshfs", "nas");
+    EXPECT_FALSE(RenameMadePlaceholder("nas/first"));
+    MountAs("fuse.gvfsd-fuse", "nas");
+    EXPECT_TRUE(RenameMadePlaceholder("nas/smb-share:server=nas,share=p"));
+}
+
+// A mount that refused RENAME_NOREPLACE is not asked again; one that came in
+// its place under the same numbers is.
+TEST_F(MountKindTest, ARefusalIsForgottenWithItsMount) {
+    MountAs("fuse.sshfs", "nas");
+    refuse_no_replace_ = true;
+    RenameMadePlaceholder("nas/one");
+    RenameMadePlaceholder("nas/two");
+    EXPECT_EQ(no_replace_asked_, 1);
+    MountAs("nfs4", "nas");
+    refuse_no_replace_ = false;
+    RenameMadePlaceholder("nas/three");
+    EXPECT_EQ(no_replace_asked_, 2);
+}
+
+}  // namespace
+}  // namespace tavrel
