@@ -181,7 +181,7 @@ TEST_F(MountKindTest, WhatEachKindOfMountKeeps) {
         const std::string folder = std::string(row.name) + "/" + row.folder;
         EXPECT_EQ(RenameMadePlaceholder(folder), row.placeholder) << row.name;
         const std::string file = dir_ / folder + "/b";
-        EXPECT_EQ(fs_.ReadsAheadWell(file), row.reads_ahead) << row.name;
+        EXPECT_EQ(fs_.IsSlowAndThreadSafe(file), row.reads_ahead) << row.name;
         struct stat st;
         ASSERT_EQ(::stat(file.c_str(), &st), 0);
         const auto reading = fs_.ReadTimeAndIdentity(file);
