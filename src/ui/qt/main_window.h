@@ -3,6 +3,7 @@
 // Clear. It is a view of the window model: its events go to the model, and it
 // draws what the model tells it.
 
+#include <QPointer>
 #include <QWidget>
 #include <string>
 #include <vector>
@@ -80,8 +81,15 @@ private:
     void TickWhileWorking(bool working) override;
     void WakeFromWorker() override;
     void ShowProgress(const std::optional<WorkProgress>& progress) override;
+    void Announce(const std::string& text) override;
 
     void BuildControls();
+    // The keys that add files and close the window.
+    void BuildShortcuts();
+    // Ctrl+V: the files or paths on the clipboard, added as a drop.
+    void PasteFiles();
+    // Ctrl+O: files chosen in the system's file dialog; with `folder`, one folder.
+    void OpenFiles(bool folder);
     void UpdateMinimumSize();
 
     MainWindowServices services_;
@@ -94,6 +102,8 @@ private:
     // enters: a drag of smb:// or sftp:// locations only is refused before
     // it is dropped.
     bool drag_brings_local_path_ = false;
+    // The control whose accessible description carries the last outcome.
+    QPointer<QWidget> announcer_;
 };
 
 }  // namespace tavrel
