@@ -353,6 +353,14 @@ void MainWindow::ShowProgress(const std::optional<WorkProgress>& progress) {
 }
 
 void MainWindow::Announce(const std::string& text) {
+    // A screen reader hears only the active window: an outcome met while
+    // another window has the focus (a drag's source) waits until this one
+    // has it again.
+    if (!isActiveWindow()) {
+        pending_announcement_ = Text(text);
+        return;
+    }
+    pending_announcement_.clear();
     // The focused control's description changes, which a screen reader
     // speaks for the object in focus; the window's own look stays.
     QWidget* holder = focusWidget() ? focusWidget() : this;
@@ -373,6 +381,13 @@ void MainWindow::showEvent(QShowEvent* event) {
 void MainWindow::closeEvent(QCloseEvent* event) {
     // The window closes only when the settings file was written.
     event->setAccepted(model_.CloseRequested());
+}
+
+void MainWindow::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() &&
+        !pending_announcement_.isEmpty())
+        Announce(pending_announcement_.toStdString());
 }
 
 void MainWindow::resizeEvent(QResizeEvent* event) {

@@ -58,6 +58,7 @@ public:
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -104,6 +105,8 @@ private:
     bool drag_brings_local_path_ = false;
     // The control whose accessible description carries the last outcome.
     QPointer<QWidget> announcer_;
+    // An outcome met while the window was inactive, told once it is active.
+    QString pending_announcement_;
 };
 
 }  // namespace tavrel
