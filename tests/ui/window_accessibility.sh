@@ -47,19 +47,18 @@ wait_until "${probe[@]}" tree >"$work/tree" 2>&1 || fail "the tree: $(cat "$work
 # Focus order: the list first, then Execute, Clear and the stamp type (its
 # text field), each focus event told to the reader.
 focused() { grep '^object:state-changed:focused|.*|1|' "$work/events" | cut -d'|' -f2,3; }
+focus_order() { focused | awk '!seen[$0]++' | tr '\n' ';'; }
+in_order() { [[ $(focus_order) == *"list|Files;push button|Execute;push button|Clear;combo box|"* ]]; }
 for _ in 1 2 3; do xdotool key Tab; sleep 0.3; done
-order=$(focused | awk '!seen[$0]++' | tr '\n' ';')
-[[ $order == *"list|Files;push button|Execute;push button|Clear;"* ]] ||
-    fail "focus order: $order"
-[[ $order == *"Clear;"*"YYYYMMDD_"* ]] || fail "focus after Clear: $order"
+wait_until in_order || fail "focus order: $(focus_order)"
 
 # Back on Execute (the list, then Execute), files dropped: the rows change,
 # the focus stays.
+on_execute() { [ "$(focused | tail -n 1)" = "push button|Execute" ]; }
 xdotool key Tab
 sleep 0.3
 xdotool key Tab
-sleep 0.3
-[ "$(focused | tail -n 1)" = "push button|Execute" ] || fail "not on Execute: $(focused | tail -n 3)"
+wait_until on_execute || fail "not on Execute: $(focused | tail -n 3)"
 lines=$(wc -l <"$work/events")
 drag_onto "$window" "$work/photos"
 end_drag_source

@@ -26,14 +26,24 @@ window=$(wait_for_window "Tavrel v1.2.0.13") || fail "no window"
 xdotool windowactivate --sync "$window"
 
 # Puts text on the clipboard as another program would, in one format, and
-# waits until the clipboard answers with it.
+# waits until the clipboard offers it. xclip serves it until the next copy.
+offers() { xclip -selection clipboard -t TARGETS -o 2>/dev/null | grep -qx "$1"; }
 copy() {
     local format=$1 text=$2
-    printf '%s' "$text" | xclip -selection clipboard -t "$format" -i -loops 1 &
-    wait_until xclip -selection clipboard -t TARGETS -o 2>/dev/null | grep -qx "$format" ||
-        fail "xclip did not hold $format"
+    printf '%s' "$text" | xclip -quiet -selection clipboard -t "$format" -i >/dev/null 2>&1 &
+    pids+=($!)
+    wait_until offers "$format" || fail "xclip did not hold $format"
 }
 stamped() { [ -e "$work/photos/$1" ]; }
+# Presses Return on Execute until the file bears its stamp: Execute is refused
+# while the paste's walk still runs, and a second pass leaves stamped names.
+execute_until_stamped() {
+    for _ in $(seq 1 "$((wait_tenths / 10))"); do
+        xdotool key Return
+        for _ in $(seq 1 10); do stamped "$1" && return 0; sleep 0.1; done
+    done
+    return 1
+}
 # The renames Execute made so far, as the folder's names.
 names() { (cd "$work/photos" && find . -type f -printf '%P\n' | sort | tr '\n' ';'); }
 
@@ -41,25 +51,19 @@ names() { (cd "$work/photos" && find . -type f -printf '%P\n' | sort | tr '\n' '
 # encoded), pasted with Ctrl+V; Tab to Execute, Return.
 encoded=$(printf '%s' "$odd" | od -An -tx1 | tr -s ' \n' '%%' | sed 's/%$//' | tr a-f A-F)
 copy text/uri-list "file://$work/photos/Beach"$'\r\n'"file://$work/photos/${encoded}"$'\r\n'
-xdotool key ctrl+v
-sleep 0.5
-xdotool key Tab Return
-wait_until stamped "20110914_$odd" || fail "the pasted URI list was not renamed: $(names)"
+xdotool key ctrl+v Tab
+execute_until_stamped "20110914_$odd" || fail "the pasted URI list was not renamed: $(names)"
 wait_until stamped Beach/20110914_b.jpg || fail "the pasted folder was not renamed: $(names)"
 
 # A file manager's copied-files list, with Shift+Insert; Return again on Execute.
 copy x-special/gnome-copied-files "copy"$'\n'"file://$work/photos/copied.jpg"
 xdotool key shift+Insert
-sleep 0.5
-xdotool key Return
-wait_until stamped 20110914_copied.jpg || fail "the copied-files list was not renamed: $(names)"
+execute_until_stamped 20110914_copied.jpg || fail "the copied-files list was not renamed: $(names)"
 
 # A path as text, in quotes as "copy as path" writes it.
 copy UTF8_STRING "\"$work/photos/text.jpg\""$'\n'
 xdotool key ctrl+v
-sleep 0.5
-xdotool key Return
-wait_until stamped 20110914_text.jpg || fail "the pasted path was not renamed: $(names)"
+execute_until_stamped 20110914_text.jpg || fail "the pasted path was not renamed: $(names)"
 stamped left.jpg || fail "a file never pasted was renamed: $(names)"
 
 # The stamp type changed by keyboard (Tab to Clear, then the selector), then
