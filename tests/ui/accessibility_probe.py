@@ -7,7 +7,6 @@
                                       description"
   accessibility_probe.py tree         checks the window's roles, names and the
                                       stamp type's label relation
-  accessibility_probe.py extents      prints the window frame's size on screen
 Exit code 77 when the AT-SPI bindings are missing.
 """
 import sys
@@ -110,23 +109,11 @@ def check_tree():
     sys.exit(1 if failures else 0)
 
 
-def extents():
-    app = application()
-    for window in app:
-        if window is not None and window.getRole() == pyatspi.ROLE_FRAME:
-            box = window.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
-            print(box.width, box.height)
-            return
-    sys.exit("no frame")
-
-
 if __name__ == "__main__":
     command = sys.argv[1] if len(sys.argv) > 1 else ""
     if command == "listen":
         listen(sys.argv[2])
     elif command == "tree":
         check_tree()
-    elif command == "extents":
-        extents()
     else:
         sys.exit(__doc__)
