@@ -5,8 +5,10 @@
 
 # The window. Its sources, and the Windows libraries it needs.
 tavrel_floor(tavrel_win32_ui FOLDERS ui BELOW tavrel_app SOURCES
+  src/ui/win32/accessible_texts.cpp
   src/ui/win32/dropped_files.cpp
   src/ui/win32/error_box.cpp
+  src/ui/win32/file_choice.cpp
   src/ui/win32/file_list_box.cpp
   src/ui/win32/last_resort_box.cpp
   src/ui/win32/main_window.cpp

@@ -7,6 +7,8 @@
 #include <functional>
 #include <stdexcept>
 
+#include "app/outcome_texts.h"
+#include "app/pasted_text.h"
 #include "base/errors.h"
 #include "platform/posix/icu_text_ordering.h"
 #include "platform/posix/monotonic_clock.h"
@@ -45,7 +47,9 @@ public:
     void TickWhileWorking(bool working) override { ticking = working; }
     void WakeFromWorker() override { woken = true; }
     void ShowProgress(const std::optional<WorkProgress>& shown) override { progress = shown; }
+    void Announce(const std::string& text) override { announced.push_back(text); }
 
+    std::vector<std::string> announced;
     std::string title = "FormMain", captions;
     ButtonPlaces buttons;
     ListMarks marks;
@@ -158,6 +162,10 @@ TEST(WindowModel, ExecuteStopsAtTheFirstErrorAndShowsHowFarItGot) {
     w.view.chosen = 1;
     EXPECT_FALSE(w.Run(w.model.ExecuteClicked()));
     EXPECT_EQ(w.view.errors, Paths{"Tavrel|日付に変換できない値が渡されました."});
+    EXPECT_EQ(
+        w.view.announced,
+        (Paths{"3 files added; 3 in the list.",
+               "Stopped after 1 of 3 files; 1 renamed: 日付に変換できない値が渡されました."}));
     EXPECT_EQ(w.Entries(),
               (Paths{w.files / "20110915_a.jpg", w.files / "b.jpg", w.files / "c.jpg"}));
     EXPECT_EQ(w.view.last_update.rewritten, 1u);
@@ -264,6 +272,7 @@ TEST(WindowModel, UndoNamesThePassBackAndReportsTheFilesItCannot) {
               Paths{"Tavrel|2 files keep their new names: their old names are taken, or they "
                     "are gone:\n" +
                     w.files / "20110915_b.jpg" + "\n" + w.files / "20110915_c.jpg"});
+    EXPECT_EQ(w.view.announced.back(), "1 of 3 files named back; 2 keep their new names.");
     // Once only.
     EXPECT_FALSE(w.model.CanUndo());
     EXPECT_TRUE(w.Run(w.model.UndoRequested()));
@@ -431,6 +440,87 @@ TEST(WindowWork, AStoppedDropAddsNothingAndAClosedPassLosesNothing) {
     }
     EXPECT_GE(renamed, 3u);
     EXPECT_EQ(w.Entries().size(), 6u);
+}
+
+TEST(WindowModel, APasteAddsAsADropAndOneOfNothingIsAnnounced) {
+    ModelFixture w;
+    test::MakeFile(w.files / "a.jpg", kFileTime);
+    ASSERT_TRUE(w.Run(w.model.FilesPasted({w.files / "a.jpg"})));
+    // The folder holds only the file listed already.
+    ASSERT_TRUE(w.Run(w.model.FilesPasted({w.files.path()})));
+    EXPECT_TRUE(w.Run(w.model.FilesPasted({})));
+    EXPECT_EQ(w.Entries(), Paths{w.files / "a.jpg"});
+    EXPECT_EQ(w.view.announced,
+              (Paths{"1 file added; 1 in the list.", "0 files added; 1 in the list.",
+                     "The clipboard holds no files."}));
+    ASSERT_TRUE(w.Run(w.model.ExecuteClicked()));
+    EXPECT_EQ(w.view.announced.back(), "1 of 1 file renamed.");
+}
+
+TEST(WindowTexts, OutcomesSayHowManyAndWhereAndWhyWorkStopped) {
+    const struct {
+        const char* name;
+        WorkOutcome outcome;
+        bool undo;
+        std::size_t kept;
+        const char* text;
+    } cases[] = {
+        {"pass through", {3, 5, 5, false, ""}, false, 0, "3 of 5 files renamed."},
+        {"pass stopped by Esc",
+         {3, 10, 4, true, ""},
+         false,
+         0,
+         "Stopped by Esc after 4 of 10 files; 3 renamed."},
+        {"pass ended by an error",
+         {0, 1, 0, false, "Access is denied."},
+         false,
+         0,
+         "Stopped after 0 of 1 file; 0 renamed: Access is denied."},
+        {"undo through, one kept",
+         {2, 3, 3, false, ""},
+         true,
+         1,
+         "2 of 3 files named back; 1 keeps its new name."},
+        {"undo stopped",
+         {1, 4, 2, true, ""},
+         true,
+         0,
+         "Stopped by Esc after 2 of 4 files; 1 named back."},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.undo ? UndoOutcomeText(c.outcome, c.kept) : PassOutcomeText(c.outcome), c.text)
+            << c.name;
+}
+
+TEST(PastedText, LinesAreToldApartIntoPathsAndUris) {
+    const struct {
+        const char* name;
+        const char* text;
+        bool windows;
+        Paths paths, uris;
+    } cases[] = {
+        {"LF, CR LF, empty lines and comments",
+         "/a b\r\n\n#comment\nfile:///c%20d\r\n/e",
+         false,
+         {"/a b", "/e"},
+         {"file:///c%20d"}},
+        {"relative names left out", "a.jpg\n./b\n~/c", false, {}, {}},
+        {"quoted paths lose the quotes", "\"/a\"\n\"C:\\x y\\z\"", false, {"/a"}, {}},
+        {"Windows drives and shares, a drive no URI",
+         "\"C:\\x y\\z\"\r\n\\\\srv\\share\\f\r\nc:/q\r\nC:rel\r\nsmb://srv/f",
+         true,
+         {"C:\\x y\\z", "\\\\srv\\share\\f", "c:/q"},
+         {"smb://srv/f"}},
+    };
+    for (const auto& c : cases) {
+        const PastedLines lines =
+            SplitPastedText(c.text, c.windows ? IsAbsoluteWindowsPath : IsAbsolutePosixPath);
+        EXPECT_EQ(lines.paths, c.paths) << c.name;
+        EXPECT_EQ(lines.uris, c.uris) << c.name;
+    }
+    EXPECT_EQ(CopiedFilesUris("copy\nfile:///a\nfile:///b%20c\n"),
+              (Paths{"file:///a", "file:///b%20c"}));
+    EXPECT_EQ(CopiedFilesUris("cut\r\nfile:///a"), Paths{"file:///a"});
 }
 
 TEST(WindowTexts, ErrorTextGetsAPeriodAfterCharactersAboveIt) {

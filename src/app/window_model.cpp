@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/handler_errors.h"
+#include "app/outcome_texts.h"
 #include "app/settings_file.h"
 #include "app/window_texts.h"
 #include "base/errors.h"
@@ -22,6 +23,16 @@ ListUpdate RewrittenUpdate(const ListMarks& before, std::size_t rewritten) {
     update.rewritten = rewritten;
     update.marks = MarksAfterPass(before, rewritten);
     return update;
+}
+
+// The message of an error that ended work, as the error box shows it; empty
+// for none.
+std::string EndingError(std::exception_ptr error) {
+    if (!error) return {};
+    std::string message;
+    RunReportingErrors([&] { std::rethrow_exception(error); },
+                       [&](const std::string& text) { message = WindowErrorText(text); });
+    return message;
 }
 
 }  // namespace
@@ -152,6 +163,9 @@ void WindowModel::FinishPass(PassResults& pass, std::exception_ptr escaped) {
     // entries do, and show their new texts.
     std::size_t rewritten = pass.end.finished;
     const ListMarks before = view_.ReadMarks();
+    view_.Announce(
+        PassOutcomeText({pass.renamed.size(), entries.size(), pass.end.finished, pass.end.stopped,
+                         EndingError(escaped ? escaped : pass.end.error)}));
     last_pass_.reserve(pass.renamed.size());
     ChangeList(
         [&] {
@@ -204,20 +218,27 @@ bool WindowModel::FilesDropped(const std::vector<std::string>& paths) {
         last_pass_.clear();
         RenameSession& session = services_.session;
         auto batch = std::make_shared<PendingList>();
+        auto stopped = std::make_shared<bool>(false);
         StartWork(
             0,
-            [&session, paths, batch](BackgroundWork& work) {
+            [&session, paths, batch, stopped](BackgroundWork& work) {
                 WalkEvents events;
                 events.stop = &work.stop_flag();
                 events.progress = [&work](std::size_t listed) { work.Advance(listed); };
                 *batch = session.CollectBatch(paths, events);
                 // A stopped walk adds nothing.
-                if (work.StopRequested()) batch->clear();
+                *stopped = work.StopRequested();
+                if (*stopped) batch->clear();
             },
-            [this, batch](std::exception_ptr escaped) {
+            [this, batch, stopped](std::exception_ptr escaped) {
                 if (escaped) std::rethrow_exception(escaped);
-                if (batch->empty()) return;
                 RenameSession& session = services_.session;
+                const std::size_t listed = session.file_list().size();
+                if (*stopped) view_.Announce(kAddingStoppedText);
+                if (batch->empty()) {
+                    if (!*stopped) view_.Announce(AddedOutcomeText(0, listed));
+                    return;
+                }
                 const ListMarks before = view_.ReadMarks();
                 std::vector<std::size_t> removed;
                 ChangeList([&] { removed = MergeSortedBatch(session.file_list(), *batch); },
@@ -231,8 +252,19 @@ bool WindowModel::FilesDropped(const std::vector<std::string>& paths) {
                                                                 session.file_list().size());
                                return update;
                            });
+                const std::size_t now = session.file_list().size();
+                view_.Announce(AddedOutcomeText(now - std::min(now, listed), now));
             });
     });
+}
+
+bool WindowModel::FilesPasted(const std::vector<std::string>& paths) {
+    if (work_) return true;
+    if (paths.empty()) {
+        view_.Announce(kNothingToPasteText);
+        return true;
+    }
+    return FilesDropped(paths);
 }
 
 bool WindowModel::RegionalSettingsChanged() {
@@ -325,6 +357,9 @@ void WindowModel::FinishUndo(UndoResults& undo, std::exception_ptr escaped) {
             if (escaped) std::rethrow_exception(escaped);
         },
         [&](bool) { return RewrittenUpdate(before, rewritten); });
+    std::size_t named_back = 0;
+    for (std::size_t i = count - tried; i < count; ++i) named_back += undo.end.named_back[i];
+    view_.Announce(UndoOutcomeText({named_back, count, tried, undo.end.stopped, {}}, kept.size()));
     if (!kept.empty()) {
         std::reverse(kept.begin(), kept.end());
         view_.ShowError(ApplicationTitle(services_.executable_path), UndoKeptText(kept));

@@ -91,6 +91,10 @@ public:
     // with the controls that would start other work disabled; nothing once
     // the work has ended.
     virtual void ShowProgress(const std::optional<WorkProgress>& progress) = 0;
+    // Hands the outcome of what the user did (files renamed, added, named
+    // back; where work stopped, why) to assistive technology, which speaks it;
+    // the window's look does not change.
+    virtual void Announce(const std::string& text) { (void)text; }
 };
 
 // What the model works with besides its view, passed in so tests can give
@@ -139,6 +143,9 @@ public:
     bool DeletePressed();
     // Files and directories dropped on the window: one batch.
     bool FilesDropped(const std::vector<std::string>& paths);
+    // Files or paths pasted (Ctrl+V) or chosen in the file dialog (Ctrl+O):
+    // added as a drop of them; a paste that names none is announced.
+    bool FilesPasted(const std::vector<std::string>& paths);
     // The desktop's regional settings changed; while work runs, they are read
     // again once it has ended.
     bool RegionalSettingsChanged();

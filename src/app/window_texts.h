@@ -21,6 +21,13 @@ inline constexpr const char* kClearCaption = "Clear";
 inline constexpr const char* kStampTypeLabel = "Stamp Type";
 inline constexpr const char* kStampTypeNames[] = {"none", "YYYYMMDD_", "YYYYMMDD-hhmmss_"};
 inline constexpr const char* kListTooltip = "Drag and Drop Files or Directories Here!";
+// The names of the list and the bottom panel for assistive technology, and
+// the titles of the file dialogs that add files (Ctrl+O) and a folder
+// (Ctrl+Shift+O).
+inline constexpr const char* kListAccessibleName = "Files";
+inline constexpr const char* kPanelAccessibleName = "Stamp and rename";
+inline constexpr const char* kAddFilesTitle = "Add Files";
+inline constexpr const char* kAddFolderTitle = "Add Folder";
 
 // The checkable item of the list's context menu (and, on Windows, of the
 // window's system menu) that stamps each file with its date taken.

@@ -1,10 +1,13 @@
 #include "ui/qt/main_window.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFile>
+#include <QFileDialog>
 #include <QFrame>
 #include <QHelpEvent>
 #include <QItemSelectionModel>
@@ -25,7 +28,9 @@
 #include "ui/qt/error_reporter.h"
 #include "ui/qt/file_list_model.h"
 #include "ui/qt/launcher_progress.h"
+#include "ui/qt/pasted_paths.h"
 #include "ui/qt/version_string.h"
+#include "ui/qt/window_accessibility.h"
 #include "ui/qt/window_font.h"
 
 namespace tavrel {
@@ -92,7 +97,9 @@ MainWindow::MainWindow(MainWindowServices services)
     setBackgroundRole(QPalette::Button);
     setAutoFillBackground(true);
     setAcceptDrops(true);
+    InstallWindowAccessibility();
     BuildControls();
+    BuildShortcuts();
     resize(ToQt(design::kClientSize));
     setMinimumSize(ToQt(MinimumClientSize(Size{})));
 }
@@ -106,7 +113,7 @@ void MainWindow::BuildControls() {
     const auto place = [](QWidget* control, const Rect& r) {
         control->setGeometry(r.left, r.top, r.width, r.height);
     };
-    file_list = new QListView(this);
+    file_list = new FileListView(this);
     file_list->setObjectName(QStringLiteral("ListBoxFileList"));
     place(file_list, design::kListBox);
     list_model_ = new FileListModel(services_.session.file_list(), this);
@@ -118,15 +125,17 @@ void MainWindow::BuildControls() {
     file_list->setTextElideMode(Qt::ElideNone);
     file_list->setToolTip(QString::fromUtf8(window_text::kListTooltip));
     file_list->setToolTipDuration(design::kTooltipDurationMs);
+    file_list->setAccessibleName(QString::fromUtf8(window_text::kListAccessibleName));
     file_list->installEventFilter(this);
     auto* tooltip_style = new TooltipTimingStyle;
     tooltip_style->setParent(file_list);
     file_list->viewport()->setStyle(tooltip_style);
     file_list->viewport()->installEventFilter(this);
 
-    bottom_panel = new QFrame(this);
+    bottom_panel = new BottomPanel(this);
     bottom_panel->setObjectName(QStringLiteral("PanelBottom"));
     bottom_panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    bottom_panel->setAccessibleName(QString::fromUtf8(window_text::kPanelAccessibleName));
     place(bottom_panel, design::kPanel);
     bottom_panel->installEventFilter(this);
 
@@ -149,6 +158,8 @@ void MainWindow::BuildControls() {
     for (const char* name : window_text::kStampTypeNames)
         stamp_type_selector->addItem(QString::fromUtf8(name));
     place(stamp_type_selector, design::kComboBox);
+    // Read as "Stamp Type, combo box"; the label has no mnemonic of its own.
+    stamp_type_label->setBuddy(stamp_type_selector);
     auto* selector_style = new SelectorStyle;
     selector_style->setParent(stamp_type_selector);
     stamp_type_selector->setStyle(selector_style);
@@ -160,6 +171,8 @@ void MainWindow::BuildControls() {
         auto* button = new QPushButton(QString::fromUtf8(caption), bottom_panel);
         button->setObjectName(QString::fromUtf8(name));
         place(button, r);
+        // Return and Enter press the focused button, as Space does.
+        button->installEventFilter(this);
         return button;
     };
     execute_button =
@@ -197,6 +210,46 @@ void MainWindow::BuildControls() {
     setTabOrder(file_list, execute_button);
     setTabOrder(execute_button, clear_button);
     setTabOrder(clear_button, stamp_type_selector);
+}
+
+void MainWindow::BuildShortcuts() {
+    const auto on_key = [this](const QKeySequence& key, auto action) {
+        connect(new QShortcut(key, this), &QShortcut::activated, this, action);
+    };
+    // Ctrl+V and Shift+Insert; in the selector's text field they paste text,
+    // as the field takes them first.
+    for (const QKeySequence& key : QKeySequence::keyBindings(QKeySequence::Paste))
+        on_key(key, [this] { PasteFiles(); });
+    on_key(QKeySequence(Qt::CTRL | Qt::Key_O), [this] { OpenFiles(false); });
+    on_key(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O), [this] { OpenFiles(true); });
+    // Closed as by the window manager's close: the settings written, work stopped.
+    for (const auto key : {Qt::Key_W, Qt::Key_Q})
+        on_key(QKeySequence(Qt::CTRL | key), [this] { close(); });
+}
+
+void MainWindow::PasteFiles() {
+    if (model_.Working()) return;
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+    const DroppedItems pasted = data ? PastedItems(*data, drop_decoder_) : DroppedItems{};
+    model_.FilesPasted(pasted.paths);
+    ReportRefused(pasted.refused);
+}
+
+void MainWindow::OpenFiles(bool folder) {
+    if (model_.Working()) return;
+    QStringList chosen;
+    if (folder) {
+        const QString path = QFileDialog::getExistingDirectory(
+            this, QString::fromUtf8(window_text::kAddFolderTitle));
+        if (!path.isEmpty()) chosen.push_back(path);
+    } else {
+        chosen =
+            QFileDialog::getOpenFileNames(this, QString::fromUtf8(window_text::kAddFilesTitle));
+    }
+    if (chosen.isEmpty()) return;  // cancelled
+    std::vector<std::string> paths;
+    for (const QString& path : chosen) paths.push_back(QFile::encodeName(path).toStdString());
+    model_.FilesPasted(paths);
 }
 
 void MainWindow::UpdateMinimumSize() {
@@ -323,6 +376,25 @@ void MainWindow::ShowProgress(const std::optional<WorkProgress>& progress) {
     ShowLauncherProgress(progress);
 }
 
+void MainWindow::Announce(const std::string& text) {
+    // A screen reader hears only the active window: an outcome met while
+    // another window has the focus (a drag's source) waits until this one
+    // has it again.
+    if (!isActiveWindow()) {
+        pending_announcement_ = Text(text);
+        return;
+    }
+    pending_announcement_.clear();
+    // The focused control's description changes, which a screen reader
+    // speaks for the object in focus; the window's own look stays.
+    QWidget* holder = focusWidget() ? focusWidget() : this;
+    if (announcer_ && announcer_ != holder) announcer_->setAccessibleDescription(QString());
+    announcer_ = holder;
+    // Emptied first, so that the same outcome twice is told twice.
+    holder->setAccessibleDescription(QString());
+    holder->setAccessibleDescription(Text(text));
+}
+
 void MainWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     UpdateMinimumSize();
@@ -333,6 +405,13 @@ void MainWindow::showEvent(QShowEvent* event) {
 void MainWindow::closeEvent(QCloseEvent* event) {
     // The window closes only when the settings file was written.
     event->setAccepted(model_.CloseRequested());
+}
+
+void MainWindow::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() &&
+        !pending_announcement_.isEmpty())
+        Announce(pending_announcement_.toStdString());
 }
 
 void MainWindow::resizeEvent(QResizeEvent* event) {
@@ -403,6 +482,14 @@ void MainWindow::ReportRefused(const std::vector<RefusedUri>& refused) {
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if ((watched == execute_button || watched == clear_button) &&
+        event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            static_cast<QPushButton*>(watched)->click();
+            return true;
+        }
+    }
     if (watched == file_list && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
         if (key->key() == Qt::Key_Delete) model_.DeletePressed();

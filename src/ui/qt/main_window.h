@@ -3,6 +3,7 @@
 // Clear. It is a view of the window model: its events go to the model, and it
 // draws what the model tells it.
 
+#include <QPointer>
 #include <QWidget>
 #include <string>
 #include <vector>
@@ -67,6 +68,7 @@ public:
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -91,8 +93,15 @@ private:
     void TickWhileWorking(bool working) override;
     void WakeFromWorker() override;
     void ShowProgress(const std::optional<WorkProgress>& progress) override;
+    void Announce(const std::string& text) override;
 
     void BuildControls();
+    // The keys that add files and close the window.
+    void BuildShortcuts();
+    // Ctrl+V: the files or paths on the clipboard, added as a drop.
+    void PasteFiles();
+    // Ctrl+O: files chosen in the system's file dialog; with `folder`, one folder.
+    void OpenFiles(bool folder);
     void UpdateMinimumSize();
     // Opens the list's context menu at a point of the list's viewport.
     void OpenListMenu(const QPoint& at);
@@ -111,6 +120,10 @@ private:
     // enters: a drag of network locations only, with nothing to map them,
     // is refused before it is dropped.
     bool drag_may_bring_paths_ = false;
+    // The control whose accessible description carries the last outcome.
+    QPointer<QWidget> announcer_;
+    // An outcome met while the window was inactive, told once it is active.
+    QString pending_announcement_;
 };
 
 }  // namespace tavrel

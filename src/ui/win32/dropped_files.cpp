@@ -9,6 +9,10 @@ std::vector<std::string> TakeDroppedPaths(HDROP drop) {
         HDROP drop;
         ~Release() { DragFinish(drop); }
     } release{drop};
+    return DroppedPathsOf(drop);
+}
+
+std::vector<std::string> DroppedPathsOf(HDROP drop) {
     std::vector<std::string> paths;
     const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
     std::wstring path;

@@ -12,8 +12,11 @@
 
 namespace tavrel::win32 {
 
-// Fetches every dropped path (UTF-8), in the drop's order, each one whole
-// however long it is, then releases the drop (DragFinish) - also when fetching
+// Fetches every path (UTF-8) of a list of dropped or copied files (a drop, or
+// the clipboard's CF_HDROP), in its order, each one whole however long it is.
+std::vector<std::string> DroppedPathsOf(HDROP drop);
+
+// DroppedPathsOf, then releases the drop (DragFinish) - also when fetching
 // fails part-way.
 std::vector<std::string> TakeDroppedPaths(HDROP drop);
 

@@ -5,11 +5,13 @@
 
 #include <algorithm>
 #include <exception>
+#include <iterator>
 
 #include "app/window_texts.h"
 #include "base/errors.h"
 #include "platform/win32/wtf8.h"
 #include "ui/win32/dropped_files.h"
+#include "ui/win32/file_choice.h"
 #include "ui/win32/raised_panel.h"
 #include "ui/win32/version_string.h"
 
@@ -109,16 +111,64 @@ MainWindow::MainWindow(MainWindowServices services)
     }
     taskbar_created_ = RegisterWindowMessageW(L"TaskbarCreated");
     wake_target_.store(handle_);
-    ACCEL undo{FCONTROL | FVIRTKEY, 'Z', kUndoId};
-    shortcuts_ = CreateAcceleratorTableW(&undo, 1);
+    CreateShortcuts();
+}
+
+void MainWindow::CreateShortcuts() {
+    // The keys that stay the window's everywhere first, then the text field's.
+    ACCEL keys[] = {
+        {FCONTROL | FVIRTKEY, 'O', kOpenFilesId},
+        {FCONTROL | FSHIFT | FVIRTKEY, 'O', kOpenFolderId},
+        {FCONTROL | FVIRTKEY, 'W', kCloseId},
+        {FCONTROL | FVIRTKEY, 'Q', kCloseId},
+        {FCONTROL | FVIRTKEY, 'Z', kUndoId},
+        {FCONTROL | FVIRTKEY, 'V', kPasteId},
+        {FSHIFT | FVIRTKEY, VK_INSERT, kPasteId},
+    };
+    constexpr int kEverywhere = 4;
+    shortcuts_ = CreateAcceleratorTableW(keys, static_cast<int>(std::size(keys)));
+    field_shortcuts_ = CreateAcceleratorTableW(keys, kEverywhere);
 }
 
 bool MainWindow::TranslateShortcut(MSG& message) {
     if (handle_ == nullptr || shortcuts_ == nullptr) return false;
     const HWND focus = GetFocus();
-    if (focus != nullptr && (focus == stamp_type_selector || IsChild(stamp_type_selector, focus)))
-        return false;
-    return TranslateAcceleratorW(handle_, shortcuts_, &message) != 0;
+    const bool in_field =
+        focus != nullptr && (focus == stamp_type_selector || IsChild(stamp_type_selector, focus));
+    HACCEL keys = in_field ? field_shortcuts_ : shortcuts_;
+    return keys != nullptr && TranslateAcceleratorW(handle_, keys, &message) != 0;
+}
+
+void MainWindow::RunShortcut(int id) {
+    switch (id) {
+        case kPasteId:
+            if (!model_.Working()) model_.FilesPasted(ClipboardPaths(handle_));
+            break;
+        case kOpenFilesId:
+        case kOpenFolderId: {
+            if (model_.Working()) break;
+            const bool folder = id == kOpenFolderId;
+            const std::vector<std::string> chosen = ChooseFiles(
+                handle_, folder,
+                FromWtf8(folder ? window_text::kAddFolderTitle : window_text::kAddFilesTitle));
+            if (!chosen.empty()) model_.FilesPasted(chosen);
+            break;
+        }
+        case kCloseId:
+            // As the window menu's Close (Alt+F4).
+            PostMessageW(handle_, WM_CLOSE, 0, 0);
+            break;
+        case IDOK: {
+            // Return and Enter, turned into the OK command as in a dialog,
+            // press the button in focus.
+            const HWND focus = GetFocus();
+            if (focus == execute_button || focus == clear_button)
+                SendMessageW(focus, BM_CLICK, 0, 0);
+            break;
+        }
+        default:
+            break;
+    }
 }
 
 MainWindow::~MainWindow() {
@@ -127,6 +177,7 @@ MainWindow::~MainWindow() {
     if (handle_ != nullptr) DestroyWindow(handle_);
     if (shortcuts_ != nullptr) DestroyAcceleratorTable(shortcuts_);
     if (list_menu != nullptr) DestroyMenu(list_menu);
+    if (field_shortcuts_ != nullptr) DestroyAcceleratorTable(field_shortcuts_);
     if (font_ != nullptr) DeleteObject(font_);
     if (bold_font_ != nullptr) DeleteObject(bold_font_);
 }
@@ -148,7 +199,7 @@ void MainWindow::CreateControls() {
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     };
     // Children are made in tab order: the list, then the panel; in the panel
-    // Execute, Clear, then the selector (the label takes no focus).
+    // Execute, Clear, then the label (it takes no focus) and the selector.
     list_ = std::make_unique<FileListBox>(handle_, Scaled(design::kListBox, dpi_), kListBoxId,
                                           font_, Scaled(design::kLineHeight, dpi_),
                                           services_.session.file_list());
@@ -158,13 +209,6 @@ void MainWindow::CreateControls() {
     const Rect panel = Scaled(design::kPanel, dpi_);
     bottom_panel = CreateRaisedPanel(handle_, panel, kPanelId);
     panel_size_ = {panel.width, panel.height};
-
-    const Rect label = LabelRect();
-    stamp_type_label = CreateWindowExW(0, L"STATIC", FromWtf8(window_text::kStampTypeLabel).c_str(),
-                                       WS_CHILD | WS_VISIBLE | SS_NOPREFIX | SS_LEFTNOWORDWRAP,
-                                       label.left, label.top, label.width, label.height,
-                                       bottom_panel, IdOf(kLabelId), instance, nullptr);
-    set_font(stamp_type_label, bold_font_);
 
     const auto make_button = [&](const Rect& design_rect, const char* caption, int id) {
         const Rect r = Scaled(design_rect, dpi_);
@@ -179,6 +223,15 @@ void MainWindow::CreateControls() {
         make_button(design::kButtonExecute, window_text::kCreatedExecuteCaption, kExecuteId);
     clear_button = make_button(design::kButtonClear, window_text::kCreatedClearCaption, kClearId);
 
+    // The label just before the selector: assistive technology names a combo
+    // box after the static text that precedes it.
+    const Rect label = LabelRect();
+    stamp_type_label = CreateWindowExW(0, L"STATIC", FromWtf8(window_text::kStampTypeLabel).c_str(),
+                                       WS_CHILD | WS_VISIBLE | SS_NOPREFIX | SS_LEFTNOWORDWRAP,
+                                       label.left, label.top, label.width, label.height,
+                                       bottom_panel, IdOf(kLabelId), instance, nullptr);
+    set_font(stamp_type_label, bold_font_);
+
     const Rect combo = Scaled(design::kComboBox, dpi_);
     stamp_type_selector = CreateWindowExW(
         0, L"COMBOBOX", L"",
@@ -191,6 +244,8 @@ void MainWindow::CreateControls() {
                      reinterpret_cast<LPARAM>(FromWtf8(name).c_str()));
     FitComboBoxHeight(combo.height);
     CreateTooltip();
+    accessible_.SetName(file_list, FromWtf8(window_text::kListAccessibleName));
+    accessible_.SetName(bottom_panel, FromWtf8(window_text::kPanelAccessibleName));
 }
 
 Rect MainWindow::LabelRect() const {
@@ -403,6 +458,17 @@ void MainWindow::ShowProgress(const std::optional<WorkProgress>& progress) {
     taskbar_.Show(handle_, progress);
 }
 
+void MainWindow::Announce(const std::string& text) {
+    // The description of the control in focus, which a screen reader speaks
+    // as it changes; the window's look stays.
+    HWND focus = GetFocus();
+    if (focus == nullptr || !IsChild(handle_, focus)) focus = handle_;
+    if (announcer_ != nullptr && announcer_ != focus && IsWindow(announcer_))
+        accessible_.SetDescription(announcer_, L"");
+    announcer_ = focus;
+    accessible_.SetDescription(focus, FromWtf8(text));
+}
+
 LRESULT CALLBACK MainWindow::WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     if (message == WM_NCCREATE) {
         auto* form =
@@ -436,6 +502,7 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
             if (id == kExecuteId && code == BN_CLICKED) model_.ExecuteClicked();
             if (id == kClearId && code == BN_CLICKED) model_.ClearClicked();
             if (id == kUndoId && lparam == 0) model_.UndoRequested();
+            if (lparam == 0 && (id == IDOK || (id > kUndoId && id <= kCloseId))) RunShortcut(id);
             // Esc, turned into the cancel command as in a dialog, stops work.
             if (id == IDCANCEL && lparam == 0) model_.CancelRequested();
             if (id == kComboBoxId && code == CBN_SELCHANGE)

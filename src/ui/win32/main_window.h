@@ -12,6 +12,7 @@
 
 #include "app/rename_session.h"
 #include "app/window_model.h"
+#include "ui/win32/accessible_texts.h"
 #include "ui/win32/error_box.h"
 #include "ui/win32/file_list_box.h"
 #include "ui/win32/taskbar_progress.h"
@@ -42,6 +43,13 @@ public:
         kClearId,
         // The command of the undo key (Ctrl+Z).
         kUndoId,
+        // The commands of the keys that paste files (Ctrl+V, Shift+Insert),
+        // open the file dialog for files (Ctrl+O) or a folder (Ctrl+Shift+O),
+        // and close the window (Ctrl+W, Ctrl+Q).
+        kPasteId,
+        kOpenFilesId,
+        kOpenFolderId,
+        kCloseId,
     };
     // The date-taken item's command, in the list's context menu and in the
     // system menu (whose commands keep their low four bits clear).
@@ -62,10 +70,10 @@ public:
 
     WindowModel& model() { return model_; }
 
-    // Turns the window's keyboard shortcut (Ctrl+Z, undo) into its command;
-    // true when the message was one. The message loop calls it for every
-    // message before dispatching it. In the selector's text field Ctrl+Z
-    // stays the field's own undo.
+    // Turns the window's keyboard shortcuts (see ControlId) into their
+    // commands; true when the message was one. The message loop calls it for
+    // every message before dispatching it. In the selector's text field Ctrl+Z
+    // and the paste keys stay the field's own.
     bool TranslateShortcut(MSG& message);
 
     // The native window; null once it has been destroyed (closed).
@@ -112,7 +120,11 @@ private:
     void TickWhileWorking(bool working) override;
     void WakeFromWorker() override;
     void ShowProgress(const std::optional<WorkProgress>& progress) override;
+    void Announce(const std::string& text) override;
 
+    // The commands of the keys that add files and close, and of Return (IDOK).
+    void RunShortcut(int id);
+    void CreateShortcuts();
     void CreateFonts();
     void CreateControls();
     // The label's place: its design, at least as wide as its text.
@@ -144,6 +156,11 @@ private:
     // The message the shell broadcasts when the taskbar is created again.
     UINT taskbar_created_ = 0;
     HACCEL shortcuts_ = nullptr;
+    // The shortcuts that stay the window's in the selector's text field.
+    HACCEL field_shortcuts_ = nullptr;
+    AccessibleTexts accessible_;
+    // The control whose accessible description carries the last outcome.
+    HWND announcer_ = nullptr;
     // Where the work's thread posts its wake; null once the window is gone.
     std::atomic<HWND> wake_target_ = nullptr;
     TaskbarProgress taskbar_;

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 
 #include "platform/win32/wtf8.h"
 #include "window_fixture.h"
@@ -553,6 +554,64 @@ TEST(LargeList, EntriesTheListBoxRefusesAreNotListed) {
     EXPECT_EQ(test::Names(w.files.path()),
               (Paths{"20110915_a.jpg", "20110915_b.jpg", "20110915_c.jpg", "d.jpg"}));
     EXPECT_EQ(ListBoxTexts(w.form.file_list), w.Entries());
+}
+
+// A key pressed on a control as the program's message loop sees it, with Ctrl
+// held down or not: the window's shortcuts first, then the dialog keys.
+void PressKey(WindowFixture& w, HWND control, WORD key, bool control_down = false) {
+    BYTE keys[256];
+    GetKeyboardState(keys);
+    BYTE changed[256];
+    std::memcpy(changed, keys, sizeof keys);
+    changed[VK_CONTROL] = control_down ? 0x80 : 0;
+    SetKeyboardState(changed);
+    MSG message{control, WM_KEYDOWN, key, 1, 0, {}};
+    if (!w.form.TranslateShortcut(message) && !IsDialogMessageW(w.form.handle(), &message)) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    SetKeyboardState(keys);
+    w.form.model().WaitForWork();
+    WindowFixture::Pump();
+}
+
+// Puts data on the clipboard as another program would.
+void Copy(HWND owner, UINT format, HANDLE data) {
+    ASSERT_TRUE(OpenClipboard(owner));
+    EmptyClipboard();
+    SetClipboardData(format, data);
+    CloseClipboard();
+}
+
+HANDLE TextData(const std::wstring& text) {
+    const std::size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
+    std::memcpy(GlobalLock(memory), text.c_str(), bytes);
+    GlobalUnlock(memory);
+    return memory;
+}
+
+TEST(Keys, CopiedFilesArePastedAndReturnPressesExecute) {
+    WindowFixture w;
+    w.Show();
+    test::MakeFolder(w.files / "Beach");
+    for (const char* name : {"a.jpg", "Beach\\b.jpg", "c d.jpg", "left.jpg"})
+        test::MakeFile(w.files / name, kFileTime);
+    // Explorer's copy: the clipboard keeps its data, pasted twice.
+    Copy(w.form.handle(), CF_HDROP, test::MakeDrop({w.files / "Beach", w.files / "a.jpg"}));
+    PressKey(w, w.form.file_list, 'V', true);
+    PressKey(w, w.form.file_list, 'V', true);
+    EXPECT_EQ(w.Entries(), (Paths{w.files / "a.jpg", w.files / "Beach\\b.jpg"}));
+    // A path as text, quoted as Explorer's "Copy as path" writes it.
+    Copy(w.form.handle(), CF_UNICODETEXT,
+         TextData(L"\"" + FromWtf8(w.files / "c d.jpg") + L"\"\r\n"));
+    PressKey(w, w.form.file_list, 'V', true);
+    EXPECT_EQ(w.Entries().size(), 3u);
+    SetFocus(w.form.execute_button);
+    PressKey(w, w.form.execute_button, VK_RETURN);
+    EXPECT_EQ(test::Names(w.files.path()),
+              (Paths{"20110915_a.jpg", "20110915_c d.jpg", "Beach", "left.jpg"}));
+    EXPECT_TRUE(w.errors.shown.empty());
 }
 
 }  // namespace
