@@ -18,6 +18,9 @@ FUZZ_EXPLORE_SECONDS ?= 600
 PACKAGES := cmake g++ make pkg-config libicu-dev libgtest-dev tzdata util-linux
 # The window, and its tests in a virtual X server.
 PACKAGES += qt6-base-dev fonts-vlgothic xvfb xauth xdotool imagemagick openbox wmctrl
+# Qt's Wayland plugin: the package recommends it, and the window's start is
+# tried with it where no compositor answers.
+PACKAGES += qt6-wayland
 # The window's font with Tahoma's metrics (Wine's), and a condensed sans.
 PACKAGES += fonts-wine fonts-dejavu-extra
 # The FAT, exFAT and NTFS images the tests make and mount through FUSE.
