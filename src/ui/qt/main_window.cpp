@@ -135,7 +135,7 @@ void MainWindow::BuildControls() {
     bold.setBold(true);
     stamp_type_label->setFont(bold);
     // The label grows to its text, as a label that sizes itself does: the
-    // desktop's font may be wider than the designed one.
+    // desktop's font may be wider than the one the base layout fits.
     Rect label = design::kLabel;
     label.width = std::max(label.width, stamp_type_label->sizeHint().width());
     place(stamp_type_label, label);
