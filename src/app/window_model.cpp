@@ -7,9 +7,9 @@
 #include "app/window_texts.h"
 #include "base/errors.h"
 #include "base/utf8.h"
+#include "pass/undo_pass.h"
 #include "platform/letter_case.h"
 #include "platform/name_rules.h"
-#include "pass/undo_pass.h"
 
 namespace tavrel {
 namespace {
@@ -176,15 +176,8 @@ bool WindowModel::DeletePressed() {
         FileList& entries = services_.session.file_list();
         // The files of the last pass stay to be named back; the entries that
         // showed them are gone or have moved up.
-        for (RenamedFile& file : last_pass_) {
-            if (!file.entry) continue;
-            const auto gone =
-                std::lower_bound(before.marked.begin(), before.marked.end(), *file.entry);
-            if (gone != before.marked.end() && *gone == *file.entry)
-                file.entry.reset();
-            else
-                *file.entry -= static_cast<std::size_t>(gone - before.marked.begin());
-        }
+        for (RenamedFile& file : last_pass_)
+            if (file.entry) file.entry = EntryAfterRemoval(*file.entry, before.marked);
         ChangeList([&] { entries.RemoveAt(before.marked); },
                    [&](bool) {
                        ListUpdate update;
@@ -211,25 +204,27 @@ bool WindowModel::FilesDropped(const std::vector<std::string>& paths) {
                 // A stopped walk adds nothing.
                 if (work.StopRequested()) batch->clear();
             },
-            [this, batch](std::exception_ptr escaped) {
-                if (escaped) std::rethrow_exception(escaped);
-                if (batch->empty()) return;
-                RenameSession& session = services_.session;
-                const ListMarks before = view_.ReadMarks();
-                std::vector<std::size_t> removed;
-                ChangeList([&] { removed = session.MergeSortedBatch(*batch); },
-                           [&](bool done) {
-                               // A batch that failed part-way is shown whole,
-                               // with the marks that still fit where they were.
-                               ListUpdate update;
-                               update.reset = !done;
-                               if (done) update.removed = removed;
-                               update.marks = MarksAfterRemoval(before, update.removed,
-                                                                session.file_list().size());
-                               return update;
-                           });
-            });
+            [this, batch](std::exception_ptr escaped) { FinishDrop(*batch, escaped); });
     });
+}
+
+void WindowModel::FinishDrop(PendingList& batch, std::exception_ptr escaped) {
+    if (escaped) std::rethrow_exception(escaped);
+    if (batch.empty()) return;
+    RenameSession& session = services_.session;
+    const ListMarks before = view_.ReadMarks();
+    std::vector<std::size_t> removed;
+    ChangeList([&] { removed = session.MergeSortedBatch(batch); },
+               [&](bool done) {
+                   // A batch that failed part-way is shown whole, with the
+                   // marks that still fit where they were.
+                   ListUpdate update;
+                   update.reset = !done;
+                   if (done) update.removed = removed;
+                   update.marks =
+                       MarksAfterRemoval(before, update.removed, session.file_list().size());
+                   return update;
+               });
 }
 
 bool WindowModel::RegionalSettingsChanged() {

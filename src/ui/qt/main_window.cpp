@@ -25,7 +25,7 @@
 #include "ui/qt/error_reporter.h"
 #include "ui/qt/file_list_model.h"
 #include "ui/qt/launcher_progress.h"
-#include "ui/qt/version_string.h"
+#include "platform/posix/version_string.h"
 #include "ui/qt/window_font.h"
 
 namespace tavrel {
