@@ -228,6 +228,8 @@ windows: windows-configure
 windows-test: windows configure
 	cmake --build $(BUILD) --target tavrel_drag_source
 	cd $(WIN_BUILD) && ctest --output-on-failure -j$(JOBS) --timeout $(WIN_TEST_TIMEOUT)
+	@# Why each skipped test did not run under Wine (GoogleTest's "Skipped" lines).
+	@grep -h -A1 ': Skipped$$' $(WIN_BUILD)/Testing/Temporary/LastTest.log || true
 
 # The zip for Windows users: Tavrel.exe and a short README.txt.
 windows-zip: windows
