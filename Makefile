@@ -21,6 +21,9 @@ PACKAGES += qt6-base-dev fonts-vlgothic xvfb xauth xdotool imagemagick openbox w
 # The window read as a screen reader reads it (the accessibility bus and its
 # Python bindings), and files put on the clipboard by another program.
 PACKAGES += at-spi2-core python3-pyatspi xclip
+# Qt's Wayland plugin: the package recommends it, and the window's start is
+# tried with it where no compositor answers.
+PACKAGES += qt6-wayland
 # The window's font with Tahoma's metrics (Wine's), and a condensed sans.
 PACKAGES += fonts-wine fonts-dejavu-extra
 # The FAT, exFAT and NTFS images the tests make and mount through FUSE.
@@ -232,6 +235,8 @@ windows: windows-configure
 windows-test: windows configure
 	cmake --build $(BUILD) --target tavrel_drag_source
 	cd $(WIN_BUILD) && ctest --output-on-failure -j$(JOBS) --timeout $(WIN_TEST_TIMEOUT)
+	@# Why each skipped test did not run under Wine (GoogleTest's "Skipped" lines).
+	@grep -h -A1 ': Skipped$$' $(WIN_BUILD)/Testing/Temporary/LastTest.log || true
 
 # The zip for Windows users: Tavrel.exe and a short README.txt.
 windows-zip: windows

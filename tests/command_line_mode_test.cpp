@@ -415,6 +415,40 @@ TEST(CommandLineCollect, NoArgumentsWithoutADisplaySaysSoAndRenamesNothing) {
     EXPECT_EQ(Names(work.path()), Strings{"IMG.jpg"});
 }
 
+// A display is named but no Qt platform can open it (no X server there, no
+// Wayland compositor or no Wayland plugin): the window's start says what is
+// missing and that the command line needs no display, and ends with exit code
+// 1 instead of Qt's abort.
+TEST(CommandLineCollect, NoArgumentsWithAnUnusableDisplaySayWhatIsMissing) {
+    struct Case {
+        std::string name;
+        Strings display;  // the display's variables
+        std::string says;
+    };
+    const std::vector<Case> cases = {
+        {"an X display with no server", {"DISPLAY=:65000"}, "DISPLAY=:65000"},
+        {"a Wayland session without X", {"WAYLAND_DISPLAY=tavrel-no-compositor"}, "Wayland: "},
+        {"Wayland asked for, no compositor",
+         {"QT_QPA_PLATFORM=wayland", "WAYLAND_DISPLAY=tavrel-no-compositor"},
+         "QT_QPA_PLATFORM=wayland"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir work;
+        MakeFile(work / "IMG.jpg", kWritten);
+        Strings environment = {"TZ=UTC", "LC_ALL=C", "XDG_RUNTIME_DIR=" + work.path()};
+        environment.insert(environment.end(), c.display.begin(), c.display.end());
+        const RunResult result = test::Run({TAVREL_BINARY}, environment, work.path());
+        EXPECT_EQ(result.exit_code, 1) << result.err;
+        EXPECT_NE(result.err.find("tavrel: cannot open the window"), std::string::npos)
+            << result.err;
+        EXPECT_NE(result.err.find(c.says), std::string::npos) << result.err;
+        EXPECT_NE(result.err.find("The command line works without a display"), std::string::npos)
+            << result.err;
+        EXPECT_EQ(Names(work.path()), Strings{"IMG.jpg"});
+    }
+}
+
 // The window lives in a module of its own, so that a command-line run starts
 // without loading Qt; a program whose module is missing says so and ends.
 TEST(CommandLineStartUp, ProgramItselfDoesNotLinkQt) {

@@ -31,6 +31,21 @@ TEST(ListMarks, RemovalKeepsTheMarksOfTheEntriesThatStay) {
         EXPECT_EQ(MarksAfterRemoval(before, c.removed, c.new_size), c.after) << c.name;
 }
 
+TEST(ListMarks, AnEntryAfterRemovalMovesUpOrIsGone) {
+    const Indices removed{2, 3, 7};
+    struct Case {
+        const char* name;
+        std::size_t entry;
+        std::optional<std::size_t> after;
+    } cases[] = {
+        {"above every removed entry", 1, 1},
+        {"removed itself", 3, std::nullopt},
+        {"between removed entries", 5, 3},
+        {"below them all", 9, 6},
+    };
+    for (const auto& c : cases) EXPECT_EQ(EntryAfterRemoval(c.entry, removed), c.after) << c.name;
+}
+
 TEST(ListMarks, APassTakesTheMarksOfTheEntriesItRewrote) {
     const ListMarks before{{0, 2, 3, 7}, 3, 1};
     struct Case {

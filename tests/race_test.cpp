@@ -62,7 +62,7 @@ TEST(RaceTest, CommandLinePassKeepsEveryFileWhileARivalTakesItsNames) {
 
 // A rival that creates the target (with O_EXCL, as a careful program does) right
 // before one of the chain's calls, the worst moment it could pick, finds the
-// name taken or keeps its file - except at the one place the design leaves
+// name taken or keeps its file - except at the one place the chain leaves
 // open: between the lstat and the plain rename of the last step, which has no
 // atomic way to refuse a taken name. (Reserving the name with an O_EXCL
 // placeholder and renaming over it would close that window, but fusefat, the

@@ -5,7 +5,7 @@
 namespace tavrel {
 namespace {
 
-TEST(WindowLayout, DesignSizesFollowThePixelDensity) {
+TEST(WindowLayout, BaseSizesFollowThePixelDensity) {
     struct Case {
         const char* name;
         int dpi;
@@ -14,7 +14,7 @@ TEST(WindowLayout, DesignSizesFollowThePixelDensity) {
         Size minimum;
         int font_height;
     } cases[] = {
-        {"96 dpi, as designed", 96, {0, 0, 414, 207}, {88, 10, 132, 21}, {430, 200}, -11},
+        {"96 dpi, the base layout", 96, {0, 0, 414, 207}, {88, 10, 132, 21}, {430, 200}, -11},
         {"120 dpi", 120, {0, 0, 518, 259}, {110, 13, 165, 26}, {538, 250}, -13},
         {"144 dpi", 144, {0, 0, 621, 311}, {132, 15, 198, 32}, {645, 300}, -16},
         {"192 dpi", 192, {0, 0, 828, 414}, {176, 20, 264, 42}, {860, 400}, -21},
@@ -33,7 +33,7 @@ TEST(WindowLayout, ListFillsTheClientAboveThePanel) {
         Size client;
         ClientLayout layout;
     } cases[] = {
-        {"design size", {414, 248}, {{0, 0, 414, 207}, {0, 207, 414, 41}}},
+        {"base size", {414, 248}, {{0, 0, 414, 207}, {0, 207, 414, 41}}},
         {"wider and higher", {514, 298}, {{0, 0, 514, 257}, {0, 257, 514, 41}}},
         {"lower than the panel", {414, 30}, {{0, 0, 414, 0}, {0, 0, 414, 41}}},
     };
@@ -47,7 +47,7 @@ TEST(WindowLayout, ShowPlacesTheButtonsFromTheRightEdge) {
         Size execute;
         ButtonPlaces places;
     } cases[] = {
-        {"design sizes", {414, 41}, {75, 25}, {{234, 8}, {324, 8}}},
+        {"base sizes", {414, 41}, {75, 25}, {{234, 8}, {324, 8}}},
         {"wider panel", {514, 41}, {75, 25}, {{334, 8}, {424, 8}}},
         // u is Execute's width div 5: 74 gives 14, not 14.8.
         {"width not a multiple of 5", {414, 41}, {74, 25}, {{246, 8}, {330, 8}}},
@@ -64,7 +64,7 @@ TEST(WindowLayout, MinimumKeepsTheOuterSize) {
         Size minimum_client;
     } cases[] = {
         {"no frame", {0, 0}, {414, 161}},
-        {"design frame", {16, 39}, {414, 161}},
+        {"base frame", {16, 39}, {414, 161}},
         {"thick frame", {40, 60}, {390, 140}},
         {"frame wider than the minimum", {500, 300}, {0, 0}},
     };
@@ -85,6 +85,27 @@ TEST(WindowLayout, ButtonsKeepTheirDistanceToTheRightAndBottomEdges) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(FollowRightBottom({234, 8}, c.old_panel, c.new_panel), c.moved) << c.name;
+}
+
+// At a new density the buttons stand where the show handling puts them once it
+// has, and before that at their base places; either way as far from the
+// panel's right and bottom edges as at the base layout.
+TEST(WindowLayout, ButtonsAtANewDensity) {
+    struct Case {
+        const char* name;
+        int dpi;
+        Size panel;
+        bool placed_by_show_handling;
+        ButtonPlaces places;
+    } cases[] = {
+        {"base places, 96 dpi", 96, {414, 41}, false, {{265, 8}, {355, 8}}},
+        {"base places, 144 dpi", 144, {621, 62}, false, {{398, 12}, {533, 12}}},
+        {"base places, 144 dpi, panel widened", 144, {721, 62}, false, {{498, 12}, {633, 12}}},
+        {"shown, 96 dpi", 96, {414, 41}, true, {{234, 8}, {324, 8}}},
+        {"shown, 144 dpi", 144, {621, 62}, true, {{357, 12}, {489, 12}}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ButtonPlacesAtDpi(c.dpi, c.panel, c.placed_by_show_handling), c.places) << c.name;
 }
 
 }  // namespace

@@ -171,6 +171,9 @@ TEST(WindowModel, ExecuteStopsAtTheFirstErrorAndShowsHowFarItGot) {
     EXPECT_EQ(w.view.last_update.rewritten, 1u);
     // The rewritten entry loses its mark; the others and the current entry stay.
     EXPECT_EQ(w.view.marks, (ListMarks{{1, 2}, 2, 0}));
+    // The window goes on.
+    EXPECT_TRUE(w.model.ClearClicked());
+    EXPECT_TRUE(w.Entries().empty());
 }
 
 TEST(WindowModel, DropAndDeleteKeepTheMarksOfTheEntriesThatStay) {
@@ -206,15 +209,26 @@ TEST(WindowModel, TheFileListIsWhatTheListControlHasRoomFor) {
 }
 
 TEST(WindowModel, ClearAndCloseGoThroughTheSettingsFile) {
-    ModelFixture w;
-    test::MakeFile(w.settings_dir / "setup.ini", 0, "StampType:0\r\n");
-    ASSERT_TRUE(w.Run(w.model.FilesDropped({"a"})));
-    ASSERT_TRUE(w.model.ClearClicked());
-    EXPECT_TRUE(w.Entries().empty());
-    EXPECT_TRUE(w.view.last_update.reset);
-    EXPECT_EQ(w.view.shown_stamp_type, 0);
+    struct Case {
+        const char* settings;  // nullptr: no settings file
+        int stamp_type;        // -1: none selected
+    } cases[] = {{nullptr, 1}, {"StampType:2\r\n", 2}, {"StampType:0", 0}, {"StampType:7", -1}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.settings ? c.settings : "no settings file");
+        ModelFixture w;
+        ASSERT_TRUE(w.Run(w.model.FilesDropped({"a"})));
+        if (c.settings) test::MakeFile(w.settings_dir / "setup.ini", 0, c.settings);
+        w.view.chosen = c.stamp_type == 0 ? 1 : 0;
+        w.model.StampTypeChosen(w.view.chosen);
+        ASSERT_TRUE(w.model.ClearClicked());
+        EXPECT_TRUE(w.Entries().empty());
+        EXPECT_TRUE(w.view.last_update.reset);
+        EXPECT_EQ(w.view.shown_stamp_type, c.stamp_type);
+        EXPECT_EQ(w.session.stamp_type(), c.stamp_type);
+    }
 
     // Closing stores the type chosen in the selector.
+    ModelFixture w;
     w.view.chosen = 2;
     EXPECT_TRUE(w.model.CloseRequested());
     EXPECT_EQ(test::ReadFile(w.settings_dir / "setup.ini"), "StampType:2\r\n");

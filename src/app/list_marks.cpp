@@ -42,6 +42,12 @@ ListMarks MarksAfterRemoval(const ListMarks& before, const std::vector<std::size
     return after;
 }
 
+std::optional<std::size_t> EntryAfterRemoval(std::size_t entry,
+                                             const std::vector<std::size_t>& removed) {
+    if (std::binary_search(removed.begin(), removed.end(), entry)) return std::nullopt;
+    return Shifted(entry, removed);
+}
+
 ListMarks MarksAfterPass(const ListMarks& before, std::size_t replaced) {
     ListMarks after = before;
     const auto first_kept = std::lower_bound(after.marked.begin(), after.marked.end(), replaced);

@@ -8,6 +8,7 @@
 // them back after it; these functions work out where they go.
 
 #include <cstddef>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -27,6 +28,12 @@ struct ListMarks {
 // last entry when none did).
 ListMarks MarksAfterRemoval(const ListMarks& before, const std::vector<std::size_t>& removed,
                             std::size_t new_size);
+
+// Where one entry is after the entries at `removed` (ascending) were taken
+// out: none when it was one of them, else its position moved up past those
+// removed before it. For what refers to an entry by its position.
+std::optional<std::size_t> EntryAfterRemoval(std::size_t entry,
+                                             const std::vector<std::size_t>& removed);
 
 // After a rename pass rewrote the first `replaced` entries in place: they lose
 // their marks, the entries after them keep theirs.

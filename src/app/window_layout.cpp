@@ -54,6 +54,16 @@ ButtonPlaces PlaceButtons(Size panel, Size execute, Size clear) {
             Point{panel.width - 6 * u, middle - clear.height / 2}};
 }
 
+ButtonPlaces ButtonPlacesAtDpi(int dpi, Size panel, bool placed_by_show_handling) {
+    const Rect execute = Scaled(design::kButtonExecute, dpi);
+    const Rect clear = Scaled(design::kButtonClear, dpi);
+    if (placed_by_show_handling)
+        return PlaceButtons(panel, {execute.width, execute.height}, {clear.width, clear.height});
+    const Size base_panel = Scaled(Size{design::kPanel.width, design::kPanel.height}, dpi);
+    return {FollowRightBottom({execute.left, execute.top}, base_panel, panel),
+            FollowRightBottom({clear.left, clear.top}, base_panel, panel)};
+}
+
 Size MinimumClientSize(Size frame) {
     const auto minimum = [](int outer, int frame_part, int design_frame_part) {
         return std::max(0, std::min(outer - frame_part, outer - design_frame_part));

@@ -1,6 +1,6 @@
 #pragma once
 // The main window's geometry as plain numbers, for every window toolkit: the
-// controls' design rectangles at 96 pixels per inch, their scaling to the
+// controls' rectangles at 96 pixels per inch, their scaling to the
 // screen's pixel density, where the show handling puts the buttons, how the
 // list and the panel share the client area, and how the buttons follow the
 // panel's right and bottom edges. No window is needed to work any of it out.
@@ -34,13 +34,15 @@ std::ostream& operator<<(std::ostream& out, const Rect& rect);
 std::ostream& operator<<(std::ostream& out, const Size& size);
 std::ostream& operator<<(std::ostream& out, const Point& point);
 
-// The design, in pixels at 96 pixels per inch; left and top are relative to the
-// parent's client area.
+// The window's base layout: sizes and places in pixels at 96 pixels per inch,
+// which every screen's layout is scaled from; left and top are relative to the
+// parent's client area. The texts fit their controls at these sizes in
+// "Tahoma" 8 points.
 namespace design {
 inline constexpr int kDpi = 96;
 inline constexpr Size kClientSize{414, 248};
 inline constexpr Size kMinimumOuterSize{430, 200};
-// The frame the window was designed in: outer size 430 x 287.
+// The frame these sizes assume: outer size 430 x 287.
 inline constexpr Size kFrameSize{16, 39};
 inline constexpr Rect kListBox{0, 0, 414, 207};
 inline constexpr Rect kPanel{0, 207, 414, 41};
@@ -55,7 +57,7 @@ inline constexpr int kTooltipWakeUpMs = 500;
 inline constexpr int kTooltipDurationMs = 2500;
 }  // namespace design
 
-// A design length at the given pixel density, rounded to the nearest pixel as
+// A base-layout length at the given pixel density, rounded to the nearest pixel as
 // the system scales dialog units (MulDiv).
 int Scaled(int design_pixels, int dpi);
 Rect Scaled(const Rect& design_rect, int dpi);
@@ -85,10 +87,17 @@ struct ButtonPlaces {
 };
 ButtonPlaces PlaceButtons(Size panel, Size execute, Size clear);
 
-// The smallest client size: the outer size stays at least the design's minimum
+// Where the buttons stand at a new pixel density, in a panel now of the given
+// size: where the show handling puts them (PlaceButtons, with the buttons'
+// scaled sizes) once it has placed them, before that at their base places,
+// scaled. Either way they keep their distances to the panel's right and bottom
+// edges, as the buttons are anchored there.
+ButtonPlaces ButtonPlacesAtDpi(int dpi, Size panel, bool placed_by_show_handling);
+
+// The smallest client size: the outer size stays at least kMinimumOuterSize
 // with a frame of the given size, but the minimum never exceeds what it is with
-// the design frame (414 x 161), so a thin or missing frame cannot push the
-// window beyond its design size.
+// kFrameSize (414 x 161), so a thin or missing frame cannot push the window
+// beyond its base size.
 Size MinimumClientSize(Size frame);
 
 // A control anchored to its parent's right and bottom edges: when the parent

@@ -193,15 +193,8 @@ bool WindowModel::DeletePressed() {
         FileList& entries = services_.session.file_list();
         // The files of the last pass stay to be named back; the entries that
         // showed them are gone or have moved up.
-        for (RenamedFile& file : last_pass_) {
-            if (!file.entry) continue;
-            const auto gone =
-                std::lower_bound(before.marked.begin(), before.marked.end(), *file.entry);
-            if (gone != before.marked.end() && *gone == *file.entry)
-                file.entry.reset();
-            else
-                *file.entry -= static_cast<std::size_t>(gone - before.marked.begin());
-        }
+        for (RenamedFile& file : last_pass_)
+            if (file.entry) file.entry = EntryAfterRemoval(*file.entry, before.marked);
         ChangeList([&] { entries.RemoveAt(before.marked); },
                    [&](bool) {
                        ListUpdate update;
@@ -231,31 +224,35 @@ bool WindowModel::FilesDropped(const std::vector<std::string>& paths) {
                 if (*stopped) batch->clear();
             },
             [this, batch, stopped](std::exception_ptr escaped) {
-                if (escaped) std::rethrow_exception(escaped);
-                RenameSession& session = services_.session;
-                const std::size_t listed = session.file_list().size();
-                if (*stopped) view_.Announce(kAddingStoppedText);
-                if (batch->empty()) {
-                    if (!*stopped) view_.Announce(AddedOutcomeText(0, listed));
-                    return;
-                }
-                const ListMarks before = view_.ReadMarks();
-                std::vector<std::size_t> removed;
-                ChangeList([&] { removed = MergeSortedBatch(session.file_list(), *batch); },
-                           [&](bool done) {
-                               // A batch that failed part-way is shown whole,
-                               // with the marks that still fit where they were.
-                               ListUpdate update;
-                               update.reset = !done;
-                               if (done) update.removed = removed;
-                               update.marks = MarksAfterRemoval(before, update.removed,
-                                                                session.file_list().size());
-                               return update;
-                           });
-                const std::size_t now = session.file_list().size();
-                view_.Announce(AddedOutcomeText(now - std::min(now, listed), now));
+                FinishDrop(*batch, *stopped, escaped);
             });
     });
+}
+
+void WindowModel::FinishDrop(PendingList& batch, bool stopped, std::exception_ptr escaped) {
+    if (escaped) std::rethrow_exception(escaped);
+    RenameSession& session = services_.session;
+    const std::size_t listed = session.file_list().size();
+    if (stopped) view_.Announce(kAddingStoppedText);
+    if (batch.empty()) {
+        if (!stopped) view_.Announce(AddedOutcomeText(0, listed));
+        return;
+    }
+    const ListMarks before = view_.ReadMarks();
+    std::vector<std::size_t> removed;
+    ChangeList([&] { removed = MergeSortedBatch(session.file_list(), batch); },
+               [&](bool done) {
+                   // A batch that failed part-way is shown whole, with the
+                   // marks that still fit where they were.
+                   ListUpdate update;
+                   update.reset = !done;
+                   if (done) update.removed = removed;
+                   update.marks =
+                       MarksAfterRemoval(before, update.removed, session.file_list().size());
+                   return update;
+               });
+    const std::size_t now = session.file_list().size();
+    view_.Announce(AddedOutcomeText(now - std::min(now, listed), now));
 }
 
 bool WindowModel::FilesPasted(const std::vector<std::string>& paths) {

@@ -196,6 +196,8 @@ private:
     // the rest of a handler.
     void StartWork(std::size_t total, std::function<void(BackgroundWork&)> work,
                    std::function<void(std::exception_ptr escaped)> finish);
+    // The rest of each handler that starts work, once the work has ended.
+    void FinishDrop(PendingList& batch, bool stopped, std::exception_ptr escaped);
     void FinishPass(PassResults& pass, std::exception_ptr escaped);
     void FinishUndo(UndoResults& undo, std::exception_ptr escaped);
     void ShowTitle(const std::string& title);

@@ -1,8 +1,9 @@
 #pragma once
 // Every text the main window shows, for both windows. The window is created
-// with the names its controls have in the window's resource ("FormMain",
-// "ButtonExecute", "ButtonClear"); the show handling replaces them with the
-// title and the captions.
+// with its controls' names as title and captions ("FormMain", "ButtonExecute",
+// "ButtonClear"), which the show handling replaces with the title and the
+// captions; until then, a screen reader or a script that looks at the window
+// sees these names, so they are kept exactly.
 
 namespace tavrel::window_text {
 

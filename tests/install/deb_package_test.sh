@@ -3,13 +3,16 @@
 # make deb, apt-get install, --version, a folder renamed, the window
 # closed (~/.config/tavrel/setup.ini of a temporary HOME), apt-get purge and
 # nothing left; purged again whatever happens. Skipped (77) without dpkg/apt-get,
-# as another user, or with Tavrel installed. Usage: deb_package_test.sh SRC BUILD
+# as another user, or with Tavrel installed (a package removed but not purged,
+# whose configuration files alone are left, is not installed: the test installs
+# and purges it). Usage: deb_package_test.sh SRC BUILD
 set -uo pipefail
 src=$(cd "$1" && pwd) build=$(cd "$2" && pwd)
 skip() { echo "SKIP: $*" && exit 77; }
 command -v dpkg > /dev/null && command -v apt-get > /dev/null || skip "no dpkg or apt-get here"
 [[ $(id -u) == 0 ]] || skip "installing a package needs root"
-[[ -e /usr/bin/tavrel ]] || dpkg -s tavrel > /dev/null 2>&1 && skip "Tavrel is installed already"
+[[ -e /usr/bin/tavrel || $(dpkg-query -W -f='${Status}' tavrel 2>/dev/null) == "install ok installed" ]] &&
+    skip "Tavrel is installed already"
 
 # The package is built first; only then does the rest run in a virtual X server.
 if [[ -z ${TAVREL_DEB_BUILT:-} ]]; then
@@ -28,6 +31,8 @@ DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "$src"/dist/tavrel_*.deb >
 dpkg-query -L tavrel > "$work/files"
 [[ $(grep -cxE '/usr/(bin/tavrel|lib/tavrel/tavrel-window.so|share/doc/tavrel/copyright)' "$work/files") == 3 ]] ||
     fail "files: $(cat "$work/files")"
+grep -qx 'License: Expat' /usr/share/doc/tavrel/copyright || fail "the copyright file names no MIT licence"
+[[ $(dpkg-query -W -f='${Recommends}' tavrel) == *qt6-wayland* ]] || fail "Recommends lacks qt6-wayland"
 
 export HOME="$work/home" TZ=UTC LC_ALL=C && unset XDG_CONFIG_HOME
 [[ "$(tavrel --version)" == "tavrel 1.2.0.13" ]] || fail "tavrel --version: $(tavrel --version 2>&1)"

@@ -222,7 +222,7 @@ case_manual_page() {
         count=$((count + 1))
         [[ "$text" == *"$fragment"* ]] || fail "the manual lacks the message text '$fragment'"
     done < <(grep -ohP '"(\\.|[^"\\])*"' "$src/src/stamp/date_conversion_error.h" \
-                 "$src/src/app/settings_file.cpp" "$src/src/ui/assertion_failure.h" \
+                 "$src/src/app/settings_file.cpp" "$src/src/base/assertion_failure.h" \
                  "$src/src/app/last_resort.cpp" "$src/src/ui/qt/error_reporter.h" |
              grep -P '[^\x00-\x7F]' | sed -e 's/^"//' -e 's/"$//' -e 's/\\"/"/g' -e 's/\\n//g' |
              sed -e 's/^ *//' -e 's/ *$//')

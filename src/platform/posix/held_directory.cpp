@@ -53,7 +53,10 @@ HeldDirectory::Located HeldDirectory::Locate(const std::string& path) {
 const RenameSystemCalls& HeldDirectory::RenameCalls() {
     if (calls_for_ != fd_.get()) {
         calls_ = make_calls_(fd_.get());
-        // A directory whose file system cannot be told keeps asking, as before.
+        // A file system that does not keep no-replace gets each new name
+        // reserved first. On others, a refusal of RENAME_NOREPLACE is
+        // remembered for the directory's file system when that is known; a
+        // directory whose file system cannot be told asks again for each file.
         if (reserves_new_name_)
             calls_ = ReservingTheNewName(std::move(calls_));
         else if (identity_)

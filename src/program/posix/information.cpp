@@ -5,7 +5,7 @@
 #include "app/last_resort.h"
 #include "app/settings_file.h"
 #include "platform/process.h"
-#include "ui/qt/version_string.h"
+#include "platform/posix/version_string.h"
 
 namespace tavrel {
 

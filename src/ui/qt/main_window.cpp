@@ -29,7 +29,6 @@
 #include "ui/qt/file_list_model.h"
 #include "ui/qt/launcher_progress.h"
 #include "ui/qt/pasted_paths.h"
-#include "ui/qt/version_string.h"
 #include "ui/qt/window_accessibility.h"
 #include "ui/qt/window_font.h"
 
@@ -145,7 +144,7 @@ void MainWindow::BuildControls() {
     bold.setBold(true);
     stamp_type_label->setFont(bold);
     // The label grows to its text, as a label that sizes itself does: the
-    // desktop's font may be wider than the designed one.
+    // desktop's font may be wider than the one the base layout fits.
     Rect label = design::kLabel;
     label.width = std::max(label.width, stamp_type_label->sizeHint().width());
     place(stamp_type_label, label);

@@ -47,14 +47,14 @@ class MainWindow final : public QWidget, private WindowView {
     Q_OBJECT
 
 public:
-    // Builds the window hidden, with its controls at their design places (see
-    // window_layout.h).
+    // Builds the window hidden, with its controls at their places in the base
+    // layout (window_layout.h).
     explicit MainWindow(MainWindowServices services);
     ~MainWindow() override;
 
     WindowModel& model() { return model_; }
 
-    // The controls; public for tests, as a designer form's are.
+    // The controls; public so that the window's tests can read and press them.
     QListView* file_list = nullptr;
     QFrame* bottom_panel = nullptr;
     QLabel* stamp_type_label = nullptr;

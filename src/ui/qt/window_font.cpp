@@ -33,8 +33,9 @@ QFont WindowFont(const std::vector<std::string>& font_files) {
     for (const auto& file : font_files) LoadOnce(file);
     QFont font;
     font.setPointSize(kPointSize);
-    // Widths as the font designs them, not widened to whole pixels by the
-    // hinting that some desktops apply: the design's texts were measured so.
+    // Widths as the font's own metrics give them, not widened to whole pixels
+    // by the hinting that some desktops apply: the base layout's controls fit
+    // their texts at those widths.
     font.setHintingPreference(QFont::PreferVerticalHinting);
     if (QFontDatabase::families().contains(QStringLiteral("Tahoma"))) {
         font.setFamilies({QStringLiteral("Tahoma")});

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <optional>
 
 #include "app/last_resort.h"
 #include "app/user_environment.h"
@@ -15,6 +16,7 @@
 #include "platform/posix/process_environment.h"
 #include "platform/posix/retry.h"
 #include "platform/process.h"
+#include "ui/qt/display_start.h"
 #include "ui/qt/error_reporter.h"
 #include "ui/qt/kio_fuse_mapper.h"
 #include "ui/qt/main_window.h"
@@ -38,7 +40,10 @@ int RunWindowMode(int& argc, char** argv) {
             stderr);
         return 2;
     }
+    // A display named that no platform can reach ends here with exit code 1.
+    std::optional<DisplayStartGuard> starting(std::in_place);
     QApplication application(argc, argv);
+    starting.reset();
     const std::string executable = ExecutablePath();
     MessageBoxReporter reporter;
     return RunWithLastResort(
@@ -74,7 +79,9 @@ void ShowLastResortBoxIfDisplay(const std::string& text) {
         int argc = 1;
         char name[] = "tavrel";
         char* argv[] = {name, nullptr};
+        std::optional<DisplayStartGuard> starting(std::in_place);
         QApplication application(argc, argv);
+        starting.reset();
         MessageBoxReporter().ShowError(nullptr, QString::fromUtf8(window_text::kLastResortTitle),
                                        QString::fromUtf8(text));
         std::_Exit(0);

@@ -2,7 +2,7 @@
 // The list box that shows the file list. It holds every entry's path as its
 // own string, as any list box of strings does, so other programs (screen
 // readers, UI automation, test tools) read the entries with LB_GETTEXT. The
-// lines are drawn by the window in the designed line height.
+// lines are drawn by the window in the base layout's line height.
 //
 // After each change of the file list the list box is brought in line with it:
 // removed entries are deleted, new ones appended, and where many entries

@@ -87,7 +87,7 @@ MainWindow::MainWindow(MainWindowServices services)
     RegisterWindowClass(instance, WindowProc);
     dpi_ = ScreenDpi();
     CreateFonts();
-    // The outer size that gives the designed client area with this frame.
+    // The outer size that gives the base layout's client area with this frame.
     constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
     constexpr DWORD kExStyle = WS_EX_ACCEPTFILES | WS_EX_CONTROLPARENT;
     const Size client = Scaled(design::kClientSize, dpi_);
@@ -251,7 +251,8 @@ void MainWindow::CreateControls() {
 Rect MainWindow::LabelRect() const {
     Rect label = Scaled(design::kLabel, dpi_);
     // The label grows to its text, as a label that sizes itself does: the
-    // font the system gives for "Tahoma" may be wider than the designed one.
+    // font the system gives for "Tahoma" may be wider than the one the base
+    // layout fits.
     label.width =
         std::max(label.width, TextWidth(FromWtf8(window_text::kStampTypeLabel), bold_font_));
     return label;
@@ -292,27 +293,18 @@ void MainWindow::ChangeDpi(int dpi, const RECT& suggested) {
                  suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
     // Also when the size stayed and no WM_SIZE came: the panel's height changed.
     LayOut();
-    // The buttons where the show handling (or the design) puts them at this
-    // density, followed to the panel's present size. Anchored to the right
-    // and bottom edges, as they are, the show handling's places keep their
-    // distances to those edges whatever the panel's width.
-    const Size execute_size{execute.width, execute.height};
-    const Size clear_size{clear.width, clear.height};
-    if (buttons_placed_) {
-        MoveButtons(PlaceButtons(panel_size_, execute_size, clear_size));
-    } else {
-        const Size design_panel = Scaled(Size{design::kPanel.width, design::kPanel.height}, dpi_);
-        MoveTo(execute_button,
-               FollowRightBottom({execute.left, execute.top}, design_panel, panel_size_));
-        MoveTo(clear_button, FollowRightBottom({clear.left, clear.top}, design_panel, panel_size_));
-    }
+    // The buttons at this density, in the panel as it is now.
+    const ButtonPlaces places = ButtonPlacesAtDpi(dpi_, panel_size_, buttons_placed_);
+    MoveTo(execute_button, places.execute);
+    MoveTo(clear_button, places.clear);
     InvalidateRect(handle_, nullptr, TRUE);
 }
 
 void MainWindow::FitComboBoxHeight(int height) {
     // The closed combo box is its selection field (CB_SETITEMHEIGHT with -1) plus
-    // a border. The field grows to the scaled design; it never gets lower than
-    // the text needs, so a higher font than the design's keeps it higher.
+    // a border. The field grows to the scaled base height; it never gets lower
+    // than the text needs, so a font higher than the base layout's keeps it
+    // higher.
     const LRESULT field =
         SendMessageW(stamp_type_selector, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
     const int closed = SizeOf(stamp_type_selector).height;
@@ -554,7 +546,7 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
         case WM_DPICHANGED:
             // The window moved to a screen of another scale, or the scale
             // changed: the new density in both words, the place that keeps the
-            // window's size in design terms in lparam.
+            // window's size in base-layout pixels scaled to the new density, in lparam.
             ChangeDpi(HIWORD(wparam), *reinterpret_cast<const RECT*>(lparam));
             return 0;
         case WM_WINDOWPOSCHANGED:

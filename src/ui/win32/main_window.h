@@ -61,8 +61,8 @@ public:
     // The window class's name, which other programs see.
     static constexpr const wchar_t* kWindowClass = L"TFormMain";
 
-    // Builds the window hidden, with its controls at their design places (see
-    // window_layout.h), scaled to the screen's pixel density.
+    // Builds the window hidden, with its controls at their places in the base
+    // layout (window_layout.h), scaled to the screen's pixel density.
     explicit MainWindow(MainWindowServices services);
     ~MainWindow() override;
     MainWindow(const MainWindow&) = delete;
@@ -127,15 +127,15 @@ private:
     void CreateShortcuts();
     void CreateFonts();
     void CreateControls();
-    // The label's place: its design, at least as wide as its text.
+    // The label's place: its base rectangle, at least as wide as its text.
     Rect LabelRect() const;
     // The height given to the drop-down selector: that of its open list.
     int SelectorOpenHeight() const;
-    // WM_DPICHANGED: new fonts, every control laid out again from the design at
-    // the new density, and the window in the rectangle the system suggests.
+    // WM_DPICHANGED: new fonts, every control laid out again from the base
+    // layout at the new density, and the window in the rectangle the system suggests.
     void ChangeDpi(int dpi, const RECT& suggested);
     void CreateTooltip();
-    // Makes the closed combo box as high as its design height (scaled), or as high as
+    // Makes the closed combo box as high as its base height (scaled), or as high as
     // its font needs where that is more.
     void FitComboBoxHeight(int height);
     void LayOut();
@@ -149,7 +149,7 @@ private:
     std::unique_ptr<FileListBox> list_;
     Size panel_size_;
     // True once the show handling has placed the buttons (MoveButtons); before
-    // that they stand at their design places.
+    // that they stand at their places in the base layout.
     bool buttons_placed_ = false;
     // The control that had the focus when the window was last deactivated.
     HWND focus_ = nullptr;

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "platform/win32/wtf8.h"
-#include "ui/assertion_failure.h"
+#include "base/assertion_failure.h"
 
 namespace tavrel::win32 {
 

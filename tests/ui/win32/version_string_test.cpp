@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/win32/wtf8.h"
-#include "ui/assertion_failure.h"
+#include "base/assertion_failure.h"
 #include "window_fixture.h"
 
 namespace tavrel::win32 {

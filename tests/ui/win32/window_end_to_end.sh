@@ -64,7 +64,7 @@ listed_entries() {
         >/dev/null 2>&1 && tr -d '\r' <"$work/entries.txt" | sort
 }
 
-# Clicks a point given in the design's client coordinates.
+# Clicks a point given in the base layout's client coordinates (96 dpi).
 click_at() {
     point_at "$1" "$2" "$3"
     xdotool click 1

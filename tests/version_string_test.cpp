@@ -1,4 +1,4 @@
-#include "ui/qt/version_string.h"
+#include "platform/posix/version_string.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <iterator>
 
 #include "test_support.h"
-#include "ui/assertion_failure.h"
+#include "base/assertion_failure.h"
 
 namespace tavrel {
 namespace {

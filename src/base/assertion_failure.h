@@ -1,6 +1,6 @@
 #pragma once
-// The error both windows' version lookups raise when the program's version
-// cannot be read from its own file.
+// The error the version lookups raise (on either system) when the program's
+// version cannot be read from its own file.
 
 #include <string>
 

@@ -1,7 +1,7 @@
-#include "ui/qt/version_string.h"
+#include "platform/posix/version_string.h"
 
+#include "base/assertion_failure.h"
 #include "platform/posix/embedded_section.h"
-#include "ui/assertion_failure.h"
 
 namespace tavrel {
 namespace {
