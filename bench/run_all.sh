@@ -4,7 +4,7 @@
 source "$(dirname "$0")/lib.sh"
 OUT="$BUILD/bench"
 REPORT="$OUT/report.md"
-SCRIPTS=(rename_vs_floor rename_vs_peers date_taken share_slow_fuse share_shapes share_sshfs share_sshfs_delayed share_gvfs_smb share_gvfs_sftp
+SCRIPTS=(rename_vs_floor journal_overhead rename_vs_peers date_taken share_slow_fuse share_shapes share_sshfs share_sshfs_delayed share_gvfs_smb share_gvfs_sftp
          share_kio_fuse_smb share_kio_fuse_sftp
          walk_vs_find_sort merge_scaling window_drop window_execute window_escape one_file_vs_mv
          windows_command_line windows_window_drop windows_slow_share)

@@ -480,7 +480,7 @@ TEST(CommandLineStartUp, WindowModeWithoutItsModuleSaysSo) {
     EXPECT_EQ(Names(home.path()), Strings{"tavrel"});
 }
 
-// A lone --help or --version is answered, unless a file or folder of that name
+// A lone --help, --version or --undo is answered, unless a file or folder of that name
 // exists in the working folder: that is renamed as any other argument.
 TEST(CommandLineStartUp, HelpAndVersionUnlessAFileHasTheirName) {
     struct Case {
@@ -494,6 +494,7 @@ TEST(CommandLineStartUp, HelpAndVersionUnlessAFileHasTheirName) {
         {{"--version"}, "", 0, "tavrel 1.2.0.13\n", {}},
         {{"--help"}, "", 0, "Usage: tavrel [FILE | FOLDER]...\n", {}},
         {{"--help"}, "--help", 0, "", {"20110915_--help"}},
+        {{"--undo"}, "--undo", 0, "", {"20110915_--undo"}},
         {{"--version"}, "--version/", 0, "", {"--version/20110915_a.jpg"}},
         {{"--help", "--version"}, "", 1, "", {}},
     };

@@ -44,6 +44,10 @@ public:
     void ShowError(const std::string& title, const std::string& text) override {
         errors.push_back(title + "|" + text);
     }
+    bool AskYesNo(const std::string& title, const std::string& text) override {
+        questions.push_back(title + "|" + text);
+        return answer;
+    }
     void TickWhileWorking(bool working) override { ticking = working; }
     void WakeFromWorker() override { woken = true; }
     void ShowProgress(const std::optional<WorkProgress>& shown) override { progress = shown; }
@@ -58,7 +62,8 @@ public:
     bool date_taken_checked = false;
     // How many entries the list control has room for.
     std::size_t room = SIZE_MAX;
-    std::vector<std::string> errors;
+    std::vector<std::string> errors, questions;
+    bool answer = false;  // to each question
     bool ticking = false;
     std::atomic<bool> woken = false;
     std::optional<WorkProgress> progress;
@@ -125,13 +130,14 @@ struct ModelFixture {
         return paths;
     }
 
-    test::TempDir files, settings_dir;
+    test::TempDir files, settings_dir, state_dir;
     HeldFileSystem file_system;
     MonotonicClock clock;
     RegionalFormats formats = RegionalFormats::Reference();
     std::unique_ptr<TextOrdering> ordering = MakeIcuTextOrdering("C");
-    RenameSession session{
-        SessionServices{file_system, clock, formats, *ordering, settings_dir / "setup.ini"}};
+    std::unique_ptr<JournalFolder> journals = MakeJournalFolderAt(state_dir / "tavrel");
+    RenameSession session{SessionServices{
+        file_system, clock, formats, *ordering, settings_dir / "setup.ini", {}, journals.get()}};
     FakeView view;
     WindowModel model;
 };
@@ -293,6 +299,38 @@ TEST(WindowModel, UndoNamesThePassBackAndReportsTheFilesItCannot) {
     EXPECT_EQ(w.view.errors.size(), 1u);
     EXPECT_EQ(test::Names(w.files.path()),
               (Paths{"20110915_b.jpg", "a.jpg", "b.jpg", "elsewhere"}));
+}
+
+TEST(WindowModel, UndoInANewWindowOffersTheNewestRunOfTheJournal) {
+    for (const bool yes : {true, false}) {
+        ModelFixture w;
+        for (const char* name : {"a.jpg", "b.jpg"}) test::MakeFile(w.files / name, kFileTime);
+        ASSERT_TRUE(w.Run(w.model.FilesDropped({w.files.path()})));
+        ASSERT_TRUE(w.Run(w.model.ExecuteClicked()));
+        ASSERT_TRUE(w.model.CloseRequested());
+        // A window started again, with the renamed files dropped on it.
+        FakeView view;
+        view.answer = yes;
+        WindowModel again(WindowModelServices{w.session, "/opt/TAVREL.bin",
+                                              [](const std::string&) { return "1.2.0.13"; }},
+                          view);
+        again.Reset();
+        const auto run = [&again](bool started) { return again.WaitForWork() && started; };
+        ASSERT_TRUE(run(again.FilesDropped({w.files / "20110915_b.jpg"})));
+        EXPECT_FALSE(again.CanUndo());
+        EXPECT_TRUE(run(again.UndoRequested()));
+        ASSERT_EQ(view.questions.size(), 1u);
+        EXPECT_EQ(view.questions[0].substr(0, view.questions[0].find(" of ")),
+                  "Tavrel|Undo the rename run");
+        EXPECT_NE(view.questions[0].find(": 2 files in "), std::string::npos) << view.questions[0];
+        EXPECT_EQ(test::Names(w.files.path()),
+                  yes ? (Paths{"a.jpg", "b.jpg"}) : (Paths{"20110915_a.jpg", "20110915_b.jpg"}));
+        EXPECT_EQ(w.Entries(), Paths{w.files / (yes ? "b.jpg" : "20110915_b.jpg")});
+        EXPECT_TRUE(view.errors.empty());
+        // Undone once: nothing more is offered; refused: offered again.
+        EXPECT_TRUE(run(again.UndoRequested()));
+        EXPECT_EQ(view.questions.size(), yes ? 1u : 2u) << yes;
+    }
 }
 
 TEST(WindowModel, UndoIsOfferedUntilTheNextDropPassOrClear) {

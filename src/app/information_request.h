@@ -1,6 +1,6 @@
 #pragma once
-// `tavrel --help` and `tavrel --version`: a command line that asks about the
-// program instead of naming files to rename.
+// `tavrel --help`, `tavrel --version` and `tavrel --undo`: a command line that
+// asks about the program, or for an undo, instead of naming files to rename.
 
 #include <string>
 #include <vector>
@@ -9,11 +9,11 @@
 
 namespace tavrel {
 
-enum class InformationRequest { kNone, kUsage, kVersion };
+enum class InformationRequest { kNone, kUsage, kVersion, kUndo };
 
 // kUsage when the only argument is exactly "--help", kVersion when it is exactly
-// "--version", and kNone otherwise. A file, folder or link of that name in the
-// working folder wins: it is renamed like any other argument.
+// "--version", kUndo when it is exactly "--undo", and kNone otherwise. A file, folder or link of
+// that name in the working folder wins: it is renamed like any other argument.
 InformationRequest InformationRequestOf(const std::vector<std::string>& arguments,
                                         FileSystem& file_system);
 

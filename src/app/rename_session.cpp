@@ -8,6 +8,7 @@
 #include "app/settings_file.h"
 #include "base/worker_threads.h"
 #include "collect/batch_merge.h"
+#include "pass/run_journal.h"
 #include "platform/name_rules.h"
 #include "stamp/stamp_file.h"
 
@@ -100,13 +101,27 @@ PendingList RenameSession::CollectBatch(const std::vector<std::string>& paths,
     return batch;
 }
 
-PassEnd RenameSession::StampListedFiles(const PassEvents& events) const {
+PassEnd RenameSession::StampListedFiles(const PassEvents& events, JournalRun* journal) const {
     const StampContext context{services_.file_system, services_.formats, services_.clock,
                                date_taken_ ? TimeSource::kDateTakenFirst : TimeSource::kLastWrite};
     const PassPaths paths{file_list_.size(), [this](std::size_t position) -> const std::string& {
                               return file_list_[position];
                           }};
-    return RunStampPass(paths, stamp_type_, context, events);
+    if (!journal || !services_.journals) return RunStampPass(paths, stamp_type_, context, events);
+    RunJournal run_journal(*services_.journals, services_.clock,
+                           {0, journal->mode, stamp_type_, services_.working_folder});
+    PassEvents journaled = events;
+    journaled.renamed = [&](std::size_t position, const std::string& before,
+                            const std::string& after) {
+        // Recorded first: the caller may write the new path over `before`.
+        run_journal.Renamed(before, after);
+        if (events.renamed) events.renamed(position, before, after);
+    };
+    const PassEnd end = RunStampPass(paths, stamp_type_, context, journaled);
+    run_journal.Finish();
+    journal->failed = run_journal.failed();
+    journal->name = run_journal.name();
+    return end;
 }
 
 void RenameSession::RenamePass(const RenamedEntry& renamed) {
@@ -118,8 +133,10 @@ void RenameSession::RenamePass(const RenamedEntry& renamed) {
     };
     // Writing back at once is safe here: nothing else reads the list while
     // this pass runs, and each entry is read before its rename is told.
-    const PassEnd end = StampListedFiles(events);
+    JournalRun journal{"command line"};
+    const PassEnd end = StampListedFiles(events, &journal);
     entries_written_back_ = end.finished;
+    journal_failed_ = journal.failed;
     if (end.error) std::rethrow_exception(end.error);
 }
 

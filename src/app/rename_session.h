@@ -12,6 +12,7 @@
 #include "pass/stamp_pass.h"
 #include "platform/clock.h"
 #include "platform/file_system.h"
+#include "platform/journal_folder.h"
 #include "platform/regional_formats.h"
 #include "platform/text_ordering.h"
 
@@ -27,6 +28,20 @@ struct SessionServices {
     // The folder to create before the settings file is first written, where it
     // lies apart from the program; empty where it lies beside the program.
     std::string settings_folder = {};
+    // Where the journals of rename runs are kept; none are kept without one.
+    JournalFolder* journals = nullptr;
+    // The working folder, named in each journal's header.
+    std::string working_folder = {};
+};
+
+// A pass kept in the journal of rename runs: the run's mode as the journal
+// names it, and, once the pass has ended, whether its journal could not be
+// written (the run cannot be undone later), and its file name in the journal
+// folder (empty when the pass renamed nothing).
+struct JournalRun {
+    std::string mode;
+    bool failed = false;
+    std::string name = {};
 };
 
 class RenameSession {
@@ -50,14 +65,18 @@ public:
         std::function<void(std::size_t entry, const std::string& before, const std::string& after)>;
 
     // Renames every entry in list order, writing each new path back into its
-    // entry. Stops at the first error, leaving the entries before it renamed
-    // and the others as they were.
+    // entry, kept in a journal of the command line's runs. Stops at the first
+    // error, leaving the entries before it renamed and the others as they were.
     void RenamePass(const RenamedEntry& renamed = {});
 
     // The same pass without writing anything back: the renames are told
     // through the events, for a caller that writes them back itself. The list
-    // may be read elsewhere meanwhile, but not changed.
-    PassEnd StampListedFiles(const PassEvents& events) const;
+    // may be read elsewhere meanwhile, but not changed. With `journal`, each
+    // rename is recorded in the journal of the run before it is told.
+    PassEnd StampListedFiles(const PassEvents& events, JournalRun* journal = nullptr) const;
+
+    // Whether the journal of the last RenamePass could not be written.
+    bool journal_failed() const { return journal_failed_; }
 
     // How many entries, from the first on, the last rename pass wrote back:
     // all of them, or those before the entry at which it stopped.
@@ -95,6 +114,7 @@ private:
     bool date_taken_ = false;
     FileList file_list_;
     std::size_t entries_written_back_ = 0;
+    bool journal_failed_ = false;
 };
 
 }  // namespace tavrel

@@ -13,11 +13,13 @@ UserEnvironment::UserEnvironment(const std::string& executable_path)
       formats_(LoadUserRegionalFormats()),
       ordering_(MakeUserTextOrdering()),
       settings_folder_(SeparateSettingsFolder()),
-      settings_path_(SettingsFilePath(executable_path, settings_folder_)) {}
+      settings_path_(SettingsFilePath(executable_path, settings_folder_)),
+      journals_(MakeUserJournalFolder()),
+      working_folder_(WorkingFolder()) {}
 
 SessionServices UserEnvironment::Services() {
-    return SessionServices{*file_system_, *clock_,        formats_,
-                           *ordering_,    settings_path_, settings_folder_};
+    return SessionServices{*file_system_,  *clock_,          formats_,        *ordering_,
+                           settings_path_, settings_folder_, journals_.get(), working_folder_};
 }
 
 void UserEnvironment::ReloadRegionalFormats() {

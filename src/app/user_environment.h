@@ -1,7 +1,8 @@
 #pragma once
 // The real outside world that a session works with in both run modes: the file
 // system, the clock, the regional formats and collation of the user's locale,
-// and the settings file (beside the program, or where the build keeps it).
+// the settings file (beside the program, or where the build keeps it), and
+// the user's journal folder.
 
 #include <memory>
 #include <string>
@@ -9,6 +10,7 @@
 #include "app/rename_session.h"
 #include "platform/clock.h"
 #include "platform/file_system.h"
+#include "platform/journal_folder.h"
 #include "platform/regional_formats.h"
 #include "platform/text_ordering.h"
 
@@ -27,6 +29,7 @@ public:
     void ReloadRegionalFormats();
 
     const std::string& executable_path() const { return executable_path_; }
+    JournalFolder& journals() { return *journals_; }
 
 private:
     std::string executable_path_;
@@ -36,6 +39,8 @@ private:
     std::unique_ptr<TextOrdering> ordering_;
     std::string settings_folder_;
     std::string settings_path_;
+    std::unique_ptr<JournalFolder> journals_;
+    std::string working_folder_;
 };
 
 }  // namespace tavrel

@@ -1,14 +1,17 @@
 #include "app/window_model.h"
 
 #include <algorithm>
+#include <unordered_map>
 
 #include "app/handler_errors.h"
 #include "app/outcome_texts.h"
+#include "app/journal_texts.h"
 #include "app/settings_file.h"
 #include "app/window_texts.h"
 #include "base/errors.h"
 #include "base/utf8.h"
 #include "collect/batch_merge.h"
+#include "pass/stored_run_undo.h"
 #include "pass/undo_pass.h"
 #include "platform/letter_case.h"
 #include "platform/name_rules.h"
@@ -132,6 +135,7 @@ struct WindowModel::PassResults {
     };
     std::vector<Renamed> renamed;
     PassEnd end;
+    JournalRun journal{"window"};
 };
 
 bool WindowModel::ExecuteClicked() {
@@ -151,7 +155,7 @@ bool WindowModel::ExecuteClicked() {
                 };
                 events.progress = [&work](std::size_t finished) { work.Advance(finished); };
                 events.stop = &work.stop_flag();
-                pass->end = session.StampListedFiles(events);
+                pass->end = session.StampListedFiles(events, &pass->journal);
             },
             [this, pass](std::exception_ptr escaped) { FinishPass(*pass, escaped); });
     });
@@ -167,6 +171,12 @@ void WindowModel::FinishPass(PassResults& pass, std::exception_ptr escaped) {
         PassOutcomeText({pass.renamed.size(), entries.size(), pass.end.finished, pass.end.stopped,
                          EndingError(escaped ? escaped : pass.end.error)}));
     last_pass_.reserve(pass.renamed.size());
+    // A journal given up holds fewer renames than the window's undo knows.
+    last_journal_ = pass.journal.failed ? std::string() : pass.journal.name;
+    if (pass.journal.failed) {
+        const JournalFolder* journals = services_.session.services().journals;
+        ReportError(JournalLostText(journals ? journals->Path() : std::string()));
+    }
     ChangeList(
         [&] {
             for (auto& file : pass.renamed) {
@@ -307,7 +317,10 @@ struct WindowModel::UndoResults {
 bool WindowModel::UndoRequested() {
     if (work_) return true;
     return Guarded([this] {
-        if (last_pass_.empty()) return;
+        if (last_pass_.empty()) {
+            OfferStoredRun();
+            return;
+        }
         auto undo = std::make_shared<UndoResults>();
         undo->pass = std::move(last_pass_);
         last_pass_.clear();
@@ -351,16 +364,78 @@ void WindowModel::FinishUndo(UndoResults& undo, std::exception_ptr escaped) {
             // Files an undo stopped part-way did not reach can still be named back.
             undo.pass.resize(count - tried);
             last_pass_ = std::move(undo.pass);
+            JournalFolder* journals = services_.session.services().journals;
+            if (journals && !last_journal_.empty())
+                MarkUndone(*journals, last_journal_, last_pass_.size());
             if (escaped) std::rethrow_exception(escaped);
         },
         [&](bool) { return RewrittenUpdate(before, rewritten); });
     std::size_t named_back = 0;
     for (std::size_t i = count - tried; i < count; ++i) named_back += undo.end.named_back[i];
     view_.Announce(UndoOutcomeText({named_back, count, tried, undo.end.stopped, {}}, kept.size()));
-    if (!kept.empty()) {
-        std::reverse(kept.begin(), kept.end());
+    std::reverse(kept.begin(), kept.end());
+    ShowKept(std::move(kept));
+}
+
+void WindowModel::ShowKept(std::vector<std::string> kept) {
+    if (!kept.empty())
         view_.ShowError(ApplicationTitle(services_.executable_path), UndoKeptText(kept));
-    }
+}
+
+struct WindowModel::StoredUndoResults {
+    StoredRun run;
+    StoredRunUndoEnd end;
+};
+
+void WindowModel::OfferStoredRun() {
+    JournalFolder* journals = services_.session.services().journals;
+    if (!journals) return;
+    auto run = NewestRunToUndo(*journals);
+    if (!run || !view_.AskYesNo(ApplicationTitle(services_.executable_path), UndoOfferText(*run)))
+        return;
+    auto undo = std::make_shared<StoredUndoResults>();
+    undo->run = std::move(*run);
+    FileSystem& file_system = services_.session.services().file_system;
+    StartWork(
+        undo->run.contents.left_to_undo,
+        [journals, &file_system, undo](BackgroundWork& work) {
+            PassEvents events;
+            events.progress = [&work](std::size_t tried) { work.Advance(tried); };
+            events.stop = &work.stop_flag();
+            undo->end = UndoStoredRun(*journals, undo->run, file_system, events);
+        },
+        [this, undo](std::exception_ptr escaped) { FinishStoredUndo(*undo, escaped); });
+}
+
+void WindowModel::FinishStoredUndo(StoredUndoResults& undo, std::exception_ptr escaped) {
+    FileList& entries = services_.session.file_list();
+    const ListMarks before = view_.ReadMarks();
+    const auto& renames = undo.run.contents.renames;
+    const std::size_t count = undo.run.contents.left_to_undo;
+    std::unordered_map<std::string_view, std::string_view> old_names;
+    for (std::size_t i = count - undo.end.pass.tried; i < count; ++i)
+        if (undo.end.pass.named_back[i]) old_names.emplace(renames[i].after, renames[i].before);
+    std::size_t rewritten = 0;
+    ChangeList(
+        [&] {
+            // Entries that show a file named back show its old name again.
+            for (std::size_t entry = 0; entry < entries.size() && !old_names.empty(); ++entry) {
+                const auto found = old_names.find(entries[entry]);
+                if (found == old_names.end()) continue;
+                entries.Replace(entry, std::string(found->second));
+                rewritten = entry + 1;
+            }
+            if (escaped) std::rethrow_exception(escaped);
+        },
+        [&](bool) { return RewrittenUpdate(before, rewritten); });
+    std::vector<std::string> kept;
+    for (const KeptRename& file : undo.end.kept) kept.push_back(file.rename.after);
+    const std::size_t named_back = static_cast<std::size_t>(
+        std::count(undo.end.pass.named_back.begin(), undo.end.pass.named_back.end(), true));
+    view_.Announce(UndoOutcomeText(
+        {named_back, count, undo.end.pass.tried, undo.end.pass.stopped, {}}, kept.size()));
+    std::reverse(kept.begin(), kept.end());
+    ShowKept(std::move(kept));
 }
 
 void WindowModel::StartWork(std::size_t total, std::function<void(BackgroundWork&)> work,

@@ -79,6 +79,11 @@ public:
 
     // Shows the window's error box and returns when the user has dismissed it.
     virtual void ShowError(const std::string& title, const std::string& text) = 0;
+    // Asks a question with Yes and No buttons; true for Yes. A view that
+    // cannot ask answers No.
+    virtual bool AskYesNo(const std::string& /*title*/, const std::string& /*text*/) {
+        return false;
+    }
 
     // Work started (true) or ended (false): while it runs the window calls
     // WindowModel::WorkTick() every kWorkTickMilliseconds.
@@ -158,8 +163,13 @@ public:
     // had before, last renamed first, never replacing a file. A file whose old
     // name has been taken since, or that is gone, keeps its name; such files
     // are reported once at the end. Offered for the last pass only, until the
-    // next drop, pass, Clear or close; a second undo does nothing. An undo
-    // stopped part-way leaves the files not yet named back to be undone.
+    // next drop, pass, Clear or close. An undo stopped part-way leaves the
+    // files not yet named back to be undone. With no pass of the window's own
+    // to undo, the newest rename run of the journal folder left to undo (of
+    // any window or command line) is offered with a question and, on Yes,
+    // undone the same way; list entries that show its files show their old
+    // names again. Either undo is recorded in the run's journal, so that no
+    // later undo renames a file of the run twice.
     bool UndoRequested();
     // Whether there is a pass to undo.
     bool CanUndo() const { return !last_pass_.empty(); }
@@ -190,6 +200,7 @@ private:
     // The results of a rename pass or an undo, filled by the work's thread.
     struct PassResults;
     struct UndoResults;
+    struct StoredUndoResults;
 
     // Starts work on its own thread; `finish` runs on the window's thread
     // once it has ended, given the error that escaped the work (if any), as
@@ -200,6 +211,9 @@ private:
     void FinishDrop(PendingList& batch, bool stopped, std::exception_ptr escaped);
     void FinishPass(PassResults& pass, std::exception_ptr escaped);
     void FinishUndo(UndoResults& undo, std::exception_ptr escaped);
+    void OfferStoredRun();
+    void FinishStoredUndo(StoredUndoResults& undo, std::exception_ptr escaped);
+    void ShowKept(std::vector<std::string> kept);
     void ShowTitle(const std::string& title);
     // The title with the date-taken ending while the date taken is on.
     std::string TitleWithSource(const std::string& title) const;
@@ -231,6 +245,8 @@ private:
     WindowView& view_;
     // The last pass's renames, in their order; empty when there is nothing to undo.
     std::vector<RenamedFile> last_pass_;
+    // The journal file of the last pass; empty when it has none.
+    std::string last_journal_;
 
     // The work that runs, and how it ends on the window's thread.
     std::unique_ptr<BackgroundWork> work_;

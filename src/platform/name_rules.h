@@ -30,4 +30,9 @@ extern const char kDirectorySeparator;
 // becomes "-", so a rename can never move a file elsewhere or be refused for it.
 extern const std::string_view kForbiddenNameCharacters;
 
+// True when the path does not depend on the working folder: on Linux one
+// that begins with "/"; on Windows one that begins with a separator (rooted,
+// UNC or extended) or with a drive ("C:").
+bool IsAbsolutePath(std::string_view path);
+
 }  // namespace tavrel

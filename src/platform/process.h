@@ -9,6 +9,9 @@ namespace tavrel {
 // on Windows); empty when it cannot be read.
 std::string ExecutablePath();
 
+// The working folder of the process; empty when it cannot be read.
+std::string WorkingFolder();
+
 // The folder that holds the user's settings file when this build keeps it
 // apart from the program: the Linux package's build (TAVREL_XDG_SETTINGS)
 // installs the program where no user may write, so its settings live in

@@ -16,6 +16,7 @@
 #include <QPushButton>
 #include <QStyle>
 #include <QTest>
+#include <filesystem>
 #include <functional>
 #include <ostream>
 
@@ -340,6 +341,26 @@ TEST(Handlers, CtrlZUndoesThePass) {
     w.form.model().WaitForWork();
     EXPECT_TRUE(test::Exists(w.files / "a.jpg"));
     EXPECT_EQ(w.Entries(), Paths{w.files / "a.jpg"});
+}
+
+TEST(Handlers, CtrlZInANewWindowUndoesTheJournalsRun) {
+    auto first = std::make_unique<WindowFixture>();
+    test::MakeFile(first->files / "a.jpg", kFileTime);
+    ASSERT_TRUE(first->Run(first->form.model().FilesDropped({first->files / "a.jpg"})));
+    ASSERT_TRUE(first->Run(first->form.model().ExecuteClicked()));
+    ASSERT_TRUE(first->form.model().CloseRequested());
+    WindowFixture again;
+    std::filesystem::copy(first->state_dir / "tavrel", again.state_dir / "tavrel");
+    again.errors.answer = true;
+    again.form.show();
+    again.form.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&again.form, 120000));
+    QTest::keyClick(again.form.file_list, Qt::Key_Z, Qt::ControlModifier);
+    again.form.model().WaitForWork();
+    ASSERT_EQ(again.errors.asked.size(), 1u);
+    EXPECT_TRUE(again.errors.asked[0].text.startsWith("Undo the rename run of "));
+    EXPECT_TRUE(test::Exists(first->files / "a.jpg"));
+    EXPECT_TRUE(again.errors.shown.empty());
 }
 
 // Which stamp type Clear restores is the model's (its tests hold the table);

@@ -27,7 +27,12 @@ public:
     void ShowError(QWidget*, const QString& title, const QString& text) override {
         shown.push_back({title, text});
     }
-    std::vector<ShownError> shown;
+    bool AskYesNo(QWidget*, const QString& title, const QString& text) override {
+        asked.push_back({title, text});
+        return answer;
+    }
+    std::vector<ShownError> shown, asked;
+    bool answer = false;  // to every question
 };
 
 class WindowFixture {
@@ -52,11 +57,15 @@ public:
     TempDir files;
     TempDir settings_dir;
     std::string settings_path;
+    // The journals of its runs, in a folder of its own.
+    TempDir state_dir;
+    std::unique_ptr<JournalFolder> journals = MakeJournalFolderAt(state_dir / "tavrel");
     PosixFileSystem file_system;
     MonotonicClock clock;
     RegionalFormats formats = RegionalFormats::Reference();
     std::unique_ptr<TextOrdering> ordering = MakeIcuTextOrdering("C");
-    RenameSession session{SessionServices{file_system, clock, formats, *ordering, settings_path}};
+    RenameSession session{
+        SessionServices{file_system, clock, formats, *ordering, settings_path, {}, journals.get()}};
     RecordingReporter errors;
     MainWindow form;
 };

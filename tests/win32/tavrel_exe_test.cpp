@@ -56,6 +56,25 @@ TEST(TavrelExe, WithoutSettingsUsesTypeOneAndWritesNoFile) {
     EXPECT_EQ(Names(dir / "program"), std::vector<std::string>{"Tavrel.exe"});
 }
 
+// A run kept in a journal below %LOCALAPPDATA%\Tavrel, and named back by a
+// lone --undo; a second --undo finds nothing left.
+TEST(TavrelExe, UndoNamesTheNewestRunBackFromItsJournal) {
+    TempDir dir;
+    const std::string tavrel = CopyTavrel(dir);
+    MakeDirectory(dir / "photos");
+    MakeFile(dir / "photos\IMG_0001.jpg", UtcSeconds(2011, 9, 14, 5, 25, 37));
+    MakeFile(dir / "photos\-x.jpg", UtcSeconds(2011, 9, 14, 5, 25, 37));
+    ASSERT_TRUE(::SetEnvironmentVariableW(L"LOCALAPPDATA", win32::FromWtf8(dir / "local").c_str()));
+    EXPECT_EQ(test::RunProcess(tavrel, "Tavrel.exe " + dir / "photos"), 0);
+    EXPECT_EQ(Names(dir / "photos"),
+              (std::vector<std::string>{"20110914_-x.jpg", "20110914_IMG_0001.jpg"}));
+    EXPECT_EQ(Names(dir / "local\\Tavrel"), std::vector<std::string>{"run-0000000001.journal"});
+    EXPECT_EQ(test::RunProcess(tavrel, "Tavrel.exe --undo"), 0);
+    EXPECT_EQ(Names(dir / "photos"), (std::vector<std::string>{"-x.jpg", "IMG_0001.jpg"}));
+    EXPECT_EQ(test::RunProcess(tavrel, "Tavrel.exe --undo"), 1);
+    ::SetEnvironmentVariableW(L"LOCALAPPDATA", nullptr);
+}
+
 // Paths written with forward slashes, as scripts and other shells write them:
 // a file is renamed in its folder, a folder is walked.
 TEST(TavrelExe, PathsWithForwardSlashesAreRenamed) {

@@ -12,4 +12,16 @@ std::uint32_t MonotonicClock::Counter() {
     return static_cast<std::uint32_t>(nanoseconds);
 }
 
+std::int64_t MonotonicClock::Milliseconds() {
+    timespec now{};
+    ::clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<std::int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+}
+
+std::int64_t MonotonicClock::UtcSeconds() {
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    return static_cast<std::int64_t>(now.tv_sec);
+}
+
 }  // namespace tavrel

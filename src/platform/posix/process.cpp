@@ -3,6 +3,7 @@
 #include <pwd.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -21,16 +22,27 @@ std::string ExecutablePath() {
     }
 }
 
+std::string WorkingFolder() {
+    std::vector<char> buffer(4096);
+    for (;;) {
+        if (::getcwd(buffer.data(), buffer.size()) != nullptr) return buffer.data();
+        if (errno != ERANGE) return {};
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
 std::string XdgSettingsFolder(const char* xdg_config_home, const std::string& home) {
     if (xdg_config_home != nullptr && xdg_config_home[0] == '/')
         return std::string(xdg_config_home) + "/tavrel";
     return home + "/.config/tavrel";
 }
 
-#ifdef TAVREL_XDG_SETTINGS
-namespace {
+std::string XdgStateFolder(const char* xdg_state_home, const std::string& home) {
+    if (xdg_state_home != nullptr && xdg_state_home[0] == '/')
+        return std::string(xdg_state_home) + "/tavrel";
+    return home + "/.local/state/tavrel";
+}
 
-// HOME, or where it is unset or empty the home folder of the user database.
 std::string HomeFolder() {
     if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0') return home;
     std::vector<char> buffer(16384);
@@ -41,9 +53,6 @@ std::string HomeFolder() {
         return found->pw_dir;
     return {};
 }
-
-}  // namespace
-#endif
 
 std::string SeparateSettingsFolder() {
 #ifdef TAVREL_XDG_SETTINGS

@@ -15,6 +15,15 @@ std::string LocaleNameFor(const char* category_variable);
 // home + "/.config/tavrel" (empty and relative values count as unset).
 std::string XdgSettingsFolder(const char* xdg_config_home, const std::string& home);
 
+// The journal folder of the XDG base directories for a user: the value of
+// XDG_STATE_HOME + "/tavrel" when it is an absolute path, otherwise
+// home + "/.local/state/tavrel" (empty and relative values count as unset).
+std::string XdgStateFolder(const char* xdg_state_home, const std::string& home);
+
+// HOME, or where it is unset or empty the home folder of the user database;
+// empty when neither names one.
+std::string HomeFolder();
+
 // This machine's host name (gethostname); empty when it cannot be read.
 std::string HostName();
 

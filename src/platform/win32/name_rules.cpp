@@ -10,4 +10,10 @@ const std::string_view kPathSeparators = "\\/:";
 const char kDirectorySeparator = '\\';
 const std::string_view kForbiddenNameCharacters = "\\/:*?\"<>|";
 
+bool IsAbsolutePath(std::string_view path) {
+    if (!path.empty() && (path.front() == '\\' || path.front() == '/')) return true;
+    return path.size() >= 2 && path[1] == ':' &&
+           ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
+}
+
 }  // namespace tavrel

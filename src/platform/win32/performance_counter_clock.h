@@ -10,6 +10,9 @@ namespace tavrel::win32 {
 class PerformanceCounterClock final : public Clock {
 public:
     std::uint32_t Counter() override;
+    // GetTickCount64; the system time in seconds since 1970.
+    std::int64_t Milliseconds() override;
+    std::int64_t UtcSeconds() override;
 };
 
 }  // namespace tavrel::win32

@@ -21,6 +21,15 @@ std::string ExecutablePath() {
     }
 }
 
+std::string WorkingFolder() {
+    const DWORD size = ::GetCurrentDirectoryW(0, nullptr);
+    if (size == 0) return {};
+    std::vector<wchar_t> buffer(size);
+    const DWORD n = ::GetCurrentDirectoryW(size, buffer.data());
+    if (n == 0 || n >= size) return {};
+    return win32::ToWtf8(std::wstring_view(buffer.data(), n));
+}
+
 std::string SeparateSettingsFolder() {
     return {};  // beside Tavrel.exe
 }

@@ -1,10 +1,13 @@
 // Tavrel.exe's entry (GUI subsystem): with arguments, a command-line run without
-// any window; without, window mode. An error that escapes start-up in either
-// mode goes to the last-resort handler: a message box, then exit code 1.
+// any window (a lone --undo, with no file of that name, undoes the newest run); without, window
+// mode. An error that escapes start-up in either mode goes to the last-resort handler: a message
+// box, then exit code 1.
 
 #include <windows.h>
 
 #include "app/command_line_mode.h"
+#include "app/command_line_undo.h"
+#include "app/information_request.h"
 #include "app/last_resort.h"
 #include "app/user_environment.h"
 #include "platform/process.h"
@@ -14,6 +17,10 @@
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show_command) {
     const auto arguments = tavrel::win32::ProcessArguments();
+    if (!arguments.empty() &&
+        tavrel::InformationRequestOf(arguments, *tavrel::MakeSystemFileSystem()) ==
+            tavrel::InformationRequest::kUndo)
+        return tavrel::RunCommandLineUndo(tavrel::win32::ShowLastResortBox);
     if (!arguments.empty())
         return tavrel::RunCommandLineMode(arguments, tavrel::win32::ShowLastResortBox);
     const std::string executable = tavrel::ExecutablePath();

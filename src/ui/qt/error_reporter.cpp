@@ -10,4 +10,11 @@ void MessageBoxReporter::ShowError(QWidget* owner, const QString& title, const Q
     box.exec();
 }
 
+bool MessageBoxReporter::AskYesNo(QWidget* owner, const QString& title, const QString& text) {
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No, owner);
+    box.setDefaultButton(QMessageBox::No);
+    box.setWindowModality(Qt::ApplicationModal);
+    return box.exec() == QMessageBox::Yes;
+}
+
 }  // namespace tavrel

@@ -354,6 +354,11 @@ void MainWindow::ShowError(const std::string& title, const std::string& text) {
     services_.errors.ShowError(owner ? owner : this, Text(title), Text(text));
 }
 
+bool MainWindow::AskYesNo(const std::string& title, const std::string& text) {
+    QWidget* owner = QApplication::activeWindow();
+    return services_.errors.AskYesNo(owner ? owner : this, Text(title), Text(text));
+}
+
 void MainWindow::TickWhileWorking(bool working) {
     if (working)
         work_timer_->start();

@@ -90,6 +90,7 @@ private:
     int ChosenStampType() const override;
     void ShowDateTaken(bool on) override;
     void ShowError(const std::string& title, const std::string& text) override;
+    bool AskYesNo(const std::string& title, const std::string& text) override;
     void TickWhileWorking(bool working) override;
     void WakeFromWorker() override;
     void ShowProgress(const std::optional<WorkProgress>& progress) override;

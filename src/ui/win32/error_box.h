@@ -15,12 +15,19 @@ public:
     // Shows the text under the title, owned by the window (which may be null),
     // and returns when the user has dismissed it.
     virtual void ShowError(HWND owner, const std::wstring& title, const std::wstring& text) = 0;
+    // Asks the question with Yes and No buttons; true for Yes.
+    virtual bool AskYesNo(HWND /*owner*/, const std::wstring& /*title*/,
+                          const std::wstring& /*text*/) {
+        return false;
+    }
 };
 
 // The real box: MessageBoxW with MB_ICONERROR and MB_OK.
 class MessageBoxErrorBox final : public ErrorBox {
 public:
     void ShowError(HWND owner, const std::wstring& title, const std::wstring& text) override;
+    // MessageBoxW with MB_ICONQUESTION and MB_YESNO, No the default.
+    bool AskYesNo(HWND owner, const std::wstring& title, const std::wstring& text) override;
 };
 
 }  // namespace tavrel::win32

@@ -423,6 +423,12 @@ void MainWindow::ShowError(const std::string& title, const std::string& text) {
                                FromWtf8(text));
 }
 
+bool MainWindow::AskYesNo(const std::string& title, const std::string& text) {
+    HWND active = GetActiveWindow();
+    return services_.errors.AskYesNo(active != nullptr ? active : handle_, FromWtf8(title),
+                                     FromWtf8(text));
+}
+
 void MainWindow::TickWhileWorking(bool working) {
     if (handle_ == nullptr) return;
     if (working)

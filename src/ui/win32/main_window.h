@@ -117,6 +117,7 @@ private:
     // coordinates), or the Menu key or Shift+F10 (at -1, -1).
     void OpenListMenu(POINT at);
     void ShowError(const std::string& title, const std::string& text) override;
+    bool AskYesNo(const std::string& title, const std::string& text) override;
     void TickWhileWorking(bool working) override;
     void WakeFromWorker() override;
     void ShowProgress(const std::optional<WorkProgress>& progress) override;

@@ -352,6 +352,22 @@ TEST(Handlers, TheUndoCommandUndoesThePass) {
     EXPECT_EQ(w.Entries(), Paths{w.files / "a.jpg"});
 }
 
+TEST(Handlers, TheUndoCommandOffersTheJournalsRunWhenTheWindowHasNone) {
+    WindowFixture w;
+    w.Show();
+    test::MakeFile(w.files / "a.jpg", kFileTime);
+    w.Drop({w.files / "a.jpg"});
+    w.Click(w.form.execute_button);
+    w.Click(w.form.clear_button);
+    w.errors.answer = true;
+    SendMessageW(w.form.handle(), WM_COMMAND, MAKEWPARAM(MainWindow::kUndoId, 1), 0);
+    w.form.model().WaitForWork();
+    ASSERT_EQ(w.errors.asked.size(), 1u);
+    EXPECT_EQ(w.errors.asked[0].text.rfind(L"Undo the rename run of ", 0), 0u);
+    EXPECT_EQ(test::Names(w.files.path()), Paths{"a.jpg"});
+    EXPECT_EQ(test::Names(w.state_folder / "Tavrel"), Paths{"run-0000000001.journal"});
+}
+
 // Which stamp type Clear restores is the model's (its tests hold the table);
 // here the button empties the list, and a stored type outside 0..2 leaves the
 // selector showing none.

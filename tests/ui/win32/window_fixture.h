@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -60,7 +61,12 @@ public:
     void ShowError(HWND, const std::wstring& title, const std::wstring& text) override {
         shown.push_back({title, text});
     }
-    std::vector<ShownError> shown;
+    bool AskYesNo(HWND, const std::wstring& title, const std::wstring& text) override {
+        asked.push_back({title, text});
+        return answer;
+    }
+    std::vector<ShownError> shown, asked;
+    bool answer = false;  // to every question
 };
 
 class WindowFixture {
@@ -94,11 +100,15 @@ public:
     TempFolder files;
     TempFolder settings_folder;
     std::string settings_path;
+    // The journals of its runs, in a folder of its own.
+    TempFolder state_folder;
+    std::unique_ptr<JournalFolder> journals = MakeJournalFolderAt(state_folder / "Tavrel");
     Win32FileSystem file_system;
     PerformanceCounterClock clock;
     RegionalFormats formats = RegionalFormats::Reference();
     Win32TextOrdering ordering;
-    RenameSession session{SessionServices{file_system, clock, formats, ordering, settings_path}};
+    RenameSession session{
+        SessionServices{file_system, clock, formats, ordering, settings_path, {}, journals.get()}};
     RecordingErrorBox errors;
     int reloads = 0;
     MainWindow form;

@@ -1,0 +1,139 @@
+// End-to-end tests of the journal of rename runs on the command line: a run,
+// then `tavrel --undo`, with the journal folder of each test's own.
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "test_support.h"
+
+namespace tavrel::test {
+namespace {
+
+using Strings = std::vector<std::string>;
+
+const std::int64_t kWritten = UtcSeconds(2011, 9, 15, 12, 34, 57);
+
+// Runs the program with the journals in `state`.
+RunResult RunWithState(const TempDir& state, const Strings& arguments,
+                       const std::string& working_folder = "", bool drop_override = false) {
+    Strings argv;
+    if (drop_override && ::geteuid() == 0)
+        argv = {"/usr/bin/setpriv", "--inh-caps=-dac_override,-dac_read_search",
+                "--bounding-set=-dac_override,-dac_read_search"};
+    argv.push_back(TAVREL_BINARY);
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    return test::Run(argv,
+                     {"TZ=UTC", "LC_ALL=C", "PATH=/usr/bin:/bin", "XDG_STATE_HOME=" + state.path()},
+                     working_folder);
+}
+
+// Every file below a folder with its contents.
+std::map<std::string, std::string> Tree(const std::string& root) {
+    std::map<std::string, std::string> tree;
+    for (const auto& path : FilesBelow(root)) tree[path] = ReadFile(root + "/" + path);
+    return tree;
+}
+
+TEST(JournalCommandLine, HostileNamesComeBackAfterUndo) {
+    TempDir work, state;
+    // 2,000 files in 4 folders; each holds its own number, so a file replaced
+    // by another shows.
+    const std::string hostile[] = {"-n", "--", "line\nbreak", "\xff\xfe", "tab\tx", " lead", "é"};
+    for (int i = 0; i < 2000; ++i) {
+        const std::string folder = work / ("d" + std::to_string(i % 4));
+        if (i < 4) MakeDirectory(folder);
+        MakeFile(folder + "/" + hostile[i % 7] + std::to_string(i) + ".jpg", kWritten,
+                 std::to_string(i));
+    }
+    const auto before = Tree(work.path());
+    const RunResult run = RunWithState(state, {"d0", "d1", "d2", "d3"}, work.path());
+    ASSERT_EQ(run.exit_code, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    for (const auto& [path, contents] : Tree(work.path()))
+        ASSERT_NE(path.find("/20110915_"), std::string::npos) << path;
+
+    // From another working folder: the journal holds whole paths.
+    const RunResult undo = RunWithState(state, {"--undo"}, state.path());
+    EXPECT_EQ(undo.exit_code, 0) << undo.err;
+    EXPECT_EQ(undo.err, "");
+    EXPECT_EQ(undo.out.rfind("2000 files of the rename run of ", 0), 0u) << undo.out;
+    EXPECT_EQ(Tree(work.path()), before);
+}
+
+TEST(JournalCommandLine, TakenAndChangedNamesAreLeftAndReported) {
+    TempDir work, state;
+    for (const char* name : {"a.jpg", "b.jpg", "c.jpg", "d.jpg"})
+        MakeFile(work / name, kWritten, name);
+    ASSERT_EQ(RunWithState(state, {work.path()}).exit_code, 0);
+    // Since the run: a's old name re-used by another file, b renamed again, c deleted.
+    MakeFile(work / "a.jpg", kWritten, "another file");
+    std::filesystem::rename(work / "20110915_b.jpg", work / "b-again.jpg");
+    std::filesystem::remove(work / "20110915_c.jpg");
+
+    const RunResult undo = RunWithState(state, {"--undo"});
+    EXPECT_EQ(undo.exit_code, 1);
+    EXPECT_EQ(undo.err, "tavrel: " + work / "20110915_c.jpg" +
+                            ": left as it is: the file is gone or was renamed again\n"
+                            "tavrel: " +
+                            work / "20110915_b.jpg" +
+                            ": left as it is: the file is gone or was renamed again\n"
+                            "tavrel: " +
+                            work / "20110915_a.jpg" + ": left as it is: its old name " +
+                            work / "a.jpg" + " is taken\n");
+    EXPECT_EQ(Names(work.path()), (Strings{"20110915_a.jpg", "a.jpg", "b-again.jpg", "d.jpg"}));
+    EXPECT_EQ(ReadFile(work / "a.jpg"), "another file");
+    EXPECT_EQ(ReadFile(work / "20110915_a.jpg"), "a.jpg");
+}
+
+TEST(JournalCommandLine, EachUndoTakesTheRunBefore) {
+    TempDir work, state;
+    MakeFile(work / "first.jpg", kWritten);
+    ASSERT_EQ(RunWithState(state, {work / "first.jpg"}).exit_code, 0);
+    // Stamp type 0 takes the stamp off again: a second run of the same file.
+    const std::string binary = CopyTavrelTo(work.path());
+    std::FILE* settings = std::fopen((work / "setup.ini").c_str(), "w");
+    std::fputs("StampType:2", settings);
+    std::fclose(settings);
+    ASSERT_EQ(test::Run({binary, work / "20110915_first.jpg"},
+                        {"TZ=UTC", "LC_ALL=C", "XDG_STATE_HOME=" + state.path()})
+                  .exit_code,
+              0);
+    ASSERT_TRUE(Exists(work / "20110915-123456_first.jpg"));
+    EXPECT_EQ(RunWithState(state, {"--undo"}).exit_code, 0);
+    EXPECT_TRUE(Exists(work / "20110915_first.jpg"));
+    EXPECT_EQ(RunWithState(state, {"--undo"}).exit_code, 0);
+    EXPECT_TRUE(Exists(work / "first.jpg"));
+    const RunResult none = RunWithState(state, {"--undo"});
+    EXPECT_EQ(none.exit_code, 1);
+    EXPECT_EQ(none.err, "tavrel: No rename run is left to undo in " + state / "tavrel.\n");
+    // A run that renames nothing leaves no journal.
+    EXPECT_EQ(RunWithState(state, {work / "missing-folder/"}).exit_code, 1);
+    EXPECT_EQ(RunWithState(state, {"--undo"}).exit_code, 1);
+}
+
+TEST(JournalCommandLine, AReadOnlyJournalFolderSaysOnceThatTheRunCannotBeUndone) {
+    TempDir work, state;
+    MakeDirectory(state / "tavrel");
+    ::chmod((state / "tavrel").c_str(), 0500);
+    ::chmod(work.path().c_str(), 0777);
+    for (int i = 0; i < 600; ++i) MakeFile(work / ("f" + std::to_string(i)), kWritten);
+    const RunResult run = RunWithState(state, {work.path()}, "", true);
+    EXPECT_EQ(run.exit_code, 0);
+    EXPECT_EQ(run.err,
+              "tavrel: This rename run cannot be undone later: its journal could not be "
+              "written in " +
+                  state / "tavrel.\n");
+    EXPECT_EQ(FilesBelow(work.path()).front(), "20110915_f0");
+    EXPECT_EQ(FilesBelow(work.path()).size(), 600u);
+    ::chmod((state / "tavrel").c_str(), 0700);
+}
+
+}  // namespace
+}  // namespace tavrel::test
