@@ -28,6 +28,7 @@
 #include "ui/qt/error_reporter.h"
 #include "ui/qt/file_list_model.h"
 #include "ui/qt/launcher_progress.h"
+#include "platform/posix/version_string.h"
 #include "ui/qt/pasted_paths.h"
 #include "ui/qt/window_accessibility.h"
 #include "ui/qt/window_font.h"
