@@ -41,6 +41,9 @@ mkdir -p "$backing" "$mount" "$work/app"
 cp "$tavrel_binary" "$work/app/tavrel"
 chmod 755 "$work" "$work/app"
 mount_slowed 1000
+# The journals of the runs in a state folder the user may write.
+export XDG_STATE_HOME="$work/state"
+mkdir -p "$XDG_STATE_HOME" && chown "$user:$user" "$XDG_STATE_HOME"
 
 # Three folders of 40, a day of their own each; fresh names for every limit,
 # so nothing a run left in the kernel's caches meets the next one.
