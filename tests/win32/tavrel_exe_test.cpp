@@ -62,8 +62,8 @@ TEST(TavrelExe, UndoNamesTheNewestRunBackFromItsJournal) {
     TempDir dir;
     const std::string tavrel = CopyTavrel(dir);
     MakeDirectory(dir / "photos");
-    MakeFile(dir / "photos\IMG_0001.jpg", UtcSeconds(2011, 9, 14, 5, 25, 37));
-    MakeFile(dir / "photos\-x.jpg", UtcSeconds(2011, 9, 14, 5, 25, 37));
+    MakeFile(dir / "photos\\IMG_0001.jpg", UtcSeconds(2011, 9, 14, 5, 25, 37));
+    MakeFile(dir / "photos\\-x.jpg", UtcSeconds(2011, 9, 14, 5, 25, 37));
     ASSERT_TRUE(::SetEnvironmentVariableW(L"LOCALAPPDATA", win32::FromWtf8(dir / "local").c_str()));
     EXPECT_EQ(test::RunProcess(tavrel, "Tavrel.exe " + dir / "photos"), 0);
     EXPECT_EQ(Names(dir / "photos"),
