@@ -20,10 +20,10 @@ TEST(WindowLayout, BaseSizesFollowThePixelDensity) {
         {"192 dpi", 192, {0, 0, 828, 414}, {176, 20, 264, 42}, {860, 400}, -21},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(Scaled(design::kListBox, c.dpi), c.list) << c.name;
-        EXPECT_EQ(Scaled(design::kComboBox, c.dpi), c.combo) << c.name;
-        EXPECT_EQ(Scaled(design::kMinimumOuterSize, c.dpi), c.minimum) << c.name;
-        EXPECT_EQ(FontHeight(design::kFontPoints, c.dpi), c.font_height) << c.name;
+        EXPECT_EQ(Scaled(base_layout::kListBox, c.dpi), c.list) << c.name;
+        EXPECT_EQ(Scaled(base_layout::kComboBox, c.dpi), c.combo) << c.name;
+        EXPECT_EQ(Scaled(base_layout::kMinimumOuterSize, c.dpi), c.minimum) << c.name;
+        EXPECT_EQ(FontHeight(base_layout::kFontPoints, c.dpi), c.font_height) << c.name;
     }
 }
 

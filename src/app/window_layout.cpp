@@ -18,12 +18,12 @@ std::ostream& operator<<(std::ostream& out, const Point& p) {
     return out << p.x << "," << p.y;
 }
 
-int Scaled(int design_pixels, int dpi) {
-    // design_pixels * dpi / 96, rounded half away from zero, as MulDiv does.
-    const std::int64_t product = std::int64_t{design_pixels} * dpi;
-    const std::int64_t half = design::kDpi / 2;
+int Scaled(int base_pixels, int dpi) {
+    // base_pixels * dpi / 96, rounded half away from zero, as MulDiv does.
+    const std::int64_t product = std::int64_t{base_pixels} * dpi;
+    const std::int64_t half = base_layout::kDpi / 2;
     const std::int64_t rounded =
-        product >= 0 ? (product + half) / design::kDpi : (product - half) / design::kDpi;
+        product >= 0 ? (product + half) / base_layout::kDpi : (product - half) / base_layout::kDpi;
     return static_cast<int>(rounded);
 }
 
@@ -55,21 +55,24 @@ ButtonPlaces PlaceButtons(Size panel, Size execute, Size clear) {
 }
 
 ButtonPlaces ButtonPlacesAtDpi(int dpi, Size panel, bool placed_by_show_handling) {
-    const Rect execute = Scaled(design::kButtonExecute, dpi);
-    const Rect clear = Scaled(design::kButtonClear, dpi);
+    const Rect execute = Scaled(base_layout::kButtonExecute, dpi);
+    const Rect clear = Scaled(base_layout::kButtonClear, dpi);
     if (placed_by_show_handling)
         return PlaceButtons(panel, {execute.width, execute.height}, {clear.width, clear.height});
-    const Size base_panel = Scaled(Size{design::kPanel.width, design::kPanel.height}, dpi);
+    const Size base_panel =
+        Scaled(Size{base_layout::kPanel.width, base_layout::kPanel.height}, dpi);
     return {FollowRightBottom({execute.left, execute.top}, base_panel, panel),
             FollowRightBottom({clear.left, clear.top}, base_panel, panel)};
 }
 
 Size MinimumClientSize(Size frame) {
-    const auto minimum = [](int outer, int frame_part, int design_frame_part) {
-        return std::max(0, std::min(outer - frame_part, outer - design_frame_part));
+    const auto minimum = [](int outer, int frame_part, int base_frame_part) {
+        return std::max(0, std::min(outer - frame_part, outer - base_frame_part));
     };
-    return {minimum(design::kMinimumOuterSize.width, frame.width, design::kFrameSize.width),
-            minimum(design::kMinimumOuterSize.height, frame.height, design::kFrameSize.height)};
+    return {
+        minimum(base_layout::kMinimumOuterSize.width, frame.width, base_layout::kFrameSize.width),
+        minimum(base_layout::kMinimumOuterSize.height, frame.height,
+                base_layout::kFrameSize.height)};
 }
 
 Point FollowRightBottom(Point control, Size old_parent, Size new_parent) {

@@ -38,7 +38,7 @@ std::ostream& operator<<(std::ostream& out, const Point& point);
 // which every screen's layout is scaled from; left and top are relative to the
 // parent's client area. The texts fit their controls at these sizes in
 // "Tahoma" 8 points.
-namespace design {
+namespace base_layout {
 inline constexpr int kDpi = 96;
 inline constexpr Size kClientSize{414, 248};
 inline constexpr Size kMinimumOuterSize{430, 200};
@@ -55,13 +55,13 @@ inline constexpr int kLineHeight = 13;
 inline constexpr int kFontPoints = 8;
 inline constexpr int kTooltipWakeUpMs = 500;
 inline constexpr int kTooltipDurationMs = 2500;
-}  // namespace design
+}  // namespace base_layout
 
 // A base-layout length at the given pixel density, rounded to the nearest pixel as
 // the system scales dialog units (MulDiv).
-int Scaled(int design_pixels, int dpi);
-Rect Scaled(const Rect& design_rect, int dpi);
-Size Scaled(const Size& design_size, int dpi);
+int Scaled(int base_pixels, int dpi);
+Rect Scaled(const Rect& base_rect, int dpi);
+Size Scaled(const Size& base_size, int dpi);
 
 // The font height for a point size at the given density, negative as
 // CreateFontW takes a character height without internal leading.

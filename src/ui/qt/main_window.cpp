@@ -25,10 +25,10 @@
 #include <algorithm>
 
 #include "app/window_texts.h"
+#include "platform/posix/version_string.h"
 #include "ui/qt/error_reporter.h"
 #include "ui/qt/file_list_model.h"
 #include "ui/qt/launcher_progress.h"
-#include "platform/posix/version_string.h"
 #include "ui/qt/pasted_paths.h"
 #include "ui/qt/window_accessibility.h"
 #include "ui/qt/window_font.h"
@@ -57,7 +57,7 @@ public:
 
     int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
                   QStyleHintReturn* result) const override {
-        if (hint == SH_ToolTip_WakeUpDelay) return design::kTooltipWakeUpMs;
+        if (hint == SH_ToolTip_WakeUpDelay) return base_layout::kTooltipWakeUpMs;
         return QProxyStyle::styleHint(hint, option, widget, result);
     }
 };
@@ -100,7 +100,7 @@ MainWindow::MainWindow(MainWindowServices services)
     InstallWindowAccessibility();
     BuildControls();
     BuildShortcuts();
-    resize(ToQt(design::kClientSize));
+    resize(ToQt(base_layout::kClientSize));
     setMinimumSize(ToQt(MinimumClientSize(Size{})));
 }
 
@@ -115,7 +115,7 @@ void MainWindow::BuildControls() {
     };
     file_list = new FileListView(this);
     file_list->setObjectName(QStringLiteral("ListBoxFileList"));
-    place(file_list, design::kListBox);
+    place(file_list, base_layout::kListBox);
     list_model_ = new FileListModel(services_.session.file_list(), this);
     file_list->setModel(list_model_);
     file_list->setUniformItemSizes(true);
@@ -124,7 +124,7 @@ void MainWindow::BuildControls() {
     file_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     file_list->setTextElideMode(Qt::ElideNone);
     file_list->setToolTip(QString::fromUtf8(window_text::kListTooltip));
-    file_list->setToolTipDuration(design::kTooltipDurationMs);
+    file_list->setToolTipDuration(base_layout::kTooltipDurationMs);
     file_list->setAccessibleName(QString::fromUtf8(window_text::kListAccessibleName));
     file_list->installEventFilter(this);
     auto* tooltip_style = new TooltipTimingStyle;
@@ -136,7 +136,7 @@ void MainWindow::BuildControls() {
     bottom_panel->setObjectName(QStringLiteral("PanelBottom"));
     bottom_panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
     bottom_panel->setAccessibleName(QString::fromUtf8(window_text::kPanelAccessibleName));
-    place(bottom_panel, design::kPanel);
+    place(bottom_panel, base_layout::kPanel);
     bottom_panel->installEventFilter(this);
 
     stamp_type_label = new QLabel(QString::fromUtf8(window_text::kStampTypeLabel), bottom_panel);
@@ -146,7 +146,7 @@ void MainWindow::BuildControls() {
     stamp_type_label->setFont(bold);
     // The label grows to its text, as a label that sizes itself does: the
     // desktop's font may be wider than the one the base layout fits.
-    Rect label = design::kLabel;
+    Rect label = base_layout::kLabel;
     label.width = std::max(label.width, stamp_type_label->sizeHint().width());
     place(stamp_type_label, label);
 
@@ -157,7 +157,7 @@ void MainWindow::BuildControls() {
     stamp_type_selector->setInsertPolicy(QComboBox::NoInsert);
     for (const char* name : window_text::kStampTypeNames)
         stamp_type_selector->addItem(QString::fromUtf8(name));
-    place(stamp_type_selector, design::kComboBox);
+    place(stamp_type_selector, base_layout::kComboBox);
     // Read as "Stamp Type, combo box"; the label has no mnemonic of its own.
     stamp_type_label->setBuddy(stamp_type_selector);
     auto* selector_style = new SelectorStyle;
@@ -175,11 +175,11 @@ void MainWindow::BuildControls() {
         button->installEventFilter(this);
         return button;
     };
-    execute_button =
-        make_button("ButtonExecute", window_text::kCreatedExecuteCaption, design::kButtonExecute);
+    execute_button = make_button("ButtonExecute", window_text::kCreatedExecuteCaption,
+                                 base_layout::kButtonExecute);
     connect(execute_button, &QPushButton::clicked, this, [this] { model_.ExecuteClicked(); });
     clear_button =
-        make_button("ButtonClear", window_text::kCreatedClearCaption, design::kButtonClear);
+        make_button("ButtonClear", window_text::kCreatedClearCaption, base_layout::kButtonClear);
     connect(clear_button, &QPushButton::clicked, this, [this] { model_.ClearClicked(); });
 
     // Ctrl+Z undoes the last pass; in the selector's text field it undoes
@@ -421,7 +421,7 @@ void MainWindow::changeEvent(QEvent* event) {
 
 void MainWindow::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    const ClientLayout layout = LayOutClient(FromQt(size()), design::kPanel.height);
+    const ClientLayout layout = LayOutClient(FromQt(size()), base_layout::kPanel.height);
     file_list->setGeometry(layout.list.left, layout.list.top, layout.list.width,
                            layout.list.height);
     bottom_panel->setGeometry(layout.panel.left, layout.panel.top, layout.panel.width,
@@ -512,7 +512,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
         // The same tooltip over entries and empty space alike.
         const auto* help = static_cast<QHelpEvent*>(event);
         QToolTip::showText(help->globalPos(), file_list->toolTip(), file_list->viewport(), QRect(),
-                           design::kTooltipDurationMs);
+                           base_layout::kTooltipDurationMs);
         return true;
     }
     if (watched == bottom_panel && event->type() == QEvent::Resize) {

@@ -58,7 +58,7 @@ int ScreenDpi() {
     HDC screen = GetDC(nullptr);
     const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
     ReleaseDC(nullptr, screen);
-    return dpi > 0 ? dpi : design::kDpi;
+    return dpi > 0 ? dpi : base_layout::kDpi;
 }
 
 void RegisterWindowClass(HINSTANCE instance, WNDPROC procedure) {
@@ -90,7 +90,7 @@ MainWindow::MainWindow(MainWindowServices services)
     // The outer size that gives the base layout's client area with this frame.
     constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
     constexpr DWORD kExStyle = WS_EX_ACCEPTFILES | WS_EX_CONTROLPARENT;
-    const Size client = Scaled(design::kClientSize, dpi_);
+    const Size client = Scaled(base_layout::kClientSize, dpi_);
     RECT outer{0, 0, client.width, client.height};
     AdjustWindowRectEx(&outer, kStyle, FALSE, kExStyle);
     // Created hidden; WS_EX_ACCEPTFILES makes it a drop target from the start.
@@ -183,7 +183,7 @@ MainWindow::~MainWindow() {
 }
 
 void MainWindow::CreateFonts() {
-    const int height = FontHeight(design::kFontPoints, dpi_);
+    const int height = FontHeight(base_layout::kFontPoints, dpi_);
     const auto make = [height](int weight) {
         return CreateFontW(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                            OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
@@ -200,18 +200,18 @@ void MainWindow::CreateControls() {
     };
     // Children are made in tab order: the list, then the panel; in the panel
     // Execute, Clear, then the label (it takes no focus) and the selector.
-    list_ = std::make_unique<FileListBox>(handle_, Scaled(design::kListBox, dpi_), kListBoxId,
-                                          font_, Scaled(design::kLineHeight, dpi_),
+    list_ = std::make_unique<FileListBox>(handle_, Scaled(base_layout::kListBox, dpi_), kListBoxId,
+                                          font_, Scaled(base_layout::kLineHeight, dpi_),
                                           services_.session.file_list());
     file_list = list_->handle();
     SetWindowSubclass(file_list, ListKeyProc, 0, reinterpret_cast<DWORD_PTR>(this));
 
-    const Rect panel = Scaled(design::kPanel, dpi_);
+    const Rect panel = Scaled(base_layout::kPanel, dpi_);
     bottom_panel = CreateRaisedPanel(handle_, panel, kPanelId);
     panel_size_ = {panel.width, panel.height};
 
-    const auto make_button = [&](const Rect& design_rect, const char* caption, int id) {
-        const Rect r = Scaled(design_rect, dpi_);
+    const auto make_button = [&](const Rect& base_rect, const char* caption, int id) {
+        const Rect r = Scaled(base_rect, dpi_);
         HWND button =
             CreateWindowExW(0, L"BUTTON", FromWtf8(caption).c_str(),
                             WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, r.left, r.top,
@@ -220,8 +220,9 @@ void MainWindow::CreateControls() {
         return button;
     };
     execute_button =
-        make_button(design::kButtonExecute, window_text::kCreatedExecuteCaption, kExecuteId);
-    clear_button = make_button(design::kButtonClear, window_text::kCreatedClearCaption, kClearId);
+        make_button(base_layout::kButtonExecute, window_text::kCreatedExecuteCaption, kExecuteId);
+    clear_button =
+        make_button(base_layout::kButtonClear, window_text::kCreatedClearCaption, kClearId);
 
     // The label just before the selector: assistive technology names a combo
     // box after the static text that precedes it.
@@ -232,7 +233,7 @@ void MainWindow::CreateControls() {
                                        bottom_panel, IdOf(kLabelId), instance, nullptr);
     set_font(stamp_type_label, bold_font_);
 
-    const Rect combo = Scaled(design::kComboBox, dpi_);
+    const Rect combo = Scaled(base_layout::kComboBox, dpi_);
     stamp_type_selector = CreateWindowExW(
         0, L"COMBOBOX", L"",
         WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL,
@@ -249,7 +250,7 @@ void MainWindow::CreateControls() {
 }
 
 Rect MainWindow::LabelRect() const {
-    Rect label = Scaled(design::kLabel, dpi_);
+    Rect label = Scaled(base_layout::kLabel, dpi_);
     // The label grows to its text, as a label that sizes itself does: the
     // font the system gives for "Tahoma" may be wider than the one the base
     // layout fits.
@@ -260,8 +261,8 @@ Rect MainWindow::LabelRect() const {
 
 int MainWindow::SelectorOpenHeight() const {
     // The height given to a drop-down combo box is that of its open list.
-    return Scaled(design::kComboBox.height, dpi_) +
-           Scaled(design::kLineHeight, dpi_) * (kDropDownLines + 2);
+    return Scaled(base_layout::kComboBox.height, dpi_) +
+           Scaled(base_layout::kLineHeight, dpi_) * (kDropDownLines + 2);
 }
 
 void MainWindow::ChangeDpi(int dpi, const RECT& suggested) {
@@ -269,7 +270,7 @@ void MainWindow::ChangeDpi(int dpi, const RECT& suggested) {
     const HFONT old_bold_font = bold_font_;
     dpi_ = dpi;
     CreateFonts();
-    list_->SetFont(font_, Scaled(design::kLineHeight, dpi_));
+    list_->SetFont(font_, Scaled(base_layout::kLineHeight, dpi_));
     for (HWND control : {stamp_type_label, execute_button, clear_button, stamp_type_selector})
         SendMessageW(control, WM_SETFONT,
                      reinterpret_cast<WPARAM>(control == stamp_type_label ? bold_font_ : font_),
@@ -279,11 +280,11 @@ void MainWindow::ChangeDpi(int dpi, const RECT& suggested) {
 
     const Rect label = LabelRect();
     MoveWindow(stamp_type_label, label.left, label.top, label.width, label.height, TRUE);
-    const Rect combo = Scaled(design::kComboBox, dpi_);
+    const Rect combo = Scaled(base_layout::kComboBox, dpi_);
     MoveWindow(stamp_type_selector, combo.left, combo.top, combo.width, SelectorOpenHeight(), TRUE);
     FitComboBoxHeight(combo.height);
-    const Rect execute = Scaled(design::kButtonExecute, dpi_);
-    const Rect clear = Scaled(design::kButtonClear, dpi_);
+    const Rect execute = Scaled(base_layout::kButtonExecute, dpi_);
+    const Rect clear = Scaled(base_layout::kButtonClear, dpi_);
     SetWindowPos(execute_button, nullptr, 0, 0, execute.width, execute.height,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     SetWindowPos(clear_button, nullptr, 0, 0, clear.width, clear.height,
@@ -327,8 +328,8 @@ void MainWindow::CreateTooltip() {
     std::wstring text = FromWtf8(window_text::kListTooltip);
     tool.lpszText = text.data();
     SendMessageW(tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-    SendMessageW(tooltip, TTM_SETDELAYTIME, TTDT_INITIAL, design::kTooltipWakeUpMs);
-    SendMessageW(tooltip, TTM_SETDELAYTIME, TTDT_AUTOPOP, design::kTooltipDurationMs);
+    SendMessageW(tooltip, TTM_SETDELAYTIME, TTDT_INITIAL, base_layout::kTooltipWakeUpMs);
+    SendMessageW(tooltip, TTM_SETDELAYTIME, TTDT_AUTOPOP, base_layout::kTooltipDurationMs);
 }
 
 void MainWindow::LayOut() {
@@ -336,7 +337,7 @@ void MainWindow::LayOut() {
     RECT client;
     GetClientRect(handle_, &client);
     const ClientLayout layout =
-        LayOutClient({client.right, client.bottom}, Scaled(design::kPanel.height, dpi_));
+        LayOutClient({client.right, client.bottom}, Scaled(base_layout::kPanel.height, dpi_));
     MoveWindow(file_list, layout.list.left, layout.list.top, layout.list.width, layout.list.height,
                TRUE);
     MoveWindow(bottom_panel, layout.panel.left, layout.panel.top, layout.panel.width,
@@ -520,7 +521,7 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
         case WM_MEASUREITEM: {
             auto* item = reinterpret_cast<MEASUREITEMSTRUCT*>(lparam);
             if (item->CtlID != kListBoxId) break;
-            item->itemHeight = static_cast<UINT>(Scaled(design::kLineHeight, dpi_));
+            item->itemHeight = static_cast<UINT>(Scaled(base_layout::kLineHeight, dpi_));
             return TRUE;
         }
         case WM_DRAWITEM: {
@@ -542,7 +543,7 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
         }
         case WM_GETMINMAXINFO: {
             auto* limits = reinterpret_cast<MINMAXINFO*>(lparam);
-            const Size minimum = Scaled(design::kMinimumOuterSize, dpi_);
+            const Size minimum = Scaled(base_layout::kMinimumOuterSize, dpi_);
             limits->ptMinTrackSize = {minimum.width, minimum.height};
             return 0;
         }

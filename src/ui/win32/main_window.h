@@ -144,7 +144,7 @@ private:
     MainWindowServices services_;
     WindowModel model_;
     HWND handle_ = nullptr;
-    int dpi_ = design::kDpi;
+    int dpi_ = base_layout::kDpi;
     HFONT font_ = nullptr;
     HFONT bold_font_ = nullptr;
     std::unique_ptr<FileListBox> list_;
