@@ -80,7 +80,7 @@ struct Allowances {
 };
 
 // Checks that every original is below root exactly once, in its own folder,
-// with its contents, named as before or as one of the stamps + its name
+// with its contents, under its original name or under one of the stamps + that name
 // (with or without a collision tag before the extension); that every file of
 // `others` (path -> contents) is still there unchanged; and that nothing else is.
 TreeCheck CheckEveryFileKept(const std::string& root, const std::vector<Original>& originals,
