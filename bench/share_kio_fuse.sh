@@ -78,34 +78,4 @@ fi
 result "$LABEL, ms a file (10 folders; 1 folder)" "$figures" "$others" "$ratios" \
     "$target, none left" "$status"
 
-# Bare names and file names against the folder argument, in one folder of 200.
-declare -A shape_times=()
-for ((run = 1; run <= RUNS; ++run)); do
-    for shape in folder names files; do
-        rm -rf "$BACK/t"
-        "$BIN/bench_make_tree" "$BACK/t" 200 200
-        sync
-        mount_share
-        start=$EPOCHREALTIME
-        case $shape in
-        folder) "$TAVREL" "$MNT/t/folder00000" ;;
-        # shellcheck disable=SC2035
-        names) (cd "$MNT/t/folder00000" && "$TAVREL" *) ;;
-        files) "$TAVREL" "$MNT"/t/folder00000/* ;;
-        esac
-        end=$EPOCHREALTIME
-        unmount_share
-        seconds=$(awk -v a="$start" -v b="$end" 'BEGIN { printf "%.3f\n", b - a }')
-        shape_times[$shape]+=" $seconds"
-        echo "1 folder of 200, run $run, $shape: $seconds s" >&2
-    done
-done
-# shellcheck disable=SC2086
-folder=$(median ${shape_times[folder]}) names=$(median ${shape_times[names]})
-# shellcheck disable=SC2086
-files=$(median ${shape_times[files]})
-status=ok
-at_most "$(ratio "$names" "$folder")" 1.15 && at_most "$(ratio "$files" "$folder")" 1.15 || status=FAIL
-result "start shapes on $PROTOCOL through kio-fuse (1 folder of 200)" \
-    "bare names $names s, file names $files s" "the folder as argument $folder s" \
-    "$(ratio "$names" "$folder") / $(ratio "$files" "$folder") (names / files × folder)" "<= 1.15" "$status"
+start_shapes_result "kio-fuse"

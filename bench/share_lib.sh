@@ -122,3 +122,40 @@ mount_sshfs() {
     sshfs "${options[@]}" "$(id -un)@127.0.0.1:$BACK" "$MNT"
 }
 unmount_sshfs() { fusermount3 -u "$MNT" || fusermount -u "$MNT"; }
+
+# One row: Tavrel started with bare names from within one folder of 200 and
+# with its file names, against that folder as its argument, each on a fresh
+# tree and a fresh mount (the caller's mount_share and unmount_share).
+start_shapes_result() {  # LAYER (as the row names it)
+    local run shape start end seconds folder names files status
+    declare -A shape_times=()
+    for ((run = 1; run <= RUNS; ++run)); do
+        for shape in folder names files; do
+            rm -rf "$BACK/t"
+            "$BIN/bench_make_tree" "$BACK/t" 200 200
+            sync
+            mount_share
+            start=$EPOCHREALTIME
+            case $shape in
+            folder) "$TAVREL" "$MNT/t/folder00000" ;;
+            # shellcheck disable=SC2035
+            names) (cd "$MNT/t/folder00000" && "$TAVREL" *) ;;
+            files) "$TAVREL" "$MNT"/t/folder00000/* ;;
+            esac
+            end=$EPOCHREALTIME
+            unmount_share
+            seconds=$(awk -v a="$start" -v b="$end" 'BEGIN { printf "%.3f\n", b - a }')
+            shape_times[$shape]+=" $seconds"
+            echo "1 folder of 200, run $run, $shape: $seconds s" >&2
+        done
+    done
+    # shellcheck disable=SC2086
+    folder=$(median ${shape_times[folder]}) names=$(median ${shape_times[names]})
+    # shellcheck disable=SC2086
+    files=$(median ${shape_times[files]})
+    status=ok
+    at_most "$(ratio "$names" "$folder")" 1.15 && at_most "$(ratio "$files" "$folder")" 1.15 || status=FAIL
+    result "start shapes on $PROTOCOL through $1 (1 folder of 200)" \
+        "bare names $names s, file names $files s" "the folder as argument $folder s" \
+        "$(ratio "$names" "$folder") / $(ratio "$files" "$folder") (names / files × folder)" "<= 1.15" "$status"
+}

@@ -229,7 +229,9 @@ int PosixFileSystem::ReplaceFileContents(const std::string& path, const std::str
     return ReplaceFileAtomically(path, contents);
 }
 
-int PosixFileSystem::CreateFolders(const std::string& path) {
+int PosixFileSystem::CreateFolders(const std::string& path) { return MakeFolderPath(path); }
+
+int MakeFolderPath(const std::string& path) {
     // From the top down: each step's parent exists by the time it is made.
     for (std::size_t end = path.find('/', 1);; end = path.find('/', end + 1)) {
         const std::string folder = path.substr(0, end);

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include "platform/posix/posix_file_system.h"
 #include "platform/posix/process_environment.h"
 #include "platform/posix/retry.h"
 #include "platform/posix/unique_fd.h"
@@ -42,14 +43,7 @@ public:
 
     int Make() override {
         if (path_.empty()) return ENOENT;
-        // From the top down: each step's parent exists by the time it is made.
-        for (std::size_t end = path_.find('/', 1);; end = path_.find('/', end + 1)) {
-            const std::string folder = path_.substr(0, end);
-            if (!folder.empty() && folder.back() != '/' && ::mkdir(folder.c_str(), 0700) != 0 &&
-                errno != EEXIST)
-                return errno;
-            if (end == std::string::npos) break;
-        }
+        if (const int error = MakeFolderPath(path_)) return error;
         struct stat st;
         if (::stat(path_.c_str(), &st) != 0) return errno;
         return S_ISDIR(st.st_mode) ? 0 : ENOTDIR;

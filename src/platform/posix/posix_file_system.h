@@ -84,4 +84,8 @@ private:
     std::map<std::thread::id, std::unique_ptr<HeldDirectory>> held_;
 };
 
+// Makes the folder and each missing folder above it, from the top down, each
+// readable by its owner only. Returns 0 or the errno value.
+int MakeFolderPath(const std::string& path);
+
 }  // namespace tavrel
