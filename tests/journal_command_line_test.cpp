@@ -5,7 +5,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <map>
 #include <string>
@@ -98,9 +97,7 @@ TEST(JournalCommandLine, EachUndoTakesTheRunBefore) {
     ASSERT_EQ(RunWithState(state, {work / "first.jpg"}).exit_code, 0);
     // Stamp type 0 takes the stamp off again: a second run of the same file.
     const std::string binary = CopyTavrelTo(work.path());
-    std::FILE* settings = std::fopen((work / "setup.ini").c_str(), "w");
-    std::fputs("StampType:2", settings);
-    std::fclose(settings);
+    MakeFile(work / "setup.ini", kWritten, "StampType:2");
     ASSERT_EQ(test::Run({binary, work / "20110915_first.jpg"},
                         {"TZ=UTC", "LC_ALL=C", "XDG_STATE_HOME=" + state.path()})
                   .exit_code,
@@ -113,9 +110,6 @@ TEST(JournalCommandLine, EachUndoTakesTheRunBefore) {
     const RunResult none = RunWithState(state, {"--undo"});
     EXPECT_EQ(none.exit_code, 1);
     EXPECT_EQ(none.err, "tavrel: No rename run is left to undo in " + state / "tavrel.\n");
-    // A run that renames nothing leaves no journal.
-    EXPECT_EQ(RunWithState(state, {work / "missing-folder/"}).exit_code, 1);
-    EXPECT_EQ(RunWithState(state, {"--undo"}).exit_code, 1);
 }
 
 TEST(JournalCommandLine, AReadOnlyJournalFolderSaysOnceThatTheRunCannotBeUndone) {

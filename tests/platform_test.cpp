@@ -178,23 +178,18 @@ TEST_F(PosixFileSystemTest, NameTheRenameMetIsTakenUnlessADirectoryHoldsIt) {
         calls.rename_no_replace = [](const char*, const char*) { return EEXIST; };
         return calls;
     });
-    struct Case {
-        const char* name;
-        void (*make)(const std::string& path);
-        RenameOutcome outcome;
-    } cases[] = {
-        {"FileShown", [](const std::string& path) { test::MakeFile(path, 0); },
-         RenameOutcome::kTaken},
-        {"NothingShownYet", [](const std::string&) {}, RenameOutcome::kTaken},
-        {"Directory", [](const std::string& path) { test::MakeDirectory(path); },
-         RenameOutcome::kRefused},
+    test::MakeFile(dir_ / "FileShown", 0);
+    test::MakeDirectory(dir_ / "Directory");
+    const std::pair<const char*, RenameOutcome> cases[] = {
+        {"FileShown", RenameOutcome::kTaken},
+        {"NothingShownYet", RenameOutcome::kTaken},
+        {"Directory", RenameOutcome::kRefused},
     };
-    for (const auto& c : cases) {
-        const std::string from = dir_ / (std::string(c.name) + ".jpg");
+    for (const auto& [name, outcome] : cases) {
+        const std::string from = dir_ / (std::string(name) + ".jpg");
         test::MakeFile(from, 0);
-        c.make(dir_ / c.name);
-        EXPECT_EQ(refusing.RenameUnlessTaken(from, dir_ / c.name), c.outcome) << c.name;
-        EXPECT_TRUE(test::Exists(from)) << c.name;
+        EXPECT_EQ(refusing.RenameUnlessTaken(from, dir_ / name), outcome) << name;
+        EXPECT_TRUE(test::Exists(from)) << name;
     }
 }
 

@@ -1,10 +1,8 @@
 #!/bin/bash
-# A command-line run killed part-way, then `tavrel --undo`: the run renames
-# the files of the slowed file system (which reads ahead on several threads),
-# is killed with SIGKILL once a few hundred renames are seen on disk, and the
-# undo names back every file its journal recorded: exit code 0, no file lost
-# or replaced, and the files left with their new names (renamed after the last
-# batch reached the journal) are no more than one batch.
+# A command-line run on the slowed file system (read ahead on several threads)
+# killed with SIGKILL once a few hundred renames are on disk, then `tavrel
+# --undo`: exit code 0, no file lost, and the files left with their new names
+# (renamed after the last batch reached the journal) no more than one batch.
 # Usage: command_line_killed_undo.sh TAVREL SLOWED_FS
 set -u
 tavrel_binary=$1
@@ -19,7 +17,7 @@ batch=256
 
 make_files "2011-09-14 05:25:36"
 mount_slowed 2000
-renamed_on_disk() { (cd "$backing" && find . -type f -name "$stamp*" | grep -c .); }
+renamed_on_disk() { files_on_disk | grep -c "/$stamp"; }
 
 "$tavrel_binary" "$mount" >"$work/run.out" 2>&1 &
 run_pid=$!
@@ -39,20 +37,9 @@ grep -q "have their old names again" "$work/undo.out" ||
     fail "--undo said: $(cat "$work/undo.out")"
 
 # Every file under exactly one of its two names, none lost.
-on_disk=$(files_on_disk)
-[ "$(grep -c . <<<"$on_disk")" = "$(grep -c . "$work/originals")" ] ||
-    fail "$(grep -c . <<<"$on_disk") files on disk after the undo"
-left=$(awk -v stamp="$stamp" '
-    NR == FNR { on_disk[$0] = 1; next }
-    {
-        dir = $0; sub(/\/[^\/]*$/, "", dir); name = substr($0, length(dir) + 2)
-        old = ($0 in on_disk); new = ((dir "/" stamp name) in on_disk)
-        if (old + new != 1) { print "neither or both names: " $0 > "/dev/stderr"; exit 1 }
-        left += new
-    }
-    END { print left + 0 }' <(echo "$on_disk") "$work/originals") ||
-    fail "after the undo, a file has lost its name"
-[ "$left" -le "$batch" ] ||
-    fail "$left of $killed_at files renamed before the kill keep their new names"
+[ "$(files_on_disk | sed "s|/$stamp|/|" | LC_ALL=C sort)" = "$(LC_ALL=C sort "$work/originals")" ] ||
+    fail "after the undo, a file has lost its name or bears both"
+left=$(renamed_on_disk)
+[ "$left" -le "$batch" ] || fail "$left of $killed_at files renamed before the kill keep their new names"
 unmount_slowed
 echo "killed run undone: $((killed_at - left)) of $killed_at files named back, $left unrecorded"
