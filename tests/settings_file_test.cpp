@@ -70,19 +70,6 @@ TEST(SettingsFile, DateTakenLineReadLikeTheStampType) {
     }
 }
 
-TEST(SettingsFile, DateTakenWrittenAsASecondLineOnlyWhenOn) {
-    TempDir dir;
-    PosixFileSystem file_system;
-    const std::string path = dir / "setup.ini";
-    WriteSettingsFile(path, 2, file_system, /*date_taken=*/true);
-    EXPECT_EQ(test::ReadFile(path), "StampType:2\r\nDateTaken:1\r\n");
-    const StoredSettings stored = ReadStoredSettings(path, file_system);
-    EXPECT_EQ(stored.stamp_type, 2);
-    EXPECT_TRUE(stored.date_taken);
-    WriteSettingsFile(path, 2, file_system, /*date_taken=*/false);
-    EXPECT_EQ(test::ReadFile(path), "StampType:2\r\n");
-}
-
 TEST(SettingsFile, LineBreaks) {
     using Lines = std::vector<std::string>;
     EXPECT_EQ(SettingsLines("a\r\nb\rc\nd"), (Lines{"a", "b", "c", "d"}));

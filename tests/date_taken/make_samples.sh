@@ -1,78 +1,69 @@
 #!/bin/sh
-# Makes tiny photos and videos with Debian's tools, each with a known date
-# taken (or none), in DIR/samples, and writes DIR/expected: one line a sample,
-# its name and the stamp of type 2 its date taken gives under TZ=Asia/Tokyo,
-# or "-" where it has none and the last-write time decides. Every sample is
-# last written at 2012-08-09 10:11:12 Tokyo time (20120809-101112_).
+# Makes tiny photos and videos with Debian's tools in DIR/samples, each with a known date taken
+# or none, and writes DIR/expected: a line a sample, its name and the stamp of type 2 that its
+# date taken gives under TZ=Asia/Tokyo, or "-" where it has none and the last-write time decides.
+# Every sample is last written at 2012-08-09 10:11:12 Tokyo time (20120809-101112_). The samples
+# serve the rename checks, the differential test against exiftool and the fuzz target's seeds.
 # Exits 77 where a tool is missing.
 # Usage: make_samples.sh DIR
 set -eu
-dir=$1
-for tool in exiftool ffmpeg heif-enc; do
-    command -v "$tool" >/dev/null || { echo "$tool is missing" >&2; exit 77; }
+export PATH=/usr/bin:/bin  # ImageMagick's convert, not another program of that name
+for tool in convert exiftool ffmpeg heif-enc; do
+    command -v $tool >/dev/null || { echo "$tool is missing" >&2; exit 77; }
 done
-samples="$dir/samples"
-rm -rf "$samples"
-mkdir -p "$samples"
-: >"$dir/expected"
-original='-DateTimeOriginal=2019:05:06 07:08:09'
+dir=$1 s=$1/samples
+rm -rf "$s" && mkdir -p "$s" && : >"$dir/expected"
+shot='-DateTimeOriginal=2019:05:06 07:08:09' scanned='-ExifIFD:CreateDate=2018:01:02 03:04:05'
+edited='-IFD0:ModifyDate=2017:01:01 00:00:00'
 
-picture() {  # FILE
-    ffmpeg -loglevel error -y -f lavfi -i color=c=red:s=16x16 -frames:v 1 "$samples/$1"
+tag() {  # NAME STAMP TAG...: exiftool writes the tags into the sample; its stamp is listed
+    echo "$1 $2" >>"$dir/expected"
+    file=$s/$1 && shift 2
+    [ $# = 0 ] || exiftool -q -q -overwrite_original "$@" "$file"
 }
-exif() {  # FILE TAG...
-    file=$1
-    shift
-    exiftool -q -overwrite_original "$@" "$samples/$file"
+movie() {  # NAME STAMP FFMPEG-OPTION...
+    echo "$1 $2" >>"$dir/expected"
+    file=$s/$1 && shift 2
+    ffmpeg -v error -y -f lavfi -i color=c=blue:s=16x16:d=0.1 -c:v mpeg4 "$@" "$file"
 }
-movie() {  # FILE FFMPEG-OPTION...
-    file=$1
-    shift
-    ffmpeg -loglevel error -y -f lavfi -i color=c=blue:s=16x16:d=0.1 -c:v mpeg4 "$@" \
-        "$samples/$file"
-}
-expect() { echo "$1 $2" >>"$dir/expected"; }
 
-picture original.jpg && exif original.jpg "$original"
-expect original.jpg 20190506-070808_
-# exiftool calls DateTimeDigitized (0x9004) CreateDate.
-picture digitized_only.jpg && exif digitized_only.jpg '-ExifIFD:CreateDate=2018:01:02 03:04:05'
-expect digitized_only.jpg 20180102-030404_
-# IFD0's DateTime is the last edit, never the date taken.
-picture edit_date_only.jpg && exif edit_date_only.jpg '-IFD0:ModifyDate=2017:01:01 00:00:00'
-expect edit_date_only.jpg -
-picture zero_original.jpg &&
-    exif zero_original.jpg '-ExifIFD:DateTimeOriginal#=0000:00:00 00:00:00' \
-        '-ExifIFD:CreateDate=2016:06:07 08:09:10'
-expect zero_original.jpg 20160607-080910_
-# A date the stamp cannot show counts as none.
-picture before_1980.jpg && exif before_1980.jpg '-DateTimeOriginal=1975:01:01 00:00:00'
-expect before_1980.jpg -
-picture motorola.jpg && exif motorola.jpg -ExifByteOrder=Big-endian "$original"
-expect motorola.jpg 20190506-070808_
-picture picture.tif && exif picture.tif "$original"
-expect picture.tif 20190506-070808_
-picture picture.webp && exif picture.webp "$original"
-expect picture.webp 20190506-070808_
-picture heif-source.png
-heif-enc -q 50 -o "$samples/picture.heic" "$samples/heif-source.png" >/dev/null
-rm "$samples/heif-source.png"
-exif picture.heic "$original"
-expect picture.heic 20190506-070808_
-picture picture.png && exif picture.png "$original"
-expect picture.png 20190506-070808_
-# The movie header's time is UTC: 09:10:11 UTC is 18:10:10 in Tokyo. ffmpeg
-# writes moov after mdat.
-movie header.mp4 -metadata creation_time=2015-02-03T09:10:11Z
-expect header.mp4 20150203-181010_
-# The QuickTime keys date (in moov/meta, where exiftool puts it) is local
-# time as written, its offset ignored; it wins over the movie header's.
-movie keys.mov -metadata creation_time=2015-02-03T09:10:11Z
-exif keys.mov '-Keys:CreationDate=2014:03:04 05:06:07+01:00'
-expect keys.mov 20140304-050606_
-movie no_date.mp4
-expect no_date.mp4 -
-echo "no date in here" >"$samples/notes.txt"
-expect notes.txt -
-# 2012-08-09 01:11:12 UTC.
-TZ=UTC touch -m -d '2012-08-09 01:11:12' "$samples"/*
+for name in original.jpg little_endian.jpg digitized_only.jpg edit_date_only.jpg zero_original.jpg \
+    before_1980.jpg picture.png picture.webp; do
+    convert -size 16x16 xc:gray "$s/$name"
+done
+convert -size 16x16 xc:gray "$s/little_endian.tif"
+convert -size 16x16 xc:gray -define tiff:endian=msb "$s/big_endian.tif"
+heif-enc -q 50 -o "$s/picture.heic" "$s/picture.png" >/dev/null
+# heif-enc carries a JPEG's EXIF over into its own Exif item.
+convert -size 16x16 xc:gray "$dir/avif.jpg"
+exiftool -q -q -overwrite_original "$scanned" "$dir/avif.jpg"
+heif-enc -A -q 50 -o "$s/picture.avif" "$dir/avif.jpg" >/dev/null
+tag picture.avif 20180102-030404_
+# exiftool writes a new EXIF block big-endian unless told otherwise. DateTimeOriginal wins over
+# DateTimeDigitized (exiftool's CreateDate); IFD0's DateTime (its ModifyDate) is the last edit,
+# never the date taken; zeros and a year the stamp cannot show count as none.
+tag original.jpg 20190506-070808_ "$shot" "$scanned" "$edited"
+tag little_endian.jpg 20190506-070808_ -ExifByteOrder=Little-endian "$shot"
+tag digitized_only.jpg 20180102-030404_ "$scanned"
+tag edit_date_only.jpg - "$edited"
+tag zero_original.jpg 20180102-030404_ '-ExifIFD:DateTimeOriginal#=0000:00:00 00:00:00' "$scanned"
+tag before_1980.jpg - '-DateTimeOriginal=1975:01:01 00:00:00'
+for name in little_endian.tif big_endian.tif picture.png picture.webp picture.heic; do
+    tag $name 20190506-070808_ "$shot" "$scanned"
+done
+# The movie header's time is UTC: 09:10:11 UTC is 18:10:10 in Tokyo. ffmpeg writes moov after
+# mdat unless told +faststart, and a header time of 1904 when given none.
+utc=creation_time=2015-02-03T09:10:11Z
+movie after_mdat.mp4 20150203-181010_ -metadata $utc
+movie moov_first.mp4 20150203-181010_ -metadata $utc -movflags +faststart
+movie picture.mov 20150203-181010_ -metadata $utc
+movie picture.m4v 20150203-181010_ -metadata $utc -f ipod
+movie picture.3gp 20150203-181010_ -metadata $utc -f 3gp
+movie no_date.mp4 -
+movie epoch.mov - -metadata creation_time=1970-01-01T00:00:00Z
+# The keys date (in moov/meta, where exiftool puts it) is local time as written, its offset
+# ignored; it wins over the header's time.
+movie keys.mov 20140304-050606_ -metadata $utc
+exiftool -q -q -overwrite_original '-Keys:CreationDate=2014:03:04 05:06:07+01:00' "$s/keys.mov"
+echo "no date in here" >"$s/notes.txt" && tag notes.txt -
+TZ=UTC touch -m -d '2012-08-09 01:11:12' "$s"/*
