@@ -1,9 +1,9 @@
 #!/bin/bash
-# The window as a screen reader reads it, through AT-SPI, in a virtual X server
-# (run under xvfb-run) with a D-Bus session and an accessibility bus of the
-# test's own: the roles and names, the stamp type's label, the focus order,
-# the focus kept on Execute across a drop, and the outcome of Execute given to
-# the reader.
+# The window by keyboard alone and as a screen reader reads it through AT-SPI,
+# in a virtual X server (run under xvfb-run) with a D-Bus session and an
+# accessibility bus of the test's own: roles, names, label, focus order, focus
+# kept across a drop, Return on Execute and its outcome told; files copied by
+# another program (xclip) pasted; Ctrl+W writes setup.ini and ends the program.
 # Usage: window_accessibility.sh TAVREL DRAG_SOURCE SCREENSHOT_DIR
 set -u
 tavrel_binary=$1
@@ -11,27 +11,26 @@ drag_source=$2
 screenshots=$3
 here=$(dirname "$0")
 probe=(/usr/bin/python3 "$here/accessibility_probe.py")
-
-[ -x /usr/libexec/at-spi-bus-launcher ] ||
-    { echo "skipped: at-spi2-core (the accessibility bus) is missing"; exit 77; }
-command -v dbus-run-session >/dev/null ||
-    { echo "skipped: dbus-daemon is missing"; exit 77; }
-/usr/bin/python3 -c "import pyatspi" 2>/dev/null ||
-    { echo "skipped: python3-pyatspi is missing"; exit 77; }
+skip() { echo "skipped: $* is missing"; exit 77; }
+[ -x /usr/libexec/at-spi-bus-launcher ] || skip "at-spi2-core (the accessibility bus)"
+command -v dbus-run-session >/dev/null || skip dbus-daemon
+command -v xclip >/dev/null || skip xclip
+/usr/bin/python3 -c "import pyatspi" 2>/dev/null || skip python3-pyatspi
 # A D-Bus session of the test's own, which the accessibility bus joins.
-if [ -z "${TAVREL_OWN_BUS:-}" ]; then
-    exec env TAVREL_OWN_BUS=1 dbus-run-session -- bash "$0" "$@"
-fi
+[ -n "${TAVREL_OWN_BUS:-}" ] || exec env TAVREL_OWN_BUS=1 dbus-run-session -- bash "$0" "$@"
 
 source "$here/x_session.sh"
 export TZ=UTC LC_ALL=C QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 NO_AT_BRIDGE=0
 /usr/libexec/at-spi-bus-launcher --launch-immediately >/dev/null 2>&1 &
 pids+=($!)
-mkdir -p "$work/app" "$work/photos"
+mkdir -p "$work/app" "$work/photos/dragged" "$work/photos/Beach"
 cp "$tavrel_binary" "$work/app/tavrel"
 cp "$(dirname "$tavrel_binary")/tavrel-window.so" "$work/app/"
 printf 'StampType:1\r\n' >"$work/app/setup.ini"
-touch -d "2011-09-14 05:25:36" "$work/photos/a.jpg" "$work/photos/b.jpg"
+odd=$(printf 'caf\xe9 %%.jpg')
+for name in dragged/a.jpg dragged/b.jpg Beach/a.jpg Beach/b.jpg "$odd" text.jpg left.jpg copied.jpg; do
+    touch -d "2011-09-14 05:25:36" "$work/photos/$name"
+done
 start_window_manager
 
 "${probe[@]}" listen "$work/events" 2>"$work/probe.err" &
@@ -53,28 +52,63 @@ for _ in 1 2 3; do xdotool key Tab; sleep 0.3; done
 wait_until in_order || fail "focus order: $(focus_order)"
 
 # Back on Execute (the list, then Execute), files dropped: the rows change,
-# the focus stays.
+# the focus stays; the drag source's window takes the X focus while it drags.
 on_execute() { [ "$(focused | tail -n 1)" = "push button|Execute" ]; }
-xdotool key Tab
-sleep 0.3
-xdotool key Tab
+for _ in 1 2; do xdotool key Tab; sleep 0.3; done
 wait_until on_execute || fail "not on Execute: $(focused | tail -n 3)"
 lines=$(wc -l <"$work/events")
-drag_onto "$window" "$work/photos"
+drag_onto "$window" "$work/photos/dragged"
 end_drag_source
 wait_until grep -q "2 files added" "$work/events" || fail "no outcome of the drop: $(tail -n 20 "$work/events")"
 after=$(tail -n +$((lines + 1)) "$work/events")
-# The drag source's window takes the X focus while it drags; the focus comes
-# back to Execute, never to a row.
 if grep '^object:state-changed:focused|.*|1|' <<<"$after" | grep -qv '|push button|Execute|'; then
     fail "focus moved across the drop: $after"
 fi
 grep -q '^object:children-changed' <<<"$after" || fail "no row change told: $after"
 
-# Return on Execute: the files are renamed and the outcome reaches the reader
-# as the focused button's description.
+# Return on Execute: renamed, the outcome told as the focused button's description.
 xdotool key Return
-wait_until test -e "$work/photos/20110914_a.jpg" || fail "Return on Execute renamed nothing"
+wait_until test -e "$work/photos/dragged/20110914_a.jpg" || fail "Return on Execute renamed nothing"
 wait_until grep -q '^object:property-change:accessible-description|push button|Execute|.*2 of 2 files renamed' \
     "$work/events" || fail "the outcome did not reach AT-SPI: $(tail -n 20 "$work/events")"
-echo "window accessibility: $(wc -l <"$work/events") AT-SPI events read"
+
+# Puts text on the clipboard as another program would, in one format, and
+# waits until the clipboard offers it. xclip serves it until the next copy.
+offers() { xclip -selection clipboard -t TARGETS -o 2>/dev/null | grep -qx "$1"; }
+copy() {
+    printf '%s' "$2" | xclip -quiet -selection clipboard -t "$1" -i >/dev/null 2>&1 &
+    pids+=($!)
+    wait_until offers "$1" || fail "xclip did not hold $1"
+}
+# Pastes with the key, then presses Return on Execute until the file bears its
+# stamp: Execute is refused while the paste's walk still runs, and a second
+# pass leaves stamped names.
+paste_and_execute() {
+    xdotool key "$1"
+    for _ in $(seq 1 "$((wait_tenths / 10))"); do
+        xdotool key Return
+        for _ in $(seq 1 10); do [ -e "$work/photos/$2" ] && return 0; sleep 0.1; done
+    done
+    fail "the paste by $1 was not renamed: $(cd "$work/photos" && find . -type f | sort)"
+}
+# A URI list (a folder and a name with bytes that are not UTF-8, percent
+# encoded), a file manager's copied-files list, a path as text in quotes.
+encoded=$(printf '%s' "$odd" | od -An -tx1 | tr -s ' \n' '%%' | sed 's/%$//' | tr a-f A-F)
+copy text/uri-list "file://$work/photos/Beach"$'\r\n'"file://$work/photos/${encoded}"$'\r\n'
+paste_and_execute ctrl+v "20110914_$odd"
+wait_until test -e "$work/photos/Beach/20110914_b.jpg" || fail "the pasted folder was not renamed"
+copy x-special/gnome-copied-files "copy"$'\n'"file://$work/photos/copied.jpg"
+paste_and_execute shift+Insert 20110914_copied.jpg
+copy UTF8_STRING "\"$work/photos/text.jpg\""$'\n'
+paste_and_execute ctrl+v 20110914_text.jpg
+[ -e "$work/photos/left.jpg" ] || fail "a file never pasted was renamed"
+
+# The stamp type changed by keyboard (Tab to Clear, then the selector), then
+# Ctrl+W: setup.ini holds it and the program ends.
+xdotool key Tab Tab Down
+sleep 0.3
+xdotool key ctrl+w
+wait_for_exit "$tavrel_pid"
+[ "$code" = 0 ] || fail "Ctrl+W: exit code $code"
+[ "$(cat "$work/app/setup.ini")" = $'StampType:2\r' ] || fail "setup.ini after Ctrl+W: $(od -c "$work/app/setup.ini")"
+echo "window accessibility: $(wc -l <"$work/events") AT-SPI events read; pasted, renamed and closed by keys"

@@ -362,10 +362,8 @@ TEST(Handlers, TheUndoCommandOffersTheJournalsRunWhenTheWindowHasNone) {
     w.errors.answer = true;
     SendMessageW(w.form.handle(), WM_COMMAND, MAKEWPARAM(MainWindow::kUndoId, 1), 0);
     w.form.model().WaitForWork();
-    ASSERT_EQ(w.errors.asked.size(), 1u);
-    EXPECT_EQ(w.errors.asked[0].text.rfind(L"Undo the rename run of ", 0), 0u);
+    EXPECT_EQ(w.errors.asked.size(), 1u);
     EXPECT_EQ(test::Names(w.files.path()), Paths{"a.jpg"});
-    EXPECT_EQ(test::Names(w.state_folder / "Tavrel"), Paths{"run-0000000001.journal"});
 }
 
 // Which stamp type Clear restores is the model's (its tests hold the table);
@@ -568,9 +566,8 @@ TEST(LargeList, EntriesTheListBoxRefusesAreNotListed) {
 // A key pressed on a control as the program's message loop sees it, with Ctrl
 // held down or not: the window's shortcuts first, then the dialog keys.
 void PressKey(WindowFixture& w, HWND control, WORD key, bool control_down = false) {
-    BYTE keys[256];
+    BYTE keys[256], changed[256];
     GetKeyboardState(keys);
-    BYTE changed[256];
     std::memcpy(changed, keys, sizeof keys);
     changed[VK_CONTROL] = control_down ? 0x80 : 0;
     SetKeyboardState(changed);
@@ -592,30 +589,27 @@ void Copy(HWND owner, UINT format, HANDLE data) {
     CloseClipboard();
 }
 
-HANDLE TextData(const std::wstring& text) {
-    const std::size_t bytes = (text.size() + 1) * sizeof(wchar_t);
-    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
-    std::memcpy(GlobalLock(memory), text.c_str(), bytes);
-    GlobalUnlock(memory);
-    return memory;
-}
-
+// How lines of text are told apart is the model's tests'; here the window
+// reads Explorer's copied files (CF_HDROP) and a path as text, and Return on
+// Execute goes through the dialog keys to the button.
 TEST(Keys, CopiedFilesArePastedAndReturnPressesExecute) {
     WindowFixture w;
     w.Show();
     test::MakeFolder(w.files / "Beach");
     for (const char* name : {"a.jpg", "Beach\\b.jpg", "c d.jpg", "left.jpg"})
         test::MakeFile(w.files / name, kFileTime);
-    // Explorer's copy: the clipboard keeps its data, pasted twice.
+    // The clipboard keeps its data: pasted twice, listed once.
     Copy(w.form.handle(), CF_HDROP, test::MakeDrop({w.files / "Beach", w.files / "a.jpg"}));
     PressKey(w, w.form.file_list, 'V', true);
     PressKey(w, w.form.file_list, 'V', true);
     EXPECT_EQ(w.Entries(), (Paths{w.files / "a.jpg", w.files / "Beach\\b.jpg"}));
-    // A path as text, quoted as Explorer's "Copy as path" writes it.
-    Copy(w.form.handle(), CF_UNICODETEXT,
-         TextData(L"\"" + FromWtf8(w.files / "c d.jpg") + L"\"\r\n"));
+    // Quoted, as Explorer's "Copy as path" writes it.
+    const std::wstring text = L"\"" + FromWtf8(w.files / "c d.jpg") + L"\"\r\n";
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+    std::memcpy(GlobalLock(memory), text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+    GlobalUnlock(memory);
+    Copy(w.form.handle(), CF_UNICODETEXT, memory);
     PressKey(w, w.form.file_list, 'V', true);
-    EXPECT_EQ(w.Entries().size(), 3u);
     SetFocus(w.form.execute_button);
     PressKey(w, w.form.execute_button, VK_RETURN);
     EXPECT_EQ(test::Names(w.files.path()),
