@@ -291,7 +291,7 @@ case_menu_launch() {
     exec_command "$prefix/share/applications/tavrel.desktop" > "$work/argv"
     mapfile -d '' -t argv < "$work/argv"
 
-    openbox > /dev/null 2>&1 &
+    openbox --sm-disable > /dev/null 2>&1 &
     local wm=$!
     # Waits are for what is seen, up to bounds that only a broken program
     # reaches (a sanitizer build on a busy machine is slow to open a window).

@@ -99,11 +99,23 @@ wait_for_exit() {
     done
 }
 
-# Starts a window manager, so windows get frames, focus and close requests.
+# Starts a window manager, so windows get frames, focus and close requests. One
+# that ends (or never manages the screen) is started again, up to three times;
+# its own words go to the failure message. No session manager is asked for: a
+# stale one in the environment would hold the start.
 start_window_manager() {
-    openbox >/dev/null 2>&1 &
-    pids+=($!)
-    wait_until wmctrl -m >/dev/null 2>&1 || fail "the window manager did not start"
+    local manager attempt
+    for attempt in 1 2 3; do
+        openbox --sm-disable >"$work/window-manager.log" 2>&1 &
+        manager=$!
+        pids+=($manager)
+        manages() { wmctrl -m >/dev/null 2>&1 || ! kill -0 "$manager" 2>/dev/null; }
+        wait_until manages
+        wmctrl -m >/dev/null 2>&1 && return 0
+        kill "$manager" 2>/dev/null
+        echo "the window manager did not manage the screen (attempt $attempt): $(cat "$work/window-manager.log")" >&2
+    done
+    fail "the window manager did not start: $(cat "$work/window-manager.log")"
 }
 
 # Drags the paths (after the drag source's own options, if any) from the drag
