@@ -3,19 +3,11 @@
 #include <algorithm>
 #include <cstring>
 
+#include "media/date_text.h"
 #include "stamp/stamp_text.h"
 
 namespace tavrel {
 namespace {
-
-bool IsLeapYear(int year) {
-    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-}
-
-int DaysInMonth(int year, int month) {
-    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    return month == 2 && IsLeapYear(year) ? 29 : kDays[month - 1];
-}
 
 // Days since 1970-01-01 of a date in the proleptic Gregorian calendar.
 std::int64_t DaysSinceEpoch(int year, int month, int day) {
@@ -28,20 +20,20 @@ std::int64_t DaysSinceEpoch(int year, int month, int day) {
 }
 
 std::optional<StampTime> StampTimeOfCivil(const media::CivilTime& civil) {
-    // The stamp's range, as for file times; fields out of range are no date.
-    if (civil.year < 1980 || civil.year > 2107 || civil.month < 1 || civil.month > 12 ||
-        civil.day < 1 || civil.day > DaysInMonth(civil.year, civil.month) || civil.hour < 0 ||
-        civil.hour > 23 || civil.minute < 0 || civil.minute > 59 || civil.second < 0 ||
-        civil.second > 60)
-        return std::nullopt;
+    // The stamp's range and real dates, as for file times; a leap second
+    // counts as the second before it.
+    if (civil.second > 60) return std::nullopt;
+    media::CivilTime date = civil;
+    date.second = std::min(civil.second, 59);
+    if (!media::IsUsableDate(date)) return std::nullopt;
     StampTime time;
     time.year = civil.year;
     time.month = civil.month;
     time.day = civil.day;
     time.hour = civil.hour;
     time.minute = civil.minute;
-    // Even seconds, a leap second rounded down with them, as for file times.
-    time.second = std::min(civil.second, 59) & ~1;
+    // Even seconds, as for file times.
+    time.second = date.second & ~1;
     // 1970-01-01 was a Thursday (4); the days counted are never negative here.
     time.weekday = static_cast<int>((DaysSinceEpoch(civil.year, civil.month, civil.day) + 4) % 7);
     return time;
