@@ -101,13 +101,14 @@ TEST(CrashTest, KilledCommandLinePassesNeverLoseOrDuplicateAFile) {
     KillFigures figures;
     int before = InForm(root, kFolders, kTypeOfRound[0]);
     StoreStampType(settings, kTypeOfRound[0]);
+    const char* state_home = StateHomeEntry();
     const int rounds = CrashUntilKilled(
         kKills, 3 * kKills, KillsWithinAPass(root, kFolders, kCount), 20110915,
         [&](int) {
             const int null_fd = ::open("/dev/null", O_WRONLY);
             ::dup2(null_fd, 1);
             const char* argv[] = {binary.c_str(), root.c_str(), nullptr};
-            const char* env[] = {"TZ=UTC", "LC_ALL=C", nullptr};
+            const char* env[] = {"TZ=UTC", "LC_ALL=C", state_home, nullptr};
             ::execve(argv[0], const_cast<char**>(argv), const_cast<char**>(env));
             ::_exit(127);
         },

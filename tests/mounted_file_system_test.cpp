@@ -16,11 +16,11 @@
 #include <memory>
 #include <regex>
 
+#include "pass/stamp_pass.h"
 #include "platform/posix/monotonic_clock.h"
 #include "platform/posix/no_replace_rename.h"
 #include "platform/posix/posix_file_system.h"
 #include "robustness_support.h"
-#include "pass/stamp_pass.h"
 #include "test_support.h"
 
 namespace tavrel::test {
@@ -87,6 +87,7 @@ ToolRun RunTool(const std::vector<std::string>& argv) {
     if (log_fd < 0) return {};
     std::vector<std::string> guarded{"/usr/bin/timeout", "120"};
     guarded.insert(guarded.end(), argv.begin(), argv.end());
+    const char* state_home = StateHomeEntry();
     const pid_t pid = ::fork();
     if (pid == 0) {
         const int null_fd = ::open("/dev/null", O_RDONLY);
@@ -96,7 +97,7 @@ ToolRun RunTool(const std::vector<std::string>& argv) {
         std::vector<char*> args;
         for (const auto& a : guarded) args.push_back(const_cast<char*>(a.c_str()));
         args.push_back(nullptr);
-        const char* env[] = {"TZ=UTC", kToolPath, nullptr};
+        const char* env[] = {"TZ=UTC", kToolPath, state_home, nullptr};
         ::execve(args[0], args.data(), const_cast<char**>(env));
         ::_exit(127);
     }
@@ -300,7 +301,7 @@ TEST_P(MountedFileSystemTest, AFileSystemRefusingNoReplaceIsAskedOnceAPass) {
     PosixFileSystem file_system([&log](int directory_fd) {
         RenameSystemCalls calls = KernelRenameSystemCallsIn(directory_fd);
         calls.rename_no_replace = [&log, ask = calls.rename_no_replace](const char* a,
-                                                                       const char* b) {
+                                                                        const char* b) {
             const int answer = ask(a, b);
             log.push_back("renameat2=" + std::to_string(answer));
             return answer;
@@ -327,9 +328,8 @@ TEST_P(MountedFileSystemTest, AFileSystemRefusingNoReplaceIsAskedOnceAPass) {
     const bool refused = log.front() == "renameat2=" + std::to_string(EINVAL) ||
                          log.front() == "renameat2=" + std::to_string(ENOSYS);
     EXPECT_EQ(log.size(), refused ? 1u : paths.size()) << InfoOf(GetParam()).label;
-    std::cout << "[ figures  ] " << InfoOf(GetParam()).label << ": renameat2 asked "
-              << log.size() << " times for 6 files in 2 folders ("
-              << (refused ? "refused" : "taken") << ")\n";
+    std::cout << "[ figures  ] " << InfoOf(GetParam()).label << ": renameat2 asked " << log.size()
+              << " times for 6 files in 2 folders (" << (refused ? "refused" : "taken") << ")\n";
 }
 
 TEST_P(MountedFileSystemTest, CommandLineRunTreatsTakenAndCaseClashingNamesAsCollisions) {

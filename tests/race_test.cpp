@@ -206,6 +206,7 @@ TEST(RaceTest, TwoRunsOverOneTreeAtOnceKeepEveryFile) {
         const auto originals = MakeOriginals(root, 2, kCount, kWritten);
         pid_t runs[2];
         std::string errors[2];
+        const char* state_home = StateHomeEntry();
         for (int i = 0; i < 2; ++i) {
             errors[i] = work / ("errors" + std::to_string(i));
             runs[i] = ::fork();
@@ -214,7 +215,7 @@ TEST(RaceTest, TwoRunsOverOneTreeAtOnceKeepEveryFile) {
                 ::dup2(fd, 2);
                 const char* argv[] = {i == 0 ? TAVREL_BINARY : date_time_binary.c_str(),
                                       root.c_str(), nullptr};
-                const char* env[] = {"TZ=UTC", "LC_ALL=C", nullptr};
+                const char* env[] = {"TZ=UTC", "LC_ALL=C", state_home, nullptr};
                 ::execve(argv[0], const_cast<char**>(argv), const_cast<char**>(env));
                 ::_exit(127);
             }

@@ -104,11 +104,20 @@ std::vector<std::string> FilesBelow(const std::string& directory) {
     return files;
 }
 
+const char* StateHomeEntry() {
+    static const std::string entry = [] {
+        const char* folder = std::getenv("XDG_STATE_HOME");
+        return std::string("XDG_STATE_HOME=") + (folder ? folder : "");
+    }();
+    return entry.c_str();
+}
+
 RunResult Run(const std::vector<std::string>& argv, const std::vector<std::string>& environment,
               const std::string& working_directory) {
     int out_pipe[2], err_pipe[2];
     if (::pipe2(out_pipe, O_CLOEXEC) != 0 || ::pipe2(err_pipe, O_CLOEXEC) != 0)
         throw std::runtime_error("pipe failed");
+    const char* state_home = StateHomeEntry();
     const pid_t pid = ::fork();
     if (pid < 0) throw std::runtime_error("fork failed");
     if (pid == 0) {
@@ -120,7 +129,12 @@ RunResult Run(const std::vector<std::string>& argv, const std::vector<std::strin
         std::vector<char*> args, env;
         for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
         args.push_back(nullptr);
-        for (const auto& e : environment) env.push_back(const_cast<char*>(e.c_str()));
+        bool names_state = false;
+        for (const auto& e : environment) {
+            env.push_back(const_cast<char*>(e.c_str()));
+            names_state = names_state || e.starts_with("XDG_STATE_HOME=");
+        }
+        if (!names_state) env.push_back(const_cast<char*>(state_home));
         env.push_back(nullptr);
         ::execve(args[0], args.data(), env.data());
         ::_exit(127);

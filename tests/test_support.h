@@ -45,7 +45,13 @@ struct RunResult {
     std::string err;
 };
 
-// Runs a program with exactly the given environment (no other variables) in the
+// "XDG_STATE_HOME=" and the tests' own state folder (set up by the tests'
+// main), for an environment given whole to a program a test runs: its
+// journals stay out of the state folder of the account that runs the tests.
+const char* StateHomeEntry();
+
+// Runs a program with exactly the given environment (no other variables but
+// the tests' own XDG_STATE_HOME, where the environment names none) in the
 // given working directory, and waits for it.
 RunResult Run(const std::vector<std::string>& argv, const std::vector<std::string>& environment,
               const std::string& working_directory = "");

@@ -102,7 +102,7 @@ fi
 # ---- inside the private session
 work=$GVFS_WORK
 server="$work/share"
-export TZ=UTC LC_ALL=C
+export TZ=UTC LC_ALL=C XDG_STATE_HOME="$work/state"
 location=$GVFS_LOCATION
 unmount() { [ "$layer" = kio-fuse ] || gio mount -u "$location"; }
 fail() {

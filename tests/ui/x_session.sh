@@ -1,5 +1,6 @@
 # Shared steps of the window tests that run in a virtual X server: a work
-# folder, processes that are ended on exit, and waits for windows and processes.
+# folder (which holds the state folder too), processes that are ended on exit,
+# and waits for windows and processes.
 # Source it after setting "screenshots" (where a failure leaves a picture),
 # "drag_source" (the test's drag source program) where the test drags, and
 # "x_wait_seconds" to change the bound of every wait (90 s).
@@ -10,6 +11,8 @@
 wait_tenths=$((${x_wait_seconds:-90} * 10))
 
 work=$(mktemp -d /tmp/tavrel-window-XXXXXX)
+# The program's journals stay in the work folder, out of the account's own.
+export XDG_STATE_HOME="$work/state"
 pids=()
 cleanup() {
     for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
