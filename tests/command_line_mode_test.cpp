@@ -415,10 +415,9 @@ TEST(CommandLineCollect, NoArgumentsWithoutADisplaySaysSoAndRenamesNothing) {
     EXPECT_EQ(Names(work.path()), Strings{"IMG.jpg"});
 }
 
-// A display is named but no Qt platform can open it (no X server there, no
-// Wayland compositor or no Wayland plugin): the window's start says what is
-// missing and that the command line needs no display, and ends with exit code
-// 1 instead of Qt's abort.
+// A display is named but no Qt platform can open it: the window's start says
+// what is missing and that the command line needs no display, and ends with
+// exit code 1 instead of Qt's abort.
 TEST(CommandLineCollect, NoArgumentsWithAnUnusableDisplaySayWhatIsMissing) {
     struct Case {
         std::string name;
@@ -435,17 +434,13 @@ TEST(CommandLineCollect, NoArgumentsWithAnUnusableDisplaySayWhatIsMissing) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         TempDir work;
-        MakeFile(work / "IMG.jpg", kWritten);
         Strings environment = {"TZ=UTC", "LC_ALL=C", "XDG_RUNTIME_DIR=" + work.path()};
         environment.insert(environment.end(), c.display.begin(), c.display.end());
         const RunResult result = test::Run({TAVREL_BINARY}, environment, work.path());
         EXPECT_EQ(result.exit_code, 1) << result.err;
-        EXPECT_NE(result.err.find("tavrel: cannot open the window"), std::string::npos)
-            << result.err;
-        EXPECT_NE(result.err.find(c.says), std::string::npos) << result.err;
-        EXPECT_NE(result.err.find("The command line works without a display"), std::string::npos)
-            << result.err;
-        EXPECT_EQ(Names(work.path()), Strings{"IMG.jpg"});
+        for (const std::string& says : {std::string("tavrel: cannot open the window"), c.says,
+                                        std::string("The command line works without a display")})
+            EXPECT_NE(result.err.find(says), std::string::npos) << result.err;
     }
 }
 

@@ -55,9 +55,7 @@ TEST(SettingsFile, DateTakenLineReadLikeTheStampType) {
         bool on;
     } cases[] = {
         {"On", "StampType:2\r\nDateTaken:1\r\n", true},
-        {"BlankAfterColon", "DateTaken: 1", true},
         {"Off", "StampType:2\r\nDateTaken:0\r\n", false},
-        {"LowerCaseKeyIgnored", "datetaken:1", false},
         {"Absent", "StampType:2\r\n", false},
         {"LastUsableLineDecides", "DateTaken:1\nDateTaken:x\nDateTaken:0\n", false},
     };
