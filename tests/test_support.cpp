@@ -24,6 +24,10 @@ TempDir::TempDir() {
     path_ = name;
 }
 
+std::string TempDir::operator/(const std::string& name) const {
+    return path_ + "/" + name;
+}
+
 TempDir::~TempDir() {
     // Give back permissions a test took away, so that everything can be removed.
     std::error_code error;

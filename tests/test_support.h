@@ -1,41 +1,20 @@
 #pragma once
-// Shared helpers for Tavrel's tests: temporary folders, files with chosen
-// last-write times, and running the real program.
+// Helpers for Tavrel's Linux tests beyond the shared file helpers: times of
+// files, listings of trees, and running the real program.
 
 #include <cstdint>
 #include <ctime>
 #include <string>
 #include <vector>
 
+#include "test_files.h"
+
 namespace tavrel::test {
 
-// A fresh folder below /tmp, removed again (with everything in it) at the end.
-class TempDir {
-public:
-    TempDir();
-    ~TempDir();
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    const std::string& path() const { return path_; }
-    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
-
-private:
-    std::string path_;
-};
-
-// Seconds since the epoch of a UTC calendar time.
-std::int64_t UtcSeconds(int year, int month, int day, int hour = 0, int minute = 0, int second = 0);
-
-// Creates (or overwrites) a file with the given contents and last-write time.
-void MakeFile(const std::string& path, std::int64_t mtime_utc, const std::string& contents = "x");
-void MakeDirectory(const std::string& path);
 // Sets a file's last-write time.
 void SetMtime(const std::string& path, std::int64_t mtime_utc);
-std::string ReadFile(const std::string& path);
 bool Exists(const std::string& path);
 
-// The names in one folder, sorted by their bytes.
-std::vector<std::string> Names(const std::string& directory);
 // Every file path below a folder, relative to it, sorted by bytes.
 std::vector<std::string> FilesBelow(const std::string& directory);
 

@@ -57,6 +57,10 @@ TempDir::TempDir() {
     path_ = ToWtf8(directory);
 }
 
+std::string TempDir::operator/(const std::string& name) const {
+    return path_ + "\\" + name;
+}
+
 TempDir::~TempDir() {
     RemoveTree(FromWtf8(path_));
 }

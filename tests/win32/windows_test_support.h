@@ -1,40 +1,17 @@
 #pragma once
-// Helpers for the Windows tests: temporary folders, files with chosen
-// last-write times and attributes, child processes, and the user's regional
-// overrides in the registry. Paths are the core's UTF-8 strings.
+// Helpers for the Windows tests beyond the shared file helpers: child
+// processes and the user's regional overrides in the registry. Paths are the
+// core's UTF-8 strings.
 
 #include <windows.h>
 
-#include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "test_files.h"
+
 namespace tavrel::test {
-
-// A fresh folder in the user's temporary folder, removed with everything in it
-// at the end (read-only, hidden and system entries included).
-class TempDir {
-public:
-    TempDir();
-    ~TempDir();
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    const std::string& path() const { return path_; }
-    std::string operator/(const std::string& name) const { return path_ + "\\" + name; }
-
-private:
-    std::string path_;
-};
-
-// Seconds since 1970 of a UTC calendar time.
-std::int64_t UtcSeconds(int year, int month, int day, int hour = 0, int minute = 0, int second = 0);
-
-// Creates (or overwrites) a file with the contents and last-write time (UTC).
-void MakeFile(const std::string& path, std::int64_t utc_seconds, const std::string& contents = "x");
-void MakeDirectory(const std::string& path);
-std::string ReadFile(const std::string& path);
-// The names in a folder, "." and ".." left out, sorted by their bytes.
-std::vector<std::string> Names(const std::string& directory);
 
 // The folder of the running test program, with its final backslash.
 std::string ProgramDirectory();
