@@ -3,7 +3,8 @@
 # in a virtual X server (run under xvfb-run) with a D-Bus session and an
 # accessibility bus of the test's own: roles, names, label, focus order, focus
 # kept across a drop, Return on Execute and its outcome told; files copied by
-# another program (xclip) pasted; Ctrl+W writes setup.ini and ends the program.
+# another program (xclip) pasted; a file chosen in the Ctrl+O dialog; Ctrl+W
+# writes setup.ini and ends the program.
 # Usage: window_accessibility.sh TAVREL DRAG_SOURCE SCREENSHOT_DIR
 set -u
 tavrel_binary=$1
@@ -28,7 +29,8 @@ cp "$tavrel_binary" "$work/app/tavrel"
 cp "$(dirname "$tavrel_binary")/tavrel-window.so" "$work/app/"
 printf 'StampType:1\r\n' >"$work/app/setup.ini"
 odd=$(printf 'caf\xe9 %%.jpg')
-for name in dragged/a.jpg dragged/b.jpg Beach/a.jpg Beach/b.jpg "$odd" text.jpg left.jpg copied.jpg; do
+for name in dragged/a.jpg dragged/b.jpg Beach/a.jpg Beach/b.jpg "$odd" text.jpg left.jpg copied.jpg \
+    opened.jpg; do
     touch -d "2011-09-14 05:25:36" "$work/photos/$name"
 done
 start_window_manager
@@ -80,16 +82,19 @@ copy() {
     pids+=($!)
     wait_until offers "$1" || fail "xclip did not hold $1"
 }
-# Pastes with the key, then presses Return on Execute until the file bears its
-# stamp: Execute is refused while the paste's walk still runs, and a second
-# pass leaves stamped names.
+# Adds files with the keys, then presses Return on Execute until the file bears
+# its stamp: Execute is refused while the walk still runs, and a second pass
+# leaves stamped names.
 paste_and_execute() {
     xdotool key "$1"
+    execute_until "$2" "the paste by $1"
+}
+execute_until() {
     for _ in $(seq 1 "$((wait_tenths / 10))"); do
         xdotool key Return
-        for _ in $(seq 1 10); do [ -e "$work/photos/$2" ] && return 0; sleep 0.1; done
+        for _ in $(seq 1 10); do [ -e "$work/photos/$1" ] && return 0; sleep 0.1; done
     done
-    fail "the paste by $1 was not renamed: $(cd "$work/photos" && find . -type f | sort)"
+    fail "$2 was not renamed: $(cd "$work/photos" && find . -type f | sort)"
 }
 # A URI list (a folder and a name with bytes that are not UTF-8, percent
 # encoded), a file manager's copied-files list, a path as text in quotes.
@@ -101,7 +106,17 @@ copy x-special/gnome-copied-files "copy"$'\n'"file://$work/photos/copied.jpg"
 paste_and_execute shift+Insert 20110914_copied.jpg
 copy UTF8_STRING "\"$work/photos/text.jpg\""$'\n'
 paste_and_execute ctrl+v 20110914_text.jpg
-[ -e "$work/photos/left.jpg" ] || fail "a file never pasted was renamed"
+
+# Ctrl+O: the file dialog, a path typed into its name field, Return; the focus
+# comes back to Execute.
+xdotool key ctrl+o
+dialog=$(wait_for_window "Add Files") || fail "Ctrl+O opened no file dialog"
+dialog_active() { [ "$(xdotool getactivewindow 2>/dev/null)" = "$dialog" ]; }
+wait_until dialog_active || fail "the file dialog did not take the keyboard"
+xdotool type --delay 20 "$work/photos/opened.jpg"
+xdotool key Return
+execute_until 20110914_opened.jpg "the file chosen in the dialog"
+[ -e "$work/photos/left.jpg" ] || fail "a file never added was renamed"
 
 # The stamp type changed by keyboard (Tab to Clear, then the selector), then
 # Ctrl+W: setup.ini holds it and the program ends.
@@ -111,4 +126,4 @@ xdotool key ctrl+w
 wait_for_exit "$tavrel_pid"
 [ "$code" = 0 ] || fail "Ctrl+W: exit code $code"
 [ "$(cat "$work/app/setup.ini")" = $'StampType:2\r' ] || fail "setup.ini after Ctrl+W: $(od -c "$work/app/setup.ini")"
-echo "window accessibility: $(wc -l <"$work/events") AT-SPI events read; pasted, renamed and closed by keys"
+echo "window accessibility: $(wc -l <"$work/events") AT-SPI events read; added, renamed and closed by keys"
