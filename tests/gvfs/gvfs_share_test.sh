@@ -2,18 +2,11 @@
 # Tavrel on a share opened the way the desktop's file managers open it: an SMB
 # server of the test's own (bound to 127.0.0.1, a guest share in a temporary
 # folder; or with "sftp" an sshd of its own, the key in an agent), a private
-# D-Bus session, and the FUSE path of the share in one of the desktop's FUSE
-# layers for shares:
-#   gvfs      `gio mount`, and the path that the share browser's daemon shows
-#             it under. That layer accepts RENAME_NOREPLACE without keeping
-#             it on SMB, shows a link on the server as a plain folder and
-#             makes up an inode number for each path.
-#   kio-fuse  the path that kio-fuse gives the share's URL over D-Bus. On SMB
-#             it likewise accepts RENAME_NOREPLACE without keeping it, shows
-#             links as plain folders and numbers each path; on SFTP the
-#             server refuses a taken name, and links show as links. It opens
-#             nothing on the server while a file is read, so the rival sees
-#             Tavrel's reads in the layer's folder.
+# D-Bus session, and the share's FUSE path in the share browser's daemon
+# (gvfs, by `gio mount`) or in kio-fuse (asked over D-Bus). On SMB both accept
+# RENAME_NOREPLACE without keeping it, show a link on the server as a plain
+# folder and make up an inode number for each path. kio-fuse opens nothing on
+# the server while a file is read, so the rival watches its folder instead.
 #
 #   1. Another program creates Tavrel's new name on the server the moment
 #      Tavrel has read the file (100 trials): its file is never replaced but
@@ -33,24 +26,16 @@ unit_tests=$3
 protocol=${4:-smb}
 layer=${5:-gvfs}
 skip_code=77
+skip() { echo "SKIP: $*"; exit $skip_code; }
 source "$(dirname "$0")/share_fixture.sh"
 
-servers=smbd
-[ "$protocol" = smb ] || servers=ssh-agent  # sshd: where the fixture finds it
-for tool in $servers dbus-daemon python3; do
-    command -v "$tool" >/dev/null || { echo "SKIP: $tool is missing here"; exit $skip_code; }
-done
-if [ "$layer" = gvfs ]; then
-    for tool in gio dbus-run-session; do
-        command -v "$tool" >/dev/null || { echo "SKIP: $tool is missing here"; exit $skip_code; }
-    done
-    [ -x /usr/libexec/gvfsd-fuse ] || { echo "SKIP: gvfsd-fuse is missing here"; exit $skip_code; }
-    [ -x "/usr/libexec/gvfsd-$protocol" ] || { echo "SKIP: gvfsd-$protocol is missing here"; exit $skip_code; }
-    [ -c /dev/fuse ] || { echo "SKIP: /dev/fuse is missing here"; exit $skip_code; }
-else
-    missing=$(kio_fuse_missing)
-    [ -z "$missing" ] || { echo "SKIP: $missing"; exit $skip_code; }
-fi
+tools="dbus-daemon python3 smbd"
+[ "$protocol" = smb ] || tools="dbus-daemon python3 ssh-agent"  # sshd: where the fixture finds it
+[ "$layer" = kio-fuse ] ||
+    tools+=" gio dbus-run-session /usr/libexec/gvfsd-fuse /usr/libexec/gvfsd-$protocol"
+for tool in $tools; do command -v "$tool" >/dev/null || skip "$tool is missing here"; done
+[ -c /dev/fuse ] || skip "/dev/fuse is missing here"
+[ "$layer" = gvfs ] || { missing=$(kio_fuse_missing); [ -z "$missing" ] || skip "$missing"; }
 
 if [ -z "${GVFS_TEST_INSIDE:-}" ]; then
     work=$(mktemp -d /tmp/tavrel-gvfs.XXXXXX)
@@ -68,31 +53,23 @@ if [ -z "${GVFS_TEST_INSIDE:-}" ]; then
     if [ "$protocol" = smb ]; then
         start_smb_server "$work/smb" "$work/share" 2>"$work/server.err" && smbd_pid=$SMBD_PID &&
             location="smb://127.0.0.1:$SMB_PORT/share"
-    elif [ "$layer" = kio-fuse ]; then
-        # The kio-fuse session takes the key into an agent of its own.
-        start_ssh_server "$work/sshd" 2>"$work/server.err" &&
-            location="sftp://$(id -un)@127.0.0.1:$SSH_PORT$work/share"
-    else
+    elif start_ssh_server "$work/sshd" 2>"$work/server.err"; then
         # ssh reads its files below the account's home whatever HOME says:
-        # the key comes from an agent, as on a desktop.
-        start_ssh_server "$work/sshd" 2>"$work/server.err" &&
-            eval "$(ssh-agent -s -a "$work/agent.socket")" >/dev/null && ssh-add -q "$SSH_KEY" &&
+        # the key comes from an agent, as on a desktop (kio-fuse's session
+        # has an agent of its own).
+        [ "$layer" = kio-fuse ] ||
+            { eval "$(ssh-agent -s -a "$work/agent.socket")" >/dev/null && ssh-add -q "$SSH_KEY"; } &&
             location="sftp://$(id -un)@127.0.0.1:$SSH_PORT$work/share"
     fi
     [ -n "${location:-}" ] || { echo "SKIP: no $protocol server: $(cat "$work/server.err")"; exit $skip_code; }
-    if [ "$layer" = gvfs ]; then
-        # The share browser's daemons start on the session bus and mount
-        # their FUSE layer below XDG_RUNTIME_DIR.
-        XDG_RUNTIME_DIR="$work/run" GVFS_TEST_INSIDE=1 GVFS_WORK=$work GVFS_LOCATION=$location \
-            dbus-run-session -- bash "$0" "$tavrel" "$rival" "$unit_tests" "$protocol" "$layer" \
-            >"$work/session.out" 2>"$work/session.err" </dev/null
-    else
-        start_kio_fuse "$work/kio" 2>"$work/session.err" ||
-            { echo "SKIP: kio-fuse's session did not start: $(tail -n 3 "$work/session.err")"; exit $skip_code; }
-        GVFS_TEST_INSIDE=1 GVFS_WORK=$work GVFS_LOCATION=$location \
-            bash "$0" "$tavrel" "$rival" "$unit_tests" "$protocol" "$layer" \
-            >"$work/session.out" 2>>"$work/session.err" </dev/null
-    fi
+    # The share browser's daemons start on a session bus of their own and
+    # mount their FUSE layer below XDG_RUNTIME_DIR; kio-fuse has its session.
+    session="dbus-run-session --"
+    [ "$layer" = gvfs ] || { session= && start_kio_fuse "$work/kio" 2>"$work/session.err"; } ||
+        skip "kio-fuse's session did not start: $(tail -n 3 "$work/session.err")"
+    XDG_RUNTIME_DIR="$work/run" GVFS_TEST_INSIDE=1 GVFS_WORK=$work GVFS_LOCATION=$location \
+        $session bash "$0" "$tavrel" "$rival" "$unit_tests" "$protocol" "$layer" \
+        >"$work/session.out" 2>>"$work/session.err" </dev/null
     code=$?
     cat "$work/session.out"
     [ "$code" = 0 ] || grep -v "^dbus-daemon\|^$\|WARNING\|libsecret" "$work/session.err" | tail -n 20
@@ -113,12 +90,12 @@ fail() {
 if [ "$layer" = gvfs ]; then
     # The SMB share lets guests in; the SFTP one takes the agent's key.
     timeout 60 gio mount $([ "$protocol" = sftp ] || echo -a) "$location" </dev/null >"$work/mount.out" 2>&1 ||
-        { echo "SKIP: gio mount failed: $(tail -n 3 "$work/mount.out")"; exit $skip_code; }
+        skip "gio mount failed: $(tail -n 3 "$work/mount.out")"
     share=$(gio info "$location/" | sed -n 's/^local path: //p')
     mount_type=fuse.gvfsd-fuse
 else
     share=$(kio_fuse_path "$location" 2>"$work/mount.out") ||
-        { echo "SKIP: kio-fuse did not mount the share: $(tail -n 3 "$work/mount.out")"; exit $skip_code; }
+        skip "kio-fuse did not mount the share: $(tail -n 3 "$work/mount.out")"
     mount_type=fuse.kio-fuse
 fi
 [ -n "$share" ] && [ -d "$share" ] || { echo "SKIP: the share has no FUSE path here"; exit $skip_code; }
@@ -171,11 +148,9 @@ while read -r kind name; do
     [ "$kind" = made ] && replaced=$((replaced + 1)) || lost_in_instant=$((lost_in_instant + 1))
 done <<<"$rival_said"
 problems=$(check_photos "$server/race" 100)
-# kio-fuse's SMB worker asks the server whether the new name is free and
-# renames in a request of its own, and the SMB client's rename removes what
-# took the name in between; its create does the same, so no placeholder can
-# hold the name there. Those losses are counted, not failed: nothing that
-# Tavrel does on the client closes that gap.
+# kio-fuse's SMB worker checks that the new name is free, then renames (or
+# creates) in a request of its own that removes what took the name in between:
+# those losses are counted, not failed, as no client closes that gap.
 layer_gap=0
 [ "$layer/$protocol" != kio-fuse/smb ] || { layer_gap=$replaced replaced=0; }
 [ "$replaced" = 0 ] && [ -z "$problems" ] ||

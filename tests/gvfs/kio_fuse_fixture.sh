@@ -1,43 +1,37 @@
-# The desktop's other FUSE layer for shares (kio-fuse, with the SMB and SFTP
-# workers of kio-extras) in a D-Bus session of its own. Sourced by
-# share_fixture.sh; then:
+# kio-fuse (with the SMB and SFTP workers of kio-extras) in a D-Bus session of
+# its own. Sourced by share_fixture.sh; then:
 #
-#   kio_fuse_missing                  # why it cannot run here, or nothing
-#   start_kio_fuse STATE_DIR          # the session bus; exports
-#                                     # DBUS_SESSION_BUS_ADDRESS
-#   kio_fuse_path URL                 # the local path of an smb:// or
-#                                     # sftp:// URL (kio-fuse mounts it)
-#   stop_kio_fuse                     # ends the session's daemons, unmounts
+#   kio_fuse_missing          # why it cannot run here, or nothing
+#   start_kio_fuse STATE_DIR  # the session bus; exports DBUS_SESSION_BUS_ADDRESS
+#   kio_fuse_path URL         # the local path of an smb:// or sftp:// URL
+#   stop_kio_fuse             # ends the session's daemons, unmounts
 #
-# kio-fuse is started by the bus at the first kio_fuse_path and mounts below
-# STATE_DIR/run. Its SFTP worker authenticates with the key SSH_KEY of
-# start_ssh_server through an ssh-agent of the session's own, and checks the
-# server's key against a known_hosts file of the session's own, so that no
-# URL carries a password and nothing is asked. That worker reads its files
-# below the home folder of the account database, not HOME: the daemons see
-# an account database of their own through nss_wrapper, with STATE_DIR/home
-# as the home folder.
+# The bus starts kio-fuse at the first kio_fuse_path; it mounts below
+# STATE_DIR/run. Its SFTP worker logs in with start_ssh_server's SSH_KEY from
+# an agent of the session's own and checks the server's key in a known_hosts
+# of its own, so no URL carries a password and nothing is asked. That worker
+# reads its files below the account database's home folder, not HOME: the
+# daemons see STATE_DIR/home there through nss_wrapper.
 
 KIO_FUSE_PROGRAM=/usr/lib/x86_64-linux-gnu/libexec/kio-fuse
 KIO_WORKERS=/usr/lib/x86_64-linux-gnu/qt5/plugins/kf5/kio
 NSS_WRAPPER_LIBRARY=/usr/lib/x86_64-linux-gnu/libnss_wrapper.so
 
 kio_fuse_missing() {
-    local tool
-    [ -x "$KIO_FUSE_PROGRAM" ] || { echo "kio-fuse is not installed"; return; }
-    [ -e "$KIO_WORKERS/smb.so" ] && [ -e "$KIO_WORKERS/sftp.so" ] ||
-        { echo "kio-extras (the SMB and SFTP workers) is not installed"; return; }
-    [ -e "$NSS_WRAPPER_LIBRARY" ] || { echo "libnss-wrapper is not installed"; return; }
-    for tool in dbus-daemon gdbus ssh-agent fusermount3; do
-        command -v "$tool" >/dev/null || { echo "$tool is missing"; return; }
+    local need
+    for need in "$KIO_FUSE_PROGRAM" "$KIO_WORKERS/smb.so" "$KIO_WORKERS/sftp.so" \
+        "$NSS_WRAPPER_LIBRARY" /dev/fuse; do
+        [ -e "$need" ] || { echo "$need is missing (kio-fuse, kio-extras, libnss-wrapper)"; return; }
     done
-    [ -c /dev/fuse ] || echo "/dev/fuse is missing"
+    for need in dbus-daemon gdbus ssh-agent fusermount3; do
+        command -v "$need" >/dev/null || { echo "$need is missing"; return; }
+    done
 }
 
 start_kio_fuse() {
     local state=$1
     KIO_FUSE_STATE=$state
-    mkdir -p "$state/home/.ssh" "$state/run" "$state/config" "$state/cache" "$state/data"
+    mkdir -p "$state"/{home/.ssh,run,config,cache,data}
     chmod 700 "$state/run"
     getent passwd "$(id -u)" | awk -F: -v home="$state/home" 'BEGIN { OFS = ":" } { $6 = home; print }' \
         >"$state/passwd"
@@ -75,8 +69,7 @@ kio_fuse_path() {
 # Safe under errexit, and when start_kio_fuse did not get far.
 stop_kio_fuse() {
     [ -n "${KIO_FUSE_STATE:-}" ] || return 0
-    [ -n "${KIO_FUSE_BUS_PID:-}" ] && kill "$KIO_FUSE_BUS_PID" 2>/dev/null
-    [ -n "${KIO_FUSE_AGENT_PID:-}" ] && kill "$KIO_FUSE_AGENT_PID" 2>/dev/null
+    kill ${KIO_FUSE_BUS_PID:-} ${KIO_FUSE_AGENT_PID:-} 2>/dev/null || true
     end_session_daemons "$KIO_FUSE_STATE/run"
     KIO_FUSE_STATE= KIO_FUSE_BUS_PID= KIO_FUSE_AGENT_PID=
     return 0

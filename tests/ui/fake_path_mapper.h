@@ -1,6 +1,8 @@
 #pragma once
-// A path mapper that answers from a table and records what it was asked.
+// A path mapper for smb:// and sftp:// that answers from a table (any other
+// URL is refused) and records what it was asked.
 
+#include <QStringList>
 #include <map>
 
 #include "ui/qt/remote_path_mapper.h"
@@ -11,29 +13,25 @@ class FakePathMapper final : public RemotePathMapper {
 public:
     QString Name() const override { return QStringLiteral("kio-fuse"); }
     bool Serves(const QString& scheme) const override {
-        return scheme == QLatin1String("smb") || scheme == QLatin1String("sftp");
+        return scheme == "smb" || scheme == "sftp";
     }
     bool Reachable() override { return reachable; }
-    // A URL of the table gets its answer; any other is refused.
     std::vector<MappedPath> MapAll(const std::vector<QUrl>& urls) override {
         std::vector<MappedPath> answers;
         for (const QUrl& url : urls) {
-            asked.push_back(url.toString());
+            asked << url.toString();
             const auto found = table.find(url.toString());
-            answers.push_back(
-                found != table.end()
-                    ? found->second
-                    : MappedPath{std::nullopt, "kio-fuse: No such file or directory"});
+            answers.push_back(found != table.end() ? found->second
+                                                   : MappedPath{std::nullopt, "No such file"});
         }
         return answers;
     }
 
     bool reachable = true;
     std::map<QString, MappedPath> table;
-    std::vector<QString> asked;
+    QStringList asked;
 };
 
-// An answer that is a path.
 inline MappedPath PathAnswer(const std::string& path) {
     return MappedPath{path, {}};
 }

@@ -15,11 +15,9 @@ bool IsFile(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-// kio_fuse_drop.sh runs this inside a D-Bus session of its own that can start
-// kio-fuse, and names a file of its SMB guest share; it is skipped elsewhere.
-// The share's files dropped on the window, mapped by this client, are that
-// script's; here a missing file is refused and a password stays out of the
-// path kio-fuse would give with it.
+// kio_fuse_drop.sh runs this with a D-Bus session that can start kio-fuse and
+// names a file of its SMB guest share (the drop of that share's files is the
+// script's): a missing file is refused, and a password stays out of the path.
 TEST(KioFuseMapper, TheRealServiceRefusesAMissingFileAndNeverGetsThePassword) {
     const char* named = std::getenv("TAVREL_KIO_SMB_FILE");
     if (named == nullptr) GTEST_SKIP() << "no kio-fuse session (see kio_fuse_drop.sh)";
