@@ -11,7 +11,7 @@ slowed_fs=$2
 source "$(dirname "$0")/x_session.sh"
 source "$(dirname "$0")/slowed_mount.sh"
 trap 'end_slowed_mount; cleanup' EXIT
-export TZ=UTC LC_ALL=C XDG_STATE_HOME="$work/state"
+export TZ=UTC LC_ALL=C
 stamp=20110914_
 
 make_files "2011-09-14 05:25:36"
