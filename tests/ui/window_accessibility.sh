@@ -128,6 +128,6 @@ xdotool key Tab Tab Down
 sleep 0.3
 xdotool key ctrl+w
 wait_for_exit "$tavrel_pid"
-[ "$code" = 0 ] || fail "Ctrl+W: exit code $code"
+[ "$code" = 0 ] || fail "Ctrl+W: exit code $code: $(cat "$work/tavrel.err")"
 [ "$(cat "$work/app/setup.ini")" = $'StampType:2\r' ] || fail "setup.ini after Ctrl+W: $(od -c "$work/app/setup.ini")"
 echo "window accessibility: $(wc -l <"$work/events") AT-SPI events read; added, renamed and closed by keys"
