@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
 #include <string>
@@ -61,6 +62,8 @@ TEST(JournalCommandLine, HostileNamesComeBackAfterUndo) {
     EXPECT_EQ(undo.exit_code, 0) << undo.err;
     EXPECT_EQ(undo.out.rfind("2000 files of the rename run of ", 0), 0u) << undo.out;
     EXPECT_EQ(Tree(work.path()), before);
+    // The run is marked undone: nothing is left to undo.
+    EXPECT_EQ(RunWithState(state, {"--undo"}).exit_code, 1);
 }
 
 // A name taken since the run, a file renamed again and one deleted are left
@@ -83,21 +86,6 @@ TEST(JournalCommandLine, TakenAndChangedNamesAreLeftAndReported) {
     EXPECT_EQ(Names(work.path()), (Strings{"20110915_a.jpg", "a.jpg", "b-again.jpg", "d.jpg"}));
 }
 
-TEST(JournalCommandLine, EachUndoTakesTheRunBefore) {
-    TempDir work, state;
-    for (const char* name : {"first.jpg", "second.jpg"}) {
-        MakeFile(work / name, kWritten);
-        ASSERT_EQ(RunWithState(state, {work / name}).exit_code, 0);
-    }
-    EXPECT_EQ(RunWithState(state, {"--undo"}).exit_code, 0);
-    EXPECT_EQ(Names(work.path()), (Strings{"20110915_first.jpg", "second.jpg"}));
-    EXPECT_EQ(RunWithState(state, {"--undo"}).exit_code, 0);
-    EXPECT_EQ(Names(work.path()), (Strings{"first.jpg", "second.jpg"}));
-    const RunResult none = RunWithState(state, {"--undo"});
-    EXPECT_EQ(none.exit_code, 1);
-    EXPECT_NE(none.err.find("No rename run is left to undo"), std::string::npos) << none.err;
-}
-
 TEST(JournalCommandLine, AReadOnlyJournalFolderSaysOnceThatTheRunCannotBeUndone) {
     TempDir work, state;
     MakeDirectory(state / "tavrel");
@@ -106,12 +94,11 @@ TEST(JournalCommandLine, AReadOnlyJournalFolderSaysOnceThatTheRunCannotBeUndone)
     for (int i = 0; i < 600; ++i) MakeFile(work / ("f" + std::to_string(i)), kWritten);
     const RunResult run = RunWithState(state, {work.path()}, "", true);
     EXPECT_EQ(run.exit_code, 0);
-    EXPECT_EQ(run.err,
-              "tavrel: This rename run cannot be undone later: its journal could not be "
-              "written in " +
-                  state / "tavrel.\n");
-    EXPECT_EQ(FilesBelow(work.path()).front(), "20110915_f0");
-    EXPECT_EQ(FilesBelow(work.path()).size(), 600u);
+    // One line, naming the folder.
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+    EXPECT_NE(run.err.find(state / "tavrel."), std::string::npos) << run.err;
+    // Every file renamed: an old name would sort last.
+    EXPECT_EQ(Names(work.path()).back(), "20110915_f99");
     ::chmod((state / "tavrel").c_str(), 0700);
 }
 

@@ -46,14 +46,6 @@ TEST(JournalFormat, ARecordCutShortIsLeftOutWithWhatFollows) {
     }
 }
 
-TEST(JournalFormat, TheLastUndoRecordCounts) {
-    std::string bytes = Bytes(kHostile.size());
-    EXPECT_EQ(ParseJournal(bytes)->left_to_undo, kHostile.size());
-    AppendJournalUndo(bytes, 3);
-    AppendJournalUndo(bytes, 1);
-    EXPECT_EQ(ParseJournal(bytes)->left_to_undo, 1u);
-}
-
 struct SteppedClock final : Clock {
     std::uint32_t Counter() override { return 0; }
     std::int64_t Milliseconds() override { return now; }
@@ -64,17 +56,16 @@ struct SteppedClock final : Clock {
 // What reaches the journal's file as the run goes is what a run killed then
 // leaves to undo.
 TEST(RunJournal, WritesInBatchesOfRenamesOrTime) {
-    struct Case {
+    // Renames, the clock's step after each, and renames on disk before Finish.
+    const struct {
         const char* name;
         int renames;
-        std::int64_t step_ms;  // the clock's step after each rename
+        std::int64_t step_ms;
         std::size_t on_disk_before_finish;
-    } cases[] = {
-        {"nothing renamed: no journal", 0, 0, 0},
-        {"a batch every 256 renames", 600, 0, 512},
-        {"a batch every 100 ms", 10, 50, 9},
-    };
-    for (const Case& c : cases) {
+    } cases[] = {{"nothing renamed: no journal", 0, 0, 0},
+                 {"a batch every 256 renames", 600, 0, 512},
+                 {"a batch every 100 ms", 10, 50, 9}};
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         test::TempDir state;
         const auto folder = MakeJournalFolderAt(state / "tavrel");
@@ -124,8 +115,9 @@ TEST(RunJournal, NothingIsWrittenAfterAFailedWrite) {
 }
 
 // The newest runs are kept, readable by their user only; other files are no
-// journals and stay.
-TEST(JournalShelf, KeepsTheNewestRunsPrivately) {
+// journals and stay. The last undo record of a run counts: undone whole, the
+// run before it is the one left to undo.
+TEST(JournalShelf, KeepsTheNewestRunsPrivatelyAndOffersTheNewestNotUndone) {
     test::TempDir state;
     const std::string path = state / "deep/tavrel";
     const auto folder = MakeJournalFolderAt(path);
@@ -139,6 +131,8 @@ TEST(JournalShelf, KeepsTheNewestRunsPrivately) {
     ASSERT_EQ(names.size(), kJournalsKept);
     EXPECT_EQ(names.front(), "run-0000000006.journal");
     EXPECT_EQ(NewestRunToUndo(*folder)->contents.renames[0].after, "/run24");
+    for (const std::size_t left : {1, 0}) ASSERT_EQ(MarkUndone(*folder, names.back(), left), 0);
+    EXPECT_EQ(NewestRunToUndo(*folder)->contents.renames[0].after, "/run23");
     EXPECT_TRUE(test::Exists(path + "/notes.txt"));
     struct stat dir = {}, file = {};
     ::stat(path.c_str(), &dir);

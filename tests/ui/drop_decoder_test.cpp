@@ -64,6 +64,7 @@ const struct Case {
      "smb://mika@nas/s=/k/mika:s3cret@nas/s", "", "password", "smb://mika@nas/s", true},
 };
 
+// While it hovers the drag asks nothing; dropped, the mapper is asked.
 TEST(DropDecoder, LocationsGetTheMappersPathsOrAReasonWithoutThePassword) {
     for (const Case& c : kCases) {
         SCOPED_TRACE(c.name);
@@ -76,8 +77,13 @@ TEST(DropDecoder, LocationsGetTheMappersPathsOrAReasonWithoutThePassword) {
                 to[0] == '/' ? test::PathAnswer(to)
                              : MappedPath{std::nullopt, QString::fromStdString(to), to == "late"};
         }
-        const DroppedItems items =
-            DropDecoder("pc", c.mapper == Mapper::kNone ? nullptr : &mapper).Decode(Urls(c.urls));
+        const DropDecoder decoder("pc", c.mapper == Mapper::kNone ? nullptr : &mapper);
+        QMimeData hovering;
+        hovering.setUrls(Urls(c.urls) << QUrl("https://example.org/b.jpg"));
+        EXPECT_EQ(decoder.MayBringPaths(hovering), c.hover_taken);
+        EXPECT_TRUE(mapper.asked.empty());
+
+        const DroppedItems items = decoder.Decode(Urls(c.urls));
         EXPECT_EQ(items.paths, Split(c.paths, '|'));
         EXPECT_EQ(mapper.asked, QString(c.asked).split(' ', Qt::SkipEmptyParts));
         ASSERT_EQ(items.refused.size(), *c.refused ? 1u : 0u);
@@ -85,19 +91,6 @@ TEST(DropDecoder, LocationsGetTheMappersPathsOrAReasonWithoutThePassword) {
         EXPECT_TRUE(items.refused[0].reason.contains(c.refused))
             << items.refused[0].reason.toStdString();
         EXPECT_FALSE(RefusalText(items.refused).contains("s3cret"));
-    }
-}
-
-TEST(DropDecoder, AHoveringDragIsTakenWhileItMayBringPathsAndAsksNothing) {
-    for (const Case& c : kCases) {
-        SCOPED_TRACE(c.name);
-        test::FakePathMapper mapper;
-        mapper.reachable = c.mapper == Mapper::kReachable;
-        QMimeData data;
-        data.setUrls(Urls(c.urls) << QUrl("https://example.org/b.jpg"));
-        const DropDecoder decoder("pc", c.mapper == Mapper::kNone ? nullptr : &mapper);
-        EXPECT_EQ(decoder.MayBringPaths(data), c.hover_taken);
-        EXPECT_TRUE(mapper.asked.empty());
     }
 }
 
