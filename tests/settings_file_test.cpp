@@ -48,24 +48,11 @@ TEST(SettingsFile, LinesSelectTheStampType) {
         EXPECT_EQ(StampTypeFromSettingsText(c.text), c.stamp_type) << c.name;
 }
 
-TEST(SettingsFile, DateTakenLineReadLikeTheStampType) {
-    struct Case {
-        const char* name;
-        std::string text;
-        bool on;
-    } cases[] = {
-        {"On", "StampType:2\r\nDateTaken:1\r\n", true},
-        {"Off", "StampType:2\r\nDateTaken:0\r\n", false},
-        {"Absent", "StampType:2\r\n", false},
-        {"LastUsableLineDecides", "DateTaken:1\nDateTaken:x\nDateTaken:0\n", false},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(DateTakenFromSettingsText(c.text), c.on) << c.name;
-        // The stamp type reads as it always did beside it.
-        EXPECT_EQ(StampTypeFromSettingsText(c.text),
-                  StampTypeFromSettingsText(c.text.substr(0, c.text.find("Date"))))
-            << c.name;
-    }
+// The parser is the stamp type's; on only while its last usable line says 1.
+TEST(SettingsFile, DateTakenOnlyWhileItsLastUsableLineSaysOne) {
+    EXPECT_FALSE(DateTakenFromSettingsText("StampType:2\r\nDateTaken:0\r\n"));
+    EXPECT_FALSE(DateTakenFromSettingsText("DateTaken:1\nDateTaken:x\nDateTaken:0\n"));
+    EXPECT_TRUE(DateTakenFromSettingsText("DateTaken:0\nDateTaken:1\nDateTaken:x\n"));
 }
 
 TEST(SettingsFile, LineBreaks) {
