@@ -1,6 +1,5 @@
-// The date taken read from photo and movie structures built in memory: the containers and dates
-// that the sample tools of tests/date_taken/make_samples.sh cannot make, and blocks that are
-// broken, cut short or point outside themselves.
+// The date taken read from photo and movie structures built in memory: what the tools of
+// tests/date_taken/make_samples.sh cannot make, and blocks broken, cut short or pointing outside.
 
 #include <gtest/gtest.h>
 
@@ -13,10 +12,7 @@
 namespace tavrel::media {
 namespace {
 
-using test::Box;
-using test::Bytes;
-using test::Concat;
-using test::MakeTiff;
+using namespace test;
 
 constexpr const char* kShot = "2019:06:01 14:03:22";
 constexpr const char* kScanned = "2020:02:29 23:59:59";
@@ -26,7 +22,7 @@ const std::string kUtc = "utc 1559390602";
 
 // "YYYY:MM:DD HH:MM:SS" of a local date, "utc N" of a movie header time, "none".
 std::string DateOf(Bytes file) {
-    test::BufferSource source(std::move(file));
+    BufferSource<> source(std::move(file));
     const auto date = ReadDateTaken(source);
     if (!date) return "none";
     if (date->clock == DateTaken::Clock::kUtc) return "utc " + std::to_string(date->utc_seconds);
@@ -47,31 +43,28 @@ struct Row {
 // DateTimeOriginal gives way to DateTimeDigitized.
 TEST(MediaDateTaken, EveryContainerGivesItsDate) {
     const auto jpeg = [](const char* original, const char* digitized) {
-        return test::MakeJpeg(MakeTiff({"", original, digitized}));
+        return MakeJpeg(MakeTiff({"", original, digitized}));
     };
-    const Bytes ftyp = Box("ftyp", test::Text("qt  "));
-    const auto movie = [&](Bytes moov) {
-        return Concat({ftyp, Box("mdat", Bytes(100, 0)), Box("moov", moov)});
+    const Bytes ftyp = Box("ftyp", Text("qt  "));
+    const auto movie = [&](Bytes moov, Bytes mdat = Box("mdat", Bytes(100, 0))) {
+        return Concat({ftyp, mdat, Box("moov", moov)});
     };
     const Row rows[] = {
         {"orf", MakeTiff({"", kShot, ""}, true, "IIRO"), kShot},
         {"orf, big-endian", MakeTiff({"", kShot, ""}, false, "MMOR"), kShot},
         {"rw2", MakeTiff({"", kShot, ""}, true, std::string("IIU\0", 4)), kShot},
-        {"png, exif prefix",
-         test::MakePng(Concat({test::kExifPrefix, MakeTiff({"", kShot, ""}, false)})), kShot},
-        {"cr3, exif before the movie header",
-         test::MakeCr3(MakeTiff({"", kShot, ""}, true, "", true), test::MovieHeader(kUtc1904)),
+        {"png, exif prefix", MakePng(Concat({kExifPrefix, MakeTiff({"", kShot, ""}, false)})),
          kShot},
+        {"cr3, exif before the movie header",
+         MakeCr3(MakeTiff({"", kShot, ""}, true, "", true), MovieHeader(kUtc1904)), kShot},
         {"zero keys date",
-         movie(Concat({test::MovieHeader(kUtc1904), test::KeysMeta("0000-00-00T00:00:00+0000")})),
-         kUtc},
-        {"mvhd version 1", movie(test::MovieHeader(kUtc1904, 1)), kUtc},
-        {"mdat of 64-bit size",
-         Concat({ftyp, Box("mdat", Bytes(100, 0), true), Box("moov", test::MovieHeader(kUtc1904))}),
+         movie(Concat({MovieHeader(kUtc1904), KeysMeta("0000-00-00T00:00:00+0000")})), kUtc},
+        {"mvhd version 1", movie(MovieHeader(kUtc1904, 1)), kUtc},
+        {"mdat of 64-bit size", movie(MovieHeader(kUtc1904), Box("mdat", Bytes(100, 0), true)),
          kUtc},
         {"last box to the end",
-         Concat({ftyp, Box("moov", test::MovieHeader(kUtc1904)),
-                 Box("mdat", Bytes(100, 0), false, true)}),
+         Concat(
+             {ftyp, Box("moov", MovieHeader(kUtc1904)), Box("mdat", Bytes(100, 0), false, true)}),
          kUtc},
         {"blank original", jpeg("    :  :     :  :  ", kScanned), kScanned},
         {"month 13", jpeg("2019:13:01 14:03:22", kScanned), kScanned},
@@ -85,9 +78,8 @@ TEST(MediaDateTaken, EveryContainerGivesItsDate) {
 
 // A movie whose header follows megabytes of media data is read by its box headers alone.
 TEST(MediaDateTaken, ReadsNoMoreThanTheHeaders) {
-    test::BufferSource movie(
-        Concat({Box("ftyp", test::Text("isom")), Box("mdat", Bytes(4 << 20, 0)),
-                Box("moov", test::MovieHeader(kUtc1904))}));
+    BufferSource<> movie(Concat({Box("ftyp", Text("isom")), Box("mdat", Bytes(4 << 20, 0)),
+                                 Box("moov", MovieHeader(kUtc1904))}));
     ASSERT_TRUE(ReadDateTaken(movie));
     EXPECT_LT(movie.bytes_read, 70'000u);
 }
@@ -100,9 +92,9 @@ TEST(MediaDateTaken, BrokenBlocksGiveNoDate) {
         std::copy(with.begin(), with.end(), bytes.begin() + at);
         return bytes;
     };
-    const Bytes jpeg = test::MakeJpeg(tiff);
+    const Bytes jpeg = MakeJpeg(tiff);
     const std::size_t tiff_in_jpeg = 30;  // SOI, APP0 (18 bytes), APP1 header and "Exif\0\0"
-    const Bytes heif = test::MakeHeif(tiff);
+    const Bytes heif = MakeHeif(tiff);
     ASSERT_EQ(DateOf(heif), kShot);
     const Row rows[] = {
         {"exif pointer outside the block", patched(tiff, 18, {0xF0, 0xFF, 0, 0}), "none"},
@@ -115,7 +107,7 @@ TEST(MediaDateTaken, BrokenBlocksGiveNoDate) {
          "none"},
         {"heif cut before its exif item", Bytes(heif.begin(), heif.end() - tiff.size()), "none"},
         {"box smaller than its header",
-         Concat({Box("ftyp", test::Text("isom")), Bytes{0, 0, 0, 4, 'm', 'o', 'o', 'v'}}), "none"},
+         Concat({Box("ftyp", Text("isom")), Bytes{0, 0, 0, 4, 'm', 'o', 'o', 'v'}}), "none"},
         {"empty file", {}, "none"},
     };
     for (const auto& row : rows) EXPECT_EQ(DateOf(row.file), row.expected) << row.name;

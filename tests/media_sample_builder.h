@@ -14,22 +14,24 @@ namespace tavrel::media::test {
 
 using Bytes = std::vector<std::uint8_t>;
 
-// A buffer as a file; counts the bytes handed out, to show what the reader reads.
-class BufferSource : public ByteSource {
+// A buffer as a file (a ByteSource, or another interface of the same two calls); counts the
+// requests and the bytes handed out, to show what the reader reads.
+template <class Interface = ByteSource>
+class BufferSource : public Interface {
 public:
-    explicit BufferSource(Bytes bytes) : bytes_(std::move(bytes)) {}
+    explicit BufferSource(Bytes contents) : bytes(std::move(contents)) {}
     std::size_t ReadAt(std::uint64_t offset, std::uint8_t* into, std::size_t size) override {
-        if (offset >= bytes_.size()) return 0;
-        const std::size_t count = std::min<std::uint64_t>(size, bytes_.size() - offset);
-        std::memcpy(into, bytes_.data() + offset, count);
+        ++requests;
+        if (offset >= bytes.size()) return 0;
+        const std::size_t count = std::min<std::uint64_t>(size, bytes.size() - offset);
+        std::memcpy(into, bytes.data() + offset, count);
         bytes_read += count;
         return count;
     }
-    std::uint64_t Size() const override { return bytes_.size(); }
+    std::uint64_t Size() const override { return bytes.size(); }
+    const Bytes bytes;
+    int requests = 0;
     std::uint64_t bytes_read = 0;
-
-private:
-    Bytes bytes_;
 };
 
 inline Bytes Text(const std::string& text) {
@@ -151,7 +153,6 @@ inline Bytes MakeHeif(const Bytes& tiff) {
 inline Bytes MakeCr3(const Bytes& exif_first_tiff, const Bytes& more_moov = {}) {
     const Bytes uuid = Concat({{0x85, 0xc0, 0xb6, 0x87, 0x82, 0x0f, 0x11, 0xe0, 0x81, 0x11, 0xf4,
                                 0xce, 0x46, 0x2b, 0x6a, 0x48},
-                               Box("CNCV", Text("CanonCR3_001/00.09.00/00.00.00")),
                                Box("CMT1", MakeTiff({"2001:01:01 00:00:00", "", ""})),
                                Box("CMT2", exif_first_tiff)});
     return Concat({Box("ftyp", Text(std::string("crx \0\0\0\1crx isom", 16))),

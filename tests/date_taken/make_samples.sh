@@ -1,10 +1,8 @@
 #!/bin/sh
-# Makes tiny photos and videos with Debian's tools in DIR/samples, each with a known date taken
-# or none, and writes DIR/expected: a line a sample, its name and the stamp of type 2 that its
-# date taken gives under TZ=Asia/Tokyo, or "-" where it has none and the last-write time decides.
-# Every sample is last written at 2012-08-09 10:11:12 Tokyo time (20120809-101112_). The samples
-# serve the rename checks, the differential test against exiftool and the fuzz target's seeds.
-# Exits 77 where a tool is missing.
+# Makes tiny photos and videos with Debian's tools in DIR/samples, for the rename checks, the
+# differential test against exiftool and the fuzz seeds, and lists in DIR/expected each sample's
+# name and the stamp of type 2 its date taken gives under TZ=Asia/Tokyo, or "-" where it has none
+# and its last-write time (20120809-101112_ in Tokyo) decides. Exits 77 where a tool is missing.
 # Usage: make_samples.sh DIR
 set -eu
 export PATH=/usr/bin:/bin  # ImageMagick's convert, not another program of that name
@@ -17,21 +15,18 @@ shot='-DateTimeOriginal=2019:05:06 07:08:09' scanned='-ExifIFD:CreateDate=2018:0
 edited='-IFD0:ModifyDate=2017:01:01 00:00:00'
 
 tag() {  # NAME STAMP TAG...: exiftool writes the tags into the sample; its stamp is listed
-    echo "$1 $2" >>"$dir/expected"
-    file=$s/$1 && shift 2
+    echo "$1 $2" >>"$dir/expected" && file=$s/$1 && shift 2
     [ $# = 0 ] || exiftool -q -q -overwrite_original "$@" "$file"
 }
 movie() {  # NAME STAMP FFMPEG-OPTION...
-    echo "$1 $2" >>"$dir/expected"
-    file=$s/$1 && shift 2
+    echo "$1 $2" >>"$dir/expected" && file=$s/$1 && shift 2
     ffmpeg -v error -y -f lavfi -i color=c=blue:s=16x16:d=0.1 -c:v mpeg4 "$@" "$file"
 }
 
 for name in original.jpg little_endian.jpg digitized_only.jpg edit_date_only.jpg zero_original.jpg \
-    before_1980.jpg picture.png picture.webp; do
+    before_1980.jpg picture.png picture.webp little_endian.tif; do
     convert -size 16x16 xc:gray "$s/$name"
 done
-convert -size 16x16 xc:gray "$s/little_endian.tif"
 convert -size 16x16 xc:gray -define tiff:endian=msb "$s/big_endian.tif"
 heif-enc -q 50 -o "$s/picture.heic" "$s/picture.png" >/dev/null
 # heif-enc carries a JPEG's EXIF over into its own Exif item.
@@ -57,8 +52,6 @@ utc=creation_time=2015-02-03T09:10:11Z
 movie after_mdat.mp4 20150203-181010_ -metadata $utc
 movie moov_first.mp4 20150203-181010_ -metadata $utc -movflags +faststart
 movie picture.mov 20150203-181010_ -metadata $utc
-movie picture.m4v 20150203-181010_ -metadata $utc -f ipod
-movie picture.3gp 20150203-181010_ -metadata $utc -f 3gp
 movie no_date.mp4 -
 movie epoch.mov - -metadata creation_time=1970-01-01T00:00:00Z
 # The keys date (in moov/meta, where exiftool puts it) is local time as written, its offset
