@@ -17,10 +17,9 @@ def describe(obj):
 
 
 def walk(obj):
-    yield obj
-    for child in obj:
-        if child is not None:
-            yield from walk(child)
+    for child in filter(None, obj):
+        yield child
+        yield from walk(child)
 
 
 def listen(log_path):
@@ -51,39 +50,35 @@ def check_tree():
     apps = [a for a in pyatspi.Registry.getDesktop(0) if a is not None and a.name == PROGRAM]
     if not apps:
         sys.exit("no AT-SPI application named " + PROGRAM)
-    objects = list(walk(apps[0]))[1:]
+    objects = list(walk(apps[0]))
     roles = [describe(obj) for obj in objects]
     failures = []
 
     def one(role, name=None):
         found = [o for o in objects if o.getRole() == role and name in (None, o.name)]
-        if len(found) != 1:
-            failures.append(f"expected one {pyatspi.Role(role)} {name!r}: {roles}")
-        return found[0] if len(found) == 1 else None
+        if len(found) == 1:
+            return found[0]
+        failures.append(f"expected one {pyatspi.Role(role)} {name!r}: {roles}")
 
     # One frame, the window: a reader drops the focus events of a frame that
     # is never active.
-    frame = one(pyatspi.ROLE_FRAME)
-    if frame is not None and not frame.name.startswith("Tavrel v"):
-        failures.append(f"the window's frame: {describe(frame)}")
+    one(pyatspi.ROLE_FRAME)
     one(pyatspi.ROLE_PUSH_BUTTON, "Execute")
     one(pyatspi.ROLE_PUSH_BUTTON, "Clear")
     one(pyatspi.ROLE_LIST, "Files")
     panel = one(pyatspi.ROLE_PANEL)
     label = one(pyatspi.ROLE_LABEL, "Stamp Type")
     combo = one(pyatspi.ROLE_COMBO_BOX)
-    parent = panel.parent if panel is not None else None
-    if panel is not None and (parent is None or parent.getRole() != pyatspi.ROLE_FRAME):
+    if panel is not None and (panel.parent is None or panel.parent.getRole() != pyatspi.ROLE_FRAME):
         failures.append("the panel is not a child of the frame")
 
-    def targets(obj, kind):
-        return [rel.getTarget(i) for rel in obj.getRelationSet()
-                if rel.getRelationType() == kind for i in range(rel.getNTargets())]
-    if label is not None and combo is not None:
-        if combo not in targets(label, pyatspi.RELATION_LABEL_FOR):
-            failures.append("'Stamp Type' is not the label for the combo box")
-        if label not in targets(combo, pyatspi.RELATION_LABELLED_BY):
-            failures.append("the combo box is not labelled by 'Stamp Type'")
+    # Qt gives the relation both ways from one buddy; a reader names the combo
+    # box by its labelled-by side.
+    labels = [rel.getTarget(i) for rel in combo.getRelationSet()
+              if rel.getRelationType() == pyatspi.RELATION_LABELLED_BY
+              for i in range(rel.getNTargets())] if combo is not None else []
+    if label is not None and label not in labels:
+        failures.append("the combo box is not labelled by 'Stamp Type'")
     for failure in failures:
         print("FAIL:", failure)
     sys.exit(1 if failures else 0)
