@@ -60,9 +60,11 @@ def check_tree():
             return found[0]
         failures.append(f"expected one {pyatspi.Role(role)} {name!r}: {roles}")
 
-    # One frame, the window: a reader drops the focus events of a frame that
-    # is never active.
-    one(pyatspi.ROLE_FRAME)
+    # One frame, the window, named by its title: a reader drops the focus
+    # events of a frame that is never active.
+    frame = one(pyatspi.ROLE_FRAME)
+    if frame is not None and not frame.name.startswith("Tavrel v"):
+        failures.append(f"the window's frame: {describe(frame)}")
     one(pyatspi.ROLE_PUSH_BUTTON, "Execute")
     one(pyatspi.ROLE_PUSH_BUTTON, "Clear")
     one(pyatspi.ROLE_LIST, "Files")
