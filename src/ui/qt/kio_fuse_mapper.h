@@ -10,7 +10,8 @@ namespace tavrel {
 
 class KioFuseMapper final : public RemotePathMapper {
 public:
-    // How long one round of questions may keep the window waiting.
+    // How long the questions sent together for one drop or paste may keep the
+    // window waiting.
     static constexpr std::chrono::milliseconds kDefaultAnswerWithin{8000};
 
     explicit KioFuseMapper(std::chrono::milliseconds answer_within = kDefaultAnswerWithin);
