@@ -25,8 +25,6 @@ rival=$2
 unit_tests=$3
 protocol=${4:-smb}
 layer=${5:-gvfs}
-skip_code=77
-skip() { echo "SKIP: $*"; exit $skip_code; }
 source "$(dirname "$0")/share_fixture.sh"
 
 tools="dbus-daemon python3 smbd"
@@ -61,7 +59,7 @@ if [ -z "${GVFS_TEST_INSIDE:-}" ]; then
             { eval "$(ssh-agent -s -a "$work/agent.socket")" >/dev/null && ssh-add -q "$SSH_KEY"; } &&
             location="sftp://$(id -un)@127.0.0.1:$SSH_PORT$work/share"
     fi
-    [ -n "${location:-}" ] || { echo "SKIP: no $protocol server: $(cat "$work/server.err")"; exit $skip_code; }
+    [ -n "${location:-}" ] || skip "no $protocol server: $(cat "$work/server.err")"
     # The share browser's daemons start on a session bus of their own and
     # mount their FUSE layer below XDG_RUNTIME_DIR; kio-fuse has its session.
     session="dbus-run-session --"
@@ -98,7 +96,7 @@ else
         skip "kio-fuse did not mount the share: $(tail -n 3 "$work/mount.out")"
     mount_type=fuse.kio-fuse
 fi
-[ -n "$share" ] && [ -d "$share" ] || { echo "SKIP: the share has no FUSE path here"; exit $skip_code; }
+[ -n "$share" ] && [ -d "$share" ] || skip "the share has no FUSE path here"
 [ "$(findmnt -n -o FSTYPE -T "$share")" = "$mount_type" ] ||
     fail "the share's path is not on a $mount_type mount: $(findmnt -n -T "$share")"
 stamp=20110914_

@@ -7,6 +7,7 @@
 #                                               # SSH_HOST_KEY, SSHD_PID
 #   kill "$SSHD_PID"                            # stops it
 #   end_session_daemons RUNTIME_DIR             # after the session's bus ends
+#   skip WHY                                    # ends a test as skipped (77)
 #
 # and the functions of kio_fuse_fixture.sh (kio-fuse in a session of its own).
 #
@@ -107,5 +108,7 @@ end_session_daemons() {
 spare_port() {
     python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'
 }
+
+skip() { echo "SKIP: $*"; exit 77; }
 
 source "$(dirname "${BASH_SOURCE[0]}")/kio_fuse_fixture.sh"

@@ -7,7 +7,6 @@
 # Usage: kio_fuse_drop.sh TAVREL DRAG_SOURCE UI_TESTS SCREENSHOT_DIR
 set -u
 tavrel_binary=$1 drag_source=$2 ui_tests=$3 screenshots=$4
-skip() { echo "SKIP: $*"; exit 77; }
 
 source "$(dirname "$0")/../gvfs/share_fixture.sh"
 missing=$(kio_fuse_missing)
