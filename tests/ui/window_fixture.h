@@ -22,13 +22,12 @@ struct ShownError {
     QString text;
 };
 
+// Records the errors; every question gets the base class's No, unshown.
 class RecordingReporter final : public ErrorReporter {
 public:
     void ShowError(QWidget*, const QString& title, const QString& text) override {
         shown.push_back({title, text});
     }
-    // Every question is answered No.
-    bool AskYesNo(QWidget*, const QString&, const QString&) override { return false; }
     std::vector<ShownError> shown;
 };
 
