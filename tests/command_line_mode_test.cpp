@@ -432,8 +432,7 @@ TEST(CommandLineCollect, NoArgumentsWithAnUnusableDisplaySayWhatIsMissing) {
         environment.insert(environment.end(), display.begin(), display.end());
         const RunResult result = test::Run({TAVREL_BINARY}, environment, work.path());
         EXPECT_EQ(result.exit_code, 1) << result.err;
-        for (const std::string& says : {std::string("cannot open the window"), named,
-                                        std::string("command line works without a display")})
+        for (const std::string& says : {named, std::string("works without a display")})
             EXPECT_NE(result.err.find(says), std::string::npos) << result.err;
     }
 }

@@ -66,22 +66,20 @@ TEST(JournalCommandLine, HostileNamesComeBackAfterUndo) {
     EXPECT_EQ(RunWithState(state, {"--undo"}).exit_code, 1);
 }
 
-// A name taken since the run, a file renamed again and one deleted are left
-// and reported; every other rename is undone.
+// A name taken since the run and a file renamed again (or deleted: the same
+// check) are left and reported; every other rename is undone.
 TEST(JournalCommandLine, TakenAndChangedNamesAreLeftAndReported) {
     TempDir work, state;
-    for (const char* name : {"a.jpg", "b.jpg", "c.jpg", "d.jpg"}) MakeFile(work / name, kWritten);
+    for (const char* name : {"a.jpg", "b.jpg", "d.jpg"}) MakeFile(work / name, kWritten);
     ASSERT_EQ(RunWithState(state, {work.path()}).exit_code, 0);
     MakeFile(work / "a.jpg", kWritten, "another file");
     std::filesystem::rename(work / "20110915_b.jpg", work / "b-again.jpg");
-    std::filesystem::remove(work / "20110915_c.jpg");
 
     const RunResult undo = RunWithState(state, {"--undo"});
     EXPECT_EQ(undo.exit_code, 1);
     for (const std::string& left :
          {work / "20110915_a.jpg: left as it is: its old name " + work / "a.jpg is taken\n",
-          work / "20110915_b.jpg: left as it is: the file is gone or was renamed again\n",
-          work / "20110915_c.jpg: left as it is: the file is gone or was renamed again\n"})
+          work / "20110915_b.jpg: left as it is: the file is gone or was renamed again\n"})
         EXPECT_NE(undo.err.find("tavrel: " + left), std::string::npos) << undo.err;
     EXPECT_EQ(Names(work.path()), (Strings{"20110915_a.jpg", "a.jpg", "b-again.jpg", "d.jpg"}));
 }

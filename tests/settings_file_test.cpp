@@ -50,7 +50,6 @@ TEST(SettingsFile, LinesSelectTheStampType) {
 
 // The parser is the stamp type's; on only while its last usable line says 1.
 TEST(SettingsFile, DateTakenOnlyWhileItsLastUsableLineSaysOne) {
-    EXPECT_FALSE(DateTakenFromSettingsText("StampType:2\r\nDateTaken:0\r\n"));
     EXPECT_FALSE(DateTakenFromSettingsText("DateTaken:1\nDateTaken:x\nDateTaken:0\n"));
     EXPECT_TRUE(DateTakenFromSettingsText("DateTaken:0\nDateTaken:1\nDateTaken:x\n"));
 }
